@@ -1,0 +1,48 @@
+# One interface target carries the language level, warnings and sanitizers; every target links it PRIVATE.
+add_library(velmora_options INTERFACE)
+target_compile_features(velmora_options INTERFACE cxx_std_20)
+target_compile_definitions(velmora_options INTERFACE QT_NO_CAST_FROM_ASCII)
+
+if(MSVC)
+    target_compile_options(velmora_options INTERFACE /W4 /utf-8 /permissive-)
+    if(VELMORA_WERROR)
+        target_compile_options(velmora_options INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(velmora_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                                     -Wsign-conversion -Wnon-virtual-dtor -Wold-style-cast)
+    if(VELMORA_WERROR)
+        target_compile_options(velmora_options INTERFACE -Werror)
+    endif()
+    if(VELMORA_SANITIZE)
+        target_compile_options(velmora_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                         -fno-sanitize-recover=undefined)
+        target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
+    endif()
+endif()
+
+# A static library named velmora_<folder> from every .cpp in the calling folder.
+function(velmora_add_library name)
+    cmake_parse_arguments(ARG "" "" "PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    add_library(velmora_${name} STATIC ${sources})
+    target_include_directories(velmora_${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(velmora_${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE velmora_options ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# A GoogleTest program named velmora_<folder>_tests from every .cpp in the calling folder.
+function(velmora_add_tests name)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(velmora_${name}_tests ${sources})
+    target_link_libraries(velmora_${name}_tests PRIVATE velmora_options velmora_test_support ${ARG_DEPS}
+                                                        GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(velmora_${name}_tests DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()

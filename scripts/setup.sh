@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing Velmora needs.
+# Quiet and quick when everything is already there; uses sudo when not root.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkg-config git
+    libpcre2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    fonts-noto-cjk
+    clang-format-16
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,1 @@
+#include "input/SplitCommaText.h"

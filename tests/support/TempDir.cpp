@@ -1,0 +1,47 @@
+#include "support/TempDir.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace velmora::test {
+
+TempDir::TempDir()
+{
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        auto candidate = base / ("velmora-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = std::move(candidate);
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const
+{
+    auto target = m_path / name;
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return target;
+}
+
+std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return std::move(content).str();
+}
+
+} // namespace velmora::test

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora::test {
+
+/// A fresh folder under the system's temporary folder, removed with everything in it when the object dies.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path file(std::string_view name) const { return m_path / name; }
+
+    /// Writes the bytes as they are (no line-end translation) and returns the file's path.
+    std::filesystem::path write(std::string_view name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+/// The whole content of a file as bytes; empty when it cannot be read.
+std::string readBytes(const std::filesystem::path& file);
+
+} // namespace velmora::test
