@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// The bar kind the two hidden kind buttons hold: `RadioButton1` ("時間足") for N-minute bars, `RadioButton2`
+/// ("日足") for daily bars. Exactly one is on, so one value stands for both. The caller owns it and keeps it
+/// from one run to the next; resolving a plain timeframe entry switches it, a sequence entry inherits it.
+enum class BarKind {
+    Minutes, ///< `RadioButton1` on
+    Daily,   ///< `RadioButton2` on
+};
+
+/// Values of ConversionSettings::labelling, the index of the labelling option group.
+/// "0時0分のバーとする　※ MetaTrader 仕様": a bar is labelled with its bucket's start.
+constexpr int MetaTraderLabelling = 0;
+/// "0時5分のバーとする　※ VT 仕様": a bar is labelled with its bucket's end.
+constexpr int VTLabelling = 1;
+
+/// The options of one conversion run, taken once at its start. The window (or the headless tool) fills it;
+/// nothing in the engine reads a control, so a change in the window during the run never reaches the run.
+/// The member defaults are the program's defaults.
+struct ConversionSettings
+{
+    std::string timeframes = "5, 60, 240, 1440"; ///< the timeframe list, split into entries by the run
+    char outputDateSeparator = '/';              ///< '\0' writes nothing between year, month and day
+    std::string timeFormat = "hh:nn:ss";         ///< pattern of the time field
+    double timeZoneShiftDays = 0.0;              ///< the box's whole hours / 24
+    std::int32_t dateField = 1;                  ///< 1-based position of the date in a source line
+    std::string cutTime = "17:00";               ///< anchor of the bucket grid
+    int labelling = MetaTraderLabelling;         ///< MetaTraderLabelling or VTLabelling
+    bool fillGaps = true;
+    bool marketWindow = true;
+    int marketOpenDay = 1; ///< 1 = Sunday … 7 = Saturday
+    std::string marketOpenTime = "17:00";
+    int marketCloseDay = 6; ///< Friday
+    std::string marketCloseTime = "17:00";
+    bool dropTimeInDaily = false;
+    bool forceExtension = false;
+    std::string extension = ".txt";
+    bool overwriteWithoutAsking = false;
+    bool summerTable = false; ///< the summer-time dialog's "夏時間の設定を有効にする"
+};
+
+/// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.
+double timeZoneShiftFromBox(std::string_view hoursText);
+
+/// The date field position box as a whole number; "'%s' は整数ではありません" otherwise.
+std::int32_t dateFieldFromBox(std::string_view text);
+
+/// The output separator box's first byte, '\0' for an empty box (which the run refuses before it reads
+/// this). A box that starts with a multi-byte character also gives '\0': half a character written between
+/// every year, month and day would corrupt every output line, so such a box is refused by the caller.
+char separatorFromBox(std::string_view text);
+
+/// True when the box text starts with a character that can stand as a one-byte date separator.
+bool isUsableSeparatorBox(std::string_view text);
+
+/// A weekday list's item index (0 = "日曜" … 6 = "土曜") as a weekday number, 1 = Sunday … 7 = Saturday.
+int weekdayFromListPosition(int position);
+
+} // namespace velmora
