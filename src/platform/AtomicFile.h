@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace velmora {
+
+/// Writes a whole file so that readers only ever see the old content or the new one, never a half-written
+/// file: the bytes go to a temporary file in the target's folder, are flushed to the disk, and the temporary
+/// file is then renamed over the target. A target that is a symbolic link is written through the link.
+///
+/// Every failure throws RunError "ファイル %s を作成できません" with the target's path; the temporary file is
+/// removed and the previous target stays as it was. An AtomicFile destroyed without commit() leaves no trace.
+class AtomicFile
+{
+public:
+    /// Creates the temporary file beside the target.
+    explicit AtomicFile(std::filesystem::path target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void write(std::string_view bytes);
+    /// Flushes, syncs and renames over the target. Call at most once; later writes are refused.
+    void commit();
+
+    const std::filesystem::path& target() const { return m_target; }
+
+private:
+    [[noreturn]] void fail();
+    void discard() noexcept;
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_destination; // the target with symbolic links followed
+    std::filesystem::path m_temporary;
+    int m_descriptor = -1;
+};
+
+/// The whole content of a file replaced atomically (see AtomicFile).
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+} // namespace velmora

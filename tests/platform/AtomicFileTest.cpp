@@ -1,0 +1,143 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/RunError.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+#ifdef __linux__
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+
+std::size_t entriesIn(const std::filesystem::path& folder)
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(AtomicFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
+{
+    TempDir dir;
+    const auto target = dir.file("velmora.ini");
+    writeFileAtomically(target, "first\r\n");
+    EXPECT_EQ(readBytes(target), "first\r\n");
+    writeFileAtomically(target, "second");
+    EXPECT_EQ(readBytes(target), "second");
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
+}
+
+TEST(AtomicFileTest, AbandonedWriteLeavesTargetAsItWas)
+{
+    TempDir dir;
+    const auto target = dir.write("velmora.ini", "old");
+    {
+        AtomicFile file(target);
+        file.write("half of the new");
+    }
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
+}
+
+TEST(AtomicFileTest, FolderThatDoesNotExistIsAnError)
+{
+    TempDir dir;
+    const auto target = dir.file("no-such-folder") / "velmora.ini";
+    try {
+        writeFileAtomically(target, "x");
+        ADD_FAILURE() << "wrote into a missing folder";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.what(), "ファイル " + target.string() + " を作成できません");
+    }
+    EXPECT_EQ(entriesIn(dir.path()), 0U);
+}
+
+TEST(AtomicFileTest, FailedRenameRemovesTheTemporary)
+{
+    TempDir dir;
+    const auto target = dir.file("velmora.ini");
+    std::filesystem::create_directories(target / "kept");
+    EXPECT_THROW(writeFileAtomically(target, "x"), RunError);
+    EXPECT_TRUE(std::filesystem::is_directory(target / "kept"));
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
+}
+
+TEST(AtomicFileTest, WritesThroughASymbolicLink)
+{
+    TempDir dir;
+    const auto real = dir.write("real.ini", "old");
+    const auto link = dir.file("velmora.ini");
+    std::filesystem::create_symlink(real, link);
+    writeFileAtomically(link, "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(real), "new");
+    EXPECT_EQ(entriesIn(dir.path()), 2U);
+}
+
+#ifdef __linux__
+TEST(AtomicFileTest, KeepsThePermissionsOfTheFileItReplaces)
+{
+    TempDir dir;
+    const auto target = dir.write("velmora.ini", "old");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    writeFileAtomically(target, "new");
+    EXPECT_EQ(std::filesystem::status(target).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// A full disk, simulated with a file-size limit: it stops writes even for root, unlike permission bits.
+TEST(AtomicFileTest, FailedWriteLeavesThePreviousFileIntact)
+{
+    TempDir dir;
+    const auto target = dir.write("velmora.ini", "[Form]\r\nminute=5\r\n");
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+        writeFileAtomically(target, std::string(64 * 1024, 'x'));
+    } catch (const RunError&) {
+        threw = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(readBytes(target), "[Form]\r\nminute=5\r\n");
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
+}
+
+TEST(AtomicFileTest, ReadOnlyFolderIsAnError)
+{
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root; the file-size test covers a failing write";
+    }
+    TempDir dir;
+    const auto target = dir.write("velmora.ini", "old");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_THROW(writeFileAtomically(target, "new"), RunError);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
+}
+#endif
+
+} // namespace
+} // namespace velmora
