@@ -1,0 +1,207 @@
+#include "input/LastRecord.h"
+
+#include "input/SourceRecord.h"
+#include "platform/Numbers.h"
+#include "platform/RunError.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace velmora {
+
+namespace {
+
+std::string pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+struct FileCloser
+{
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+FileHandle openForReading(const std::filesystem::path& path)
+{
+    errno = 0;
+#ifdef _WIN32
+    FileHandle file(_wfopen(path.c_str(), L"rb"));
+#else
+    FileHandle file(std::fopen(path.c_str(), "rb"));
+#endif
+    if (!file) {
+        if (errno == ENOENT) {
+            throw fileNotFound();
+        }
+        throw cannotOpenFile(pathText(path));
+    }
+    return file;
+}
+
+/// Reads a file line by line from any byte offset. CR LF, LF and CR alone end a line, as when a file is
+/// loaded whole, and a break at the very end makes no empty last line.
+class LineReader
+{
+public:
+    LineReader(std::FILE* file, const std::filesystem::path& path) : m_file(file), m_path(path) {}
+
+    /// Goes on reading at the byte offset, dropping whatever was read ahead.
+    void seek(std::uint64_t offset)
+    {
+#ifdef _WIN32
+        const int failed = _fseeki64(m_file, static_cast<long long>(offset), SEEK_SET);
+#else
+        const int failed = fseeko(m_file, static_cast<off_t>(offset), SEEK_SET);
+#endif
+        if (failed != 0) {
+            throw cannotOpenFile(pathText(m_path));
+        }
+        m_position = 0;
+        m_filled = 0;
+        m_afterCarriageReturn = false;
+    }
+
+    /// The next line's text without its break; false at the end of the file.
+    bool next(std::string& line)
+    {
+        line.clear();
+        bool readAny = false;
+        for (;;) {
+            if (m_position == m_filled && !fill()) {
+                return readAny;
+            }
+            if (m_afterCarriageReturn) {
+                m_afterCarriageReturn = false;
+                if (m_buffer[m_position] == '\n') {
+                    ++m_position;
+                    continue;
+                }
+            }
+            readAny = true;
+            std::size_t end = m_position;
+            while (end < m_filled && m_buffer[end] != '\n' && m_buffer[end] != '\r') {
+                ++end;
+            }
+            line.append(m_buffer.data() + m_position, end - m_position);
+            if (end < m_filled) {
+                m_afterCarriageReturn = m_buffer[end] == '\r';
+                m_position = end + 1;
+                return true;
+            }
+            m_position = end;
+        }
+    }
+
+private:
+    bool fill()
+    {
+        m_position = 0;
+        m_filled = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+        if (m_filled == 0 && std::ferror(m_file)) {
+            throw cannotOpenFile(pathText(m_path));
+        }
+        return m_filled > 0;
+    }
+
+    std::FILE* m_file;
+    const std::filesystem::path& m_path;
+    std::array<char, 4096> m_buffer{};
+    std::size_t m_position = 0;
+    std::size_t m_filled = 0;
+    bool m_afterCarriageReturn = false; ///< a LF at the start of the next read belongs to the last break
+};
+
+/// Reads the lines that start at or after the offset to the end of the file and keeps the last one in kept.
+/// Returns false when no line starts there (kept is then left as it was).
+bool keepLastLineFrom(LineReader& reader, std::uint64_t offset, std::string& kept)
+{
+    std::string line;
+    if (offset > 0) {
+        // Reading from the byte before drops the rest of the line the offset falls in, or just the break
+        // before it when a line starts right there.
+        reader.seek(offset - 1);
+        reader.next(line);
+    } else {
+        reader.seek(0);
+    }
+    bool found = false;
+    while (reader.next(line)) {
+        kept.swap(line);
+        found = true;
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& path, std::int32_t dateFieldPosition,
+                                                DateTextContext& context)
+{
+    std::string kept;
+    {
+        const FileHandle file = openForReading(path);
+        LineReader reader(file.get(), path);
+        reader.next(kept);
+        // A first line of F bytes with its break suggests the size of the last: start 2F before the end, which
+        // usually falls inside the next-to-last line.
+        const std::uint64_t firstLength = kept.size() + 2;
+        std::error_code error;
+        const std::uintmax_t sizeFound = std::filesystem::file_size(path, error);
+        const std::uint64_t size = error ? 0 : sizeFound;
+        if (size >= 3 * firstLength) {
+            // A last line longer than the window holds no line start in it; then the window doubles, so a
+            // line is never read from its middle.
+            std::uint64_t from = size - 2 * firstLength;
+            while (!keepLastLineFrom(reader, from, kept)) {
+                const std::uint64_t window = size - from;
+                if (from <= window) {
+                    keepLastLineFrom(reader, 0, kept);
+                    break;
+                }
+                from -= window;
+            }
+        } else {
+            std::string line;
+            while (reader.next(line)) {
+                kept.swap(line);
+            }
+        }
+    }
+
+    SourceRecord record(dateFieldPosition);
+    record.split(kept);
+    const std::string_view dateText = record.date();
+    DetectDateSeparator(dateText, context);
+    context.separators.output = context.separators.input;
+    const std::optional<std::int32_t> days = ReadDateText(dateText, context);
+    const DateTimeValue timeOfDay = ReadTimeText(record.time());
+    if (!days) {
+        return std::nullopt;
+    }
+    return static_cast<DateTimeValue>(*days) + timeOfDay;
+}
+
+bool TargetNeedsUpdate(const std::filesystem::path& sourcePath, const std::filesystem::path& targetPath,
+                       std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
+                       DateTextContext& context)
+{
+    const std::optional<DateTimeValue> source = LastRecordDateTime(sourcePath, dateFieldPosition, context);
+    const std::optional<DateTimeValue> target = LastRecordDateTime(targetPath, dateFieldPosition, context);
+    const std::int32_t minutes = StrToInt(entryText);
+    if (!source || !target) {
+        return true;
+    }
+    // Days, summed left to right in double precision; 0.0001 day is 8.64 seconds.
+    if (labelling == BarLabelling::ByStart) {
+        return *source >= *target + static_cast<double>(minutes) / 60.0 / 24.0 - 0.0001;
+    }
+    return *source >= *target - 0.0001;
+}
+
+} // namespace velmora

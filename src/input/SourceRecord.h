@@ -1,0 +1,58 @@
+#pragma once
+
+#include "input/SplitCommaText.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace velmora {
+
+/// A decimal number as prices are written: blanks, an optional sign, digits with "." as decimal point, an
+/// optional exponent (E or e, optional sign, digits), blanks. std::nullopt for anything else, and for a value
+/// beyond the range of a double.
+std::optional<double> parseDecimal(std::string_view text);
+
+/// parseDecimal, or the run-ending error "'%s' は浮動小数点数ではありません" with the text.
+double StrToFloat(std::string_view text);
+
+/// One source line cut into fields, with the six fields a bar needs found from the date field position:
+/// date, time, open, high, low and close stand one after another from there. Fields before the date (an
+/// instrument name) and after the close (a volume) are ignored.
+///
+/// Reuse one record for every line of a file: splitting allocates only while the field list grows. The
+/// fields are views into the line and stay valid until the next split or until the line goes away.
+class SourceRecord
+{
+public:
+    /// dateFieldPosition counts from 1, as the user sets it.
+    explicit SourceRecord(std::int32_t dateFieldPosition = 1);
+
+    void split(std::string_view line) { m_items.split(line); }
+
+    std::size_t fieldCount() const { return m_items.size(); }
+
+    /// The field at a 0-based index. An index outside the fields ends the run with
+    /// "リストのインデックスが範囲を超えています (<index>)", so a short line names the field it lacks.
+    std::string_view field(std::int64_t index) const;
+
+    std::string_view date() const { return field(m_dateIndex); }
+    std::string_view time() const { return field(m_dateIndex + 1); }
+    std::string_view open() const { return field(m_dateIndex + 2); }
+    std::string_view high() const { return field(m_dateIndex + 3); }
+    std::string_view low() const { return field(m_dateIndex + 4); }
+    std::string_view close() const { return field(m_dateIndex + 5); }
+
+    /// True when every field from the date to the close is there, so none of the accessors above can fail.
+    bool complete() const;
+
+    /// The 0-based index of the date field (the position − 1).
+    std::int64_t dateIndex() const { return m_dateIndex; }
+
+private:
+    CommaItems m_items;
+    std::int64_t m_dateIndex;
+};
+
+} // namespace velmora

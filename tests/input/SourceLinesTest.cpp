@@ -1,0 +1,119 @@
+#include "input/SourceLines.h"
+
+#include "platform/RunError.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using namespace std::string_view_literals;
+using Lines = std::vector<std::string>;
+
+Lines linesOf(const SourceLines& lines)
+{
+    Lines result;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        result.emplace_back(lines.line(i));
+    }
+    return result;
+}
+
+/// The line rules written the plain way, byte by byte, to check the fast scanner against.
+Lines referenceLines(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    Lines result;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            result.push_back(current);
+            current.clear();
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            current += text[i];
+        }
+    }
+    if (!current.empty()) {
+        result.push_back(current);
+    }
+    return result;
+}
+
+TEST(SourceLinesTest, SplitsAtEveryKindOfLineEnd)
+{
+    const struct
+    {
+        std::string_view bytes;
+        Lines expected;
+    } cases[] = {
+        {""sv, {}},
+        {"a"sv, {"a"}},
+        {"a\n"sv, {"a"}},
+        {"a\r\n"sv, {"a"}},
+        {"a\r"sv, {"a"}},
+        {"\n"sv, {""}},
+        {"a\r\nb\nc\rd"sv, {"a", "b", "c", "d"}},
+        {"a\n\nb\n"sv, {"a", "", "b"}},
+        {"a\r\n\r\n"sv, {"a", ""}},
+        {"a\r\r\nb"sv, {"a", "", "b"}},
+        {"a\n\rb"sv, {"a", "", "b"}},
+        {"a\0b\nc"sv, {"a"}},
+        {"a\nb\0\nc"sv, {"a", "b"}},
+        {"a\n\0b"sv, {"a"}},
+        {"\0abc\n"sv, {}},
+        {"2008/01/08,09:00,1.4700,1.4710\r\n2008/01/08,09:01,1.4705,1.4712\r\n"sv,
+         {"2008/01/08,09:00,1.4700,1.4710", "2008/01/08,09:01,1.4705,1.4712"}},
+        {"EURUSD\t2008/01/08\t09:00\x1f\x0e\x0d\x0a"
+         "next line with tab\tand more text"sv,
+         {"EURUSD\t2008/01/08\t09:00\x1f\x0e", "next line with tab\tand more text"}},
+    };
+    const test::TempDir folder;
+    for (const auto& c : cases) {
+        const auto file = folder.write("source.txt", c.bytes);
+        EXPECT_EQ(linesOf(SourceLines::load(file)), c.expected) << testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(linesOf(SourceLines::fromBytes(c.bytes)), c.expected);
+    }
+}
+
+TEST(SourceLinesTest, AgreesWithPlainSplittingOnRandomText)
+{
+    // Breaks at every position of the 64-byte blocks the scanner reads and across their edges, runs of breaks,
+    // control bytes that are not breaks, and zero bytes.
+    std::mt19937 random(20080108);
+    const std::string_view alphabet = "abc,0123456789.:/\t\x01\x0d\x0a\x0d\x0a\x0d\x0a"sv;
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 200, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        if (round % 10 == 0 && !text.empty()) {
+            text[random() % text.size()] = '\0';
+        }
+        ASSERT_EQ(linesOf(SourceLines::fromBytes(text)), referenceLines(text)) << testing::PrintToString(text);
+    }
+}
+
+TEST(SourceLinesTest, FileThatCannotBeOpenedEndsTheRun)
+{
+    const test::TempDir folder;
+    const auto missing = folder.file("missing.txt");
+    for (const auto& path : {missing, folder.path()}) {
+        try {
+            SourceLines::load(path);
+            FAIL() << path;
+        } catch (const RunError& error) {
+            EXPECT_EQ(std::string(error.what()), "ファイル " + path.string() + " は開けません");
+        }
+    }
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,77 @@
+#include "input/SourceRecord.h"
+
+#include "platform/RunError.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace velmora {
+namespace {
+
+std::string errorOf(auto&& action)
+{
+    try {
+        action();
+    } catch (const RunError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(SourceRecordTest, FindsTheFieldsFromTheDatePosition)
+{
+    SourceRecord record(2);
+    record.split("EURUSD,2008/01/08,09:00,1.4700,1.4710,1.4695,1.4705,10");
+    EXPECT_TRUE(record.complete());
+    EXPECT_EQ(record.date(), "2008/01/08");
+    EXPECT_EQ(record.time(), "09:00");
+    EXPECT_EQ(record.open(), "1.4700");
+    EXPECT_EQ(record.high(), "1.4710");
+    EXPECT_EQ(record.low(), "1.4695");
+    EXPECT_EQ(record.close(), "1.4705");
+
+    // One record serves every line; a date and time in one column are two fields.
+    record = SourceRecord(1);
+    record.split("2008/01/08 09:01  1.4705 1.4712 1.4700 1.4711");
+    EXPECT_TRUE(record.complete());
+    EXPECT_EQ(record.time(), "09:01");
+    EXPECT_EQ(record.close(), "1.4711");
+}
+
+TEST(SourceRecordTest, ShortLineNamesTheMissingFieldIndex)
+{
+    SourceRecord record(1);
+    record.split("2008/01/08,09:00,1.47");
+    EXPECT_FALSE(record.complete());
+    EXPECT_EQ(record.open(), "1.47");
+    EXPECT_EQ(errorOf([&] { record.high(); }), "リストのインデックスが範囲を超えています (3)");
+    record.split("");
+    EXPECT_EQ(errorOf([&] { record.date(); }), "リストのインデックスが範囲を超えています (0)");
+
+    SourceRecord noDate(0);
+    noDate.split("2008/01/08,09:00,1,1,1,1");
+    EXPECT_FALSE(noDate.complete());
+    EXPECT_EQ(errorOf([&] { noDate.date(); }), "リストのインデックスが範囲を超えています (-1)");
+}
+
+TEST(SourceRecordTest, ReadsDecimalNumbers)
+{
+    const struct
+    {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {"1.4700", 1.47}, {" -1.5 ", -1.5}, {"+2", 2.0}, {"1e3", 1000.0}, {"1.5E-2", 0.015}, {".5", 0.5},
+        {"5.", 5.0},      {"-0", -0.0},     {"", {}},    {"  ", {}},      {".", {}},         {"abc", {}},
+        {"1.2.3", {}},    {"1e", {}},       {"1e+", {}}, {"inf", {}},     {"nan", {}},       {"0x10", {}},
+        {"1,5", {}},      {"--1", {}},      {"+-1", {}}, {"1 2", {}},     {"1e999", {}},     {"e5", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseDecimal(c.text), c.value) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(errorOf([] { StrToFloat("1.47x"); }), "'1.47x' は浮動小数点数ではありません");
+}
+
+} // namespace
+} // namespace velmora
