@@ -12,6 +12,11 @@ packages=(
     clang-format-16
 )
 
+# Benchmarks compare against a pandas script: `setup.sh --bench` installs it as well.
+if [ "${1:-}" = "--bench" ]; then
+    packages+=(python3-pandas)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

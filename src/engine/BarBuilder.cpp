@@ -106,11 +106,9 @@ std::string skippedLineEntry(std::string_view line, std::string_view reason)
 
 BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages,
                        std::uint32_t seed)
-    : m_settings(settings),
-      m_summer(summer),
+    : m_settings(settings), m_summer(summer),
       m_lineWriter(settings.outputDateSeparator, settings.timeFormat, settings.dropTimeInDaily),
-      m_writerSeparator(settings.outputDateSeparator),
-      m_record(settings.dateField),
+      m_writerSeparator(settings.outputDateSeparator), m_record(settings.dateField),
       m_random(seed == 0 ? 0x9E3779B9U : seed)
 {
     // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
@@ -159,9 +157,17 @@ bool BarBuilder::randomHookDue()
     return m_random % HookOdds == 0;
 }
 
+void BarBuilder::split(std::string_view line)
+{
+    if (line.data() != m_splitLine) {
+        m_record.split(line);
+        m_splitLine = line.data();
+    }
+}
+
 bool BarBuilder::isUsable(std::string_view line)
 {
-    m_record.split(line);
+    split(line);
     if (!m_record.complete()) {
         return false;
     }
@@ -178,7 +184,7 @@ void BarBuilder::skipLine(std::string_view line, std::string_view reason, BuildE
 
 std::optional<std::int64_t> BarBuilder::stampOf(std::string_view line, BuildEnvironment& env)
 {
-    m_record.split(line);
+    split(line);
     const std::string_view dateText = m_record.date();
     const std::string_view timeText = m_record.time();
     if (!m_haveLastDay || dateText != m_lastDateText) {
@@ -232,6 +238,7 @@ void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, 
                            const MarketWindow& window, BuildEnvironment& env, std::string& output)
 {
     m_haveLastDay = false;
+    m_splitLine = nullptr;
     // A linkage run may have switched the output separator to the one of a target it read.
     if (env.dates.separators.output != m_writerSeparator) {
         m_writerSeparator = env.dates.separators.output;
@@ -268,29 +275,34 @@ void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, 
     bucket.end = bucket.start + entry.currentWidth();
     std::string fillClose;
 
+    // The stamp of the waiting line is read once, however many empty buckets it waits through.
+    std::int64_t waiting = *stamp;
+    bool haveWaiting = true;
     while (p < lines.size()) {
         if (randomHookDue()) {
             env.hook(p);
         }
         const std::string_view line = lines.line(p);
-        if (!stamp) {
-            stamp = stampOf(line, env);
-            if (!stamp) {
+        if (!haveWaiting) {
+            const auto next = stampOf(line, env);
+            if (!next) {
                 skipLine(line, NotInFormat, env);
                 ++p;
                 continue;
             }
+            waiting = *next;
+            haveWaiting = true;
         }
-        if (*stamp < bucket.start) {
+        if (waiting < bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
             skipLine(line, OutOfOrder, env);
-            stamp.reset();
+            haveWaiting = false;
             ++p;
             continue;
         }
-        if (*stamp < bucket.end) {
+        if (waiting < bucket.end) {
             addLine(bucket, line);
-            stamp.reset();
+            haveWaiting = false;
             ++p;
             continue;
         }
@@ -304,7 +316,7 @@ void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, 
 
 void BarBuilder::addLine(Bucket& bucket, std::string_view line)
 {
-    m_record.split(line);
+    split(line);
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
     if (bucket.lineCount == 0) {

@@ -71,13 +71,16 @@ public:
 private:
     struct Bucket;
 
+    /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
+    /// from one split.
+    void split(std::string_view line);
     void addLine(Bucket& bucket, std::string_view line);
     static void moveOn(Bucket& bucket, TimeframeEntry& entry, std::string& fillClose);
     bool isUsable(std::string_view line);
     std::optional<std::int64_t> stampOf(std::string_view line, BuildEnvironment& env);
     void skipLine(std::string_view line, std::string_view reason, BuildEnvironment& env);
-    void closeBucket(const Bucket& bucket, bool gap, std::string_view fillClose, const MarketWindow& window,
-                     bool daily, const PriceFormat& prices, BuildEnvironment& env, std::string& output);
+    void closeBucket(const Bucket& bucket, bool gap, std::string_view fillClose, const MarketWindow& window, bool daily,
+                     const PriceFormat& prices, BuildEnvironment& env, std::string& output);
     bool randomHookDue();
 
     const ConversionSettings& m_settings;
@@ -85,6 +88,7 @@ private:
     BarLine m_lineWriter;
     char m_writerSeparator;
     SourceRecord m_record;
+    const char* m_splitLine = nullptr;
     std::int32_t m_cutMinutes = 0;
     std::uint32_t m_random;
     // The date of the previous line: consecutive lines mostly share it, so its day is read once.

@@ -67,8 +67,7 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     SummerShiftTable summer;
     if (request.summer.enabled) {
         try {
-            summer.LoadForRun(request.summer.starts, request.summer.ends, request.summer.shifts,
-                              m_clock.today().year);
+            summer.LoadForRun(request.summer.starts, request.summer.ends, request.summer.shifts, m_clock.today().year);
         } catch (const std::exception& error) {
             m_host.showMessage(error.what());
             return RunOutcome::NotStarted;
@@ -119,8 +118,7 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     return outcome;
 }
 
-void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& settings,
-                               const SummerShiftTable* summer)
+void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& settings, const SummerShiftTable* summer)
 {
     if (request.linkage == nullptr) {
         m_state.separators.output = separatorFromBox(request.dateSeparatorBox);

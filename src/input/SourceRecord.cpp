@@ -25,6 +25,12 @@ std::size_t skipDigits(std::string_view text, std::size_t i)
 
 } // namespace
 
+namespace {
+
+constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+} // namespace
+
 std::optional<double> parseDecimal(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {
@@ -53,7 +59,8 @@ std::optional<double> parseDecimal(std::string_view text)
     if (digitCount == 0) {
         return std::nullopt;
     }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    const bool hasExponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+    if (hasExponent) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
             ++j;
@@ -66,6 +73,23 @@ std::optional<double> parseDecimal(std::string_view text)
     }
     if (i != text.size()) {
         return std::nullopt;
+    }
+    if (!hasExponent && digitCount <= 15) {
+        // Prices as files write them: up to 15 digits are an exact integer, and dividing by an exact power
+        // of ten rounds once, to the same double that from_chars gives, at a fraction of the cost.
+        std::uint64_t mantissa = 0;
+        std::size_t fractionDigits = 0;
+        bool inFraction = false;
+        for (std::size_t k = numberStart; k < text.size(); ++k) {
+            if (text[k] == '.') {
+                inFraction = true;
+                continue;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
+            fractionDigits += inFraction ? 1U : 0U;
+        }
+        const double value = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+        return negative ? -value : value;
     }
     // A "+" on the exponent is fine for from_chars; only the leading sign is handled here.
     std::string_view number = text.substr(numberStart);

@@ -1,4 +1,5 @@
 #include "engine/BarBuilder.h"
+
 #include "engine/ConversionRun.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -166,8 +167,13 @@ TEST(BarBuilderTest, LinesOutOfOrderOrUnreadableAreSkippedAndLogged)
     EXPECT_EQ(run.convert(source, "5", "EURUSD_5min_2008.txt"),
               "2008/01/08,09:00:00,1,1,1,1\r\n2008/01/08,09:10:00,2,3,2,3\r\n");
     const std::vector<std::string> expectedRows = {
-        "Date,Time,Open,High,Low,Close",     NotInFormat.data(), "2008/01/08,08:00,9,9,9,9", OutOfOrder.data(),
-        "2008/01/08,0910,9,9,9,9",           NotInFormat.data(), "EURUSD_5min_2008.txt を書き出しました",
+        "Date,Time,Open,High,Low,Close",
+        NotInFormat.data(),
+        "2008/01/08,08:00,9,9,9,9",
+        OutOfOrder.data(),
+        "2008/01/08,0910,9,9,9,9",
+        NotInFormat.data(),
+        "EURUSD_5min_2008.txt を書き出しました",
         "処理が完了しました",
     };
     auto rows = run.host.logRows();

@@ -1,10 +1,10 @@
 #include "engine/ConversionRun.h"
+
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
@@ -47,10 +47,14 @@ TEST(ConversionRunTest, WorkedExampleWritesBothFilesAndLogsInOrder)
     std::vector<std::string> rows = f.host.logRows();
     ASSERT_EQ(rows.size(), 8U);
     rows.back() = rows.back().substr(rows.back().size() - 2);
-    const std::vector<std::string> expected = {
-        "Date,Time,Open,High,Low,Close", "は所定の形式ではないので飛ばします", "EURUSD_5min_2009.txt を書き出しました",
-        "Date,Time,Open,High,Low,Close", "は所定の形式ではないので飛ばします", "EURUSD_Daily_2009.txt を書き出しました",
-        "処理が完了しました",            "ms"};
+    const std::vector<std::string> expected = {"Date,Time,Open,High,Low,Close",
+                                               "は所定の形式ではないので飛ばします",
+                                               "EURUSD_5min_2009.txt を書き出しました",
+                                               "Date,Time,Open,High,Low,Close",
+                                               "は所定の形式ではないので飛ばします",
+                                               "EURUSD_Daily_2009.txt を書き出しました",
+                                               "処理が完了しました",
+                                               "ms"};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(f.host.statusTexts, (std::vector<std::string>{"処理中", "5min 処理中 1 / 2", "1440min 処理中 2 / 2"}));
     EXPECT_EQ(f.host.finishedTexts, std::vector<std::string>{"処理が完了しました"});
@@ -67,7 +71,7 @@ TEST(ConversionRunTest, JobsRunEntriesOuterFilesInner)
     EXPECT_EQ(f.run(), RunOutcome::Completed);
     EXPECT_EQ(f.host.timeframeTexts, std::vector<std::string>{"5,60"});
     EXPECT_EQ(f.host.statusTexts, (std::vector<std::string>{"処理中", "5min 処理中 1 / 4", "5min 処理中 2 / 4",
-                                                             "60min 処理中 3 / 4", "60min 処理中 4 / 4"}));
+                                                            "60min 処理中 3 / 4", "60min 処理中 4 / 4"}));
     std::vector<std::string> written;
     for (const auto& row : f.host.logRows()) {
         if (row.find("を書き出しました") != std::string::npos) {
@@ -89,8 +93,7 @@ TEST(ConversionRunTest, StartChecksStopBeforeAnythingChanges)
         const char* message;
     };
     const Case cases[] = {
-        {"", true, "", false,
-         "「書きだす時の日付の区切り文字」の項目が空です。\r「/」や「-」などを指定してください"},
+        {"", true, "", false, "「書きだす時の日付の区切り文字」の項目が空です。\r「/」や「-」などを指定してください"},
         {"/", true, "", false,
          "「出力ファイルの拡張子を指定」にチェックが付いているのに、拡張子の項目が空です。\r「.txt」や「.csv」"
          "などを指定するか、チェックを外してください"},
