@@ -1,0 +1,408 @@
+#include "cli/CliOptions.h"
+
+#include "engine/TimeframeEntry.h"
+#include "input/DateTimeText.h"
+#include "platform/Numbers.h"
+#include "platform/RunError.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+namespace velmora::cli {
+
+namespace {
+
+constexpr std::int32_t MinTimeZone = -100;
+constexpr std::int32_t MaxTimeZone = 100;
+constexpr std::int32_t MinDateField = 1;
+constexpr std::int32_t MaxDateField = 100;
+
+std::string lowered(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return result;
+}
+
+bool hasControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+std::string badValue(std::string_view option, std::string_view value, std::string_view why)
+{
+    std::string message = "invalid value '";
+    message += value;
+    message += "' for ";
+    message += option;
+    message += ": ";
+    message += why;
+    return message;
+}
+
+// A value check: returns an error text, empty when the value is taken.
+using ValueCheck = std::function<std::string(std::string_view option, std::string_view value, CliOptions&)>;
+
+std::string takeTimeframes(std::string_view option, std::string_view value, CliOptions& options)
+{
+    const auto entries = splitTimeframeList(normaliseTimeframeBox(value));
+    if (entries.empty()) {
+        return badValue(option, value, "no timeframe in the list");
+    }
+    BarKind kind = BarKind::Minutes;
+    for (const auto& entry : entries) {
+        try {
+            TimeframeEntry::ResolveEntry(entry, kind);
+        } catch (const RunError& error) {
+            return badValue(option, value, error.what());
+        }
+    }
+    options.timeframes = std::string(value);
+    return {};
+}
+
+// The run reads these times as hours and minutes around ":"; a text without one has no minute of the day.
+std::optional<std::string> timeOfDay(std::string_view value)
+{
+    if (value.find(':') == std::string_view::npos || !parseTimeOfDayMs(value)) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+ValueCheck timeInto(std::optional<std::string> CliOptions::*member)
+{
+    return [member](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
+        auto time = timeOfDay(value);
+        if (!time) {
+            return badValue(option, value, "expected a time of day such as 17:00");
+        }
+        options.*member = std::move(time);
+        return {};
+    };
+}
+
+ValueCheck dayInto(std::optional<int> CliOptions::*member)
+{
+    return [member](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
+        static constexpr std::array<std::string_view, 7> shortNames{"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
+        static constexpr std::array<std::string_view, 7> longNames{"sunday",   "monday", "tuesday", "wednesday",
+                                                                   "thursday", "friday", "saturday"};
+        const auto name = lowered(value);
+        for (std::size_t i = 0; i < shortNames.size(); ++i) {
+            if (name == shortNames[i] || name == longNames[i]) {
+                options.*member = static_cast<int>(i) + 1;
+                return {};
+            }
+        }
+        return badValue(option, value, "expected a weekday: sun, mon, tue, wed, thu, fri or sat");
+    };
+}
+
+ValueCheck integerInto(std::optional<std::int32_t> CliOptions::*member, std::int32_t minimum, std::int32_t maximum)
+{
+    return [=](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
+        const auto number = parseInt(value);
+        if (!number || *number < minimum || *number > maximum) {
+            return badValue(option, value,
+                            "expected a whole number from " + std::to_string(minimum) + " to " +
+                                std::to_string(maximum));
+        }
+        options.*member = *number;
+        return {};
+    };
+}
+
+std::string takeLabel(std::string_view option, std::string_view value, CliOptions& options)
+{
+    const auto name = lowered(value);
+    if (name == "start") {
+        options.labelling = MetaTraderLabelling;
+    } else if (name == "end") {
+        options.labelling = VTLabelling;
+    } else {
+        return badValue(option, value, "expected start or end");
+    }
+    return {};
+}
+
+std::string takeDateSeparator(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (value.size() != 1 || value.front() < 0x20 || value.front() > 0x7e) {
+        return badValue(option, value, "expected one ASCII character such as / or -");
+    }
+    options.dateSeparator = std::string(value);
+    return {};
+}
+
+std::string takeTimeFormat(std::string_view option, std::string_view value, CliOptions& options)
+{
+    // A line break in the pattern would split every bar line in two.
+    if (value.empty() || hasControlCharacter(value)) {
+        return badValue(option, value, "expected a pattern such as hh:nn:ss");
+    }
+    options.timeFormat = std::string(value);
+    return {};
+}
+
+std::string takeExtension(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (value.empty() || value == "." || hasControlCharacter(value)) {
+        return badValue(option, value, "expected an extension such as .csv");
+    }
+    options.extension = std::string(value);
+    options.forceExtension = true;
+    return {};
+}
+
+std::string takeSettings(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (value.empty()) {
+        return badValue(option, value, "expected a file name");
+    }
+    options.settingsFile = std::filesystem::path(std::string(value));
+    return {};
+}
+
+struct ValueOption
+{
+    std::string_view longName;
+    std::string_view shortName;
+    ValueCheck take;
+};
+
+struct FlagOption
+{
+    std::string_view longName;
+    std::string_view shortName;
+    std::function<void(CliOptions&)> set;
+};
+
+template <class T> std::function<void(CliOptions&)> setTo(std::optional<T> CliOptions::*member, T value)
+{
+    return [=](CliOptions& options) { options.*member = value; };
+}
+
+const std::vector<ValueOption>& valueOptions()
+{
+    static const std::vector<ValueOption> table{
+        {"--settings", "-s", takeSettings},
+        {"--timeframes", "-t", takeTimeframes},
+        {"--cut-time", "", timeInto(&CliOptions::cutTime)},
+        {"--label", "", takeLabel},
+        {"--open-day", "", dayInto(&CliOptions::openDay)},
+        {"--open-time", "", timeInto(&CliOptions::openTime)},
+        {"--close-day", "", dayInto(&CliOptions::closeDay)},
+        {"--close-time", "", timeInto(&CliOptions::closeTime)},
+        {"--time-zone", "", integerInto(&CliOptions::timeZoneHours, MinTimeZone, MaxTimeZone)},
+        {"--date-field", "", integerInto(&CliOptions::dateField, MinDateField, MaxDateField)},
+        {"--date-separator", "", takeDateSeparator},
+        {"--time-format", "", takeTimeFormat},
+        {"--extension", "", takeExtension},
+    };
+    return table;
+}
+
+const std::vector<FlagOption>& flagOptions()
+{
+    static const std::vector<FlagOption> table{
+        {"--help", "-h", [](CliOptions& options) { options.help = true; }},
+        {"--version", "-V", [](CliOptions& options) { options.version = true; }},
+        {"--fill", "", setTo(&CliOptions::fillGaps, true)},
+        {"--no-fill", "", setTo(&CliOptions::fillGaps, false)},
+        {"--market-window", "", setTo(&CliOptions::marketWindow, true)},
+        {"--no-market-window", "", setTo(&CliOptions::marketWindow, false)},
+        {"--drop-time", "", setTo(&CliOptions::dropTime, true)},
+        {"--keep-time", "", setTo(&CliOptions::dropTime, false)},
+        {"--no-extension", "", setTo(&CliOptions::forceExtension, false)},
+        {"--overwrite", "", setTo(&CliOptions::overwrite, true)},
+        {"--no-overwrite", "", setTo(&CliOptions::overwrite, false)},
+        {"--summer", "", setTo(&CliOptions::summerTable, true)},
+        {"--no-summer", "", setTo(&CliOptions::summerTable, false)},
+    };
+    return table;
+}
+
+bool names(std::string_view word, std::string_view longName, std::string_view shortName)
+{
+    return word == longName || (!shortName.empty() && word == shortName);
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(std::span<const std::string> args)
+{
+    ParsedCommandLine parsed;
+    auto& options = parsed.options;
+    bool onlyFiles = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (onlyFiles || arg.size() < 2 || arg.front() != '-') {
+            options.files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+
+        std::string_view word = arg;
+        std::optional<std::string_view> inlineValue;
+        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+            word = arg.substr(0, equals);
+            inlineValue = arg.substr(equals + 1);
+        }
+
+        if (word == "--linkage") {
+            parsed.error = "--linkage is not yet available in this version";
+            return parsed;
+        }
+
+        const auto& values = valueOptions();
+        const auto value = std::find_if(values.begin(), values.end(),
+                                        [&](const ValueOption& o) { return names(word, o.longName, o.shortName); });
+        if (value != values.end()) {
+            std::string_view text;
+            if (inlineValue) {
+                text = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                text = args[++i];
+            } else {
+                parsed.error = "option " + std::string(word) + " needs a value";
+                return parsed;
+            }
+            parsed.error = value->take(word, text, options);
+            if (!parsed.error.empty()) {
+                return parsed;
+            }
+            continue;
+        }
+
+        const auto& flags = flagOptions();
+        const auto flag = std::find_if(flags.begin(), flags.end(),
+                                       [&](const FlagOption& o) { return names(word, o.longName, o.shortName); });
+        if (flag != flags.end()) {
+            if (inlineValue) {
+                parsed.error = "option " + std::string(word) + " takes no value";
+                return parsed;
+            }
+            flag->set(options);
+            continue;
+        }
+
+        parsed.error = "unknown option " + std::string(arg);
+        return parsed;
+    }
+
+    if (!options.help && !options.version && options.files.empty()) {
+        parsed.error = "no source file given";
+    }
+    return parsed;
+}
+
+void applyOverrides(const CliOptions& options, RunRequest& request)
+{
+    auto& settings = request.settings;
+    auto put = [](auto& target, const auto& source) {
+        if (source) {
+            target = *source;
+        }
+    };
+    put(settings.timeframes, options.timeframes);
+    put(settings.cutTime, options.cutTime);
+    put(settings.labelling, options.labelling);
+    put(settings.fillGaps, options.fillGaps);
+    put(settings.marketWindow, options.marketWindow);
+    put(settings.marketOpenDay, options.openDay);
+    put(settings.marketOpenTime, options.openTime);
+    put(settings.marketCloseDay, options.closeDay);
+    put(settings.marketCloseTime, options.closeTime);
+    put(settings.timeFormat, options.timeFormat);
+    put(settings.dropTimeInDaily, options.dropTime);
+    put(settings.forceExtension, options.forceExtension);
+    put(settings.extension, options.extension);
+    put(settings.overwriteWithoutAsking, options.overwrite);
+    if (options.summerTable) {
+        settings.summerTable = *options.summerTable;
+        request.summer.enabled = *options.summerTable;
+    }
+    if (options.timeZoneHours) {
+        request.timeZoneBox = std::to_string(*options.timeZoneHours);
+        settings.timeZoneShiftDays = *options.timeZoneHours / 24.0;
+    }
+    if (options.dateField) {
+        request.dateFieldBox = std::to_string(*options.dateField);
+        settings.dateField = *options.dateField;
+    }
+    if (options.dateSeparator) {
+        request.dateSeparatorBox = *options.dateSeparator;
+        settings.outputDateSeparator = separatorFromBox(*options.dateSeparator);
+    }
+
+    // The window registers full paths, and the run's messages and output folders follow from them.
+    request.files.clear();
+    for (const auto& file : options.files) {
+        std::error_code error;
+        auto absolute = std::filesystem::absolute(std::filesystem::path(file), error);
+        request.files.push_back(error ? file : absolute.lexically_normal().string());
+    }
+}
+
+std::string helpText()
+{
+    return R"(Usage: velmora-convert [--settings FILE] [options] FILE...
+
+Converts 1-minute price files into bar files of other timeframes, exactly as the
+"実行" button of the desktop program does. Options default to the main window's
+settings (sections "Form" and "Summer" of the settings file); the options below
+override single settings for this run only. The settings file is never written.
+
+Settings:
+  -s, --settings FILE       settings file to read (default: velmora.ini beside
+                            the program); a missing default file means defaults
+Timeframes and bars:
+  -t, --timeframes LIST     timeframe list, e.g. "5, 60, 240, 1440" or "-60+240"
+      --cut-time HH:MM      base cut time of the bar grid (default 17:00)
+      --label start|end     label bars by their start (MetaTrader) or end (VT)
+      --fill, --no-fill     fill empty bars from the previous close
+Market window:
+      --market-window, --no-market-window
+                            write only bars inside the weekly market window
+      --open-day DAY        weekday the window opens (sun, mon, ... sat)
+      --open-time HH:MM     time the window opens
+      --close-day DAY       weekday the window closes
+      --close-time HH:MM    time the window closes
+Source and output:
+      --time-zone HOURS     shift every label by whole hours (-100 to 100)
+      --date-field N        position of the date field in a source line (1-100)
+      --date-separator C    date separator of written bars, e.g. / or -
+      --time-format FORMAT  time field of written bars, e.g. hh:nn:ss or hh:nn
+      --drop-time, --keep-time
+                            leave the time field out of daily bars, or keep it
+      --extension EXT       give every output file this extension
+      --no-extension        keep the source file's extension
+      --overwrite, --no-overwrite
+                            replace existing output files without asking
+      --summer, --no-summer use the summer-time table of the settings file
+Other:
+  -h, --help                show this help
+  -V, --version             show the version
+
+The log goes to standard output, messages to standard error. When an output
+file exists and --overwrite is not in force, a terminal is asked what to do;
+otherwise the file is skipped and the log says so.
+
+Exit status: 0 done, 1 an error ended the run, 2 usage error, 130 interrupted.
+
+Examples:
+  velmora-convert EURUSD_1min_2009.txt
+  velmora-convert -t "5, 60, 240, 1440" --overwrite data/*_1min_*.txt
+  velmora-convert --settings ~/velmora.ini --time-zone 7 --label end EURUSD_1min_2009.txt
+  velmora-convert -t 1440 --drop-time --date-separator - --extension .csv EURUSD_1min_2009.txt
+)";
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,300 @@
+// velmora-convert as a real program: its own process, real files, its exit status.
+#include "cli/CliTestData.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h> // WIFEXITED, WEXITSTATUS
+
+namespace fs = std::filesystem;
+using namespace velmora::test;
+
+namespace {
+
+struct ProgramResult
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(std::string_view word)
+{
+    std::string text = "'";
+    for (const char c : word) {
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return text + "'";
+}
+
+/// Runs the program in the folder with standard input from /dev/null (not a terminal); its outputs are kept
+/// elsewhere so that the folder holds only what the program wrote.
+ProgramResult runProgram(const std::vector<std::string>& args, const fs::path& folder)
+{
+    const TempDir streams;
+    std::string command = "cd " + shellQuoted(folder.string()) + " && " + shellQuoted(VELMORA_CONVERT_PATH);
+    for (const auto& arg : args) {
+        command += ' ';
+        command += shellQuoted(arg);
+    }
+    command +=
+        " </dev/null >" + shellQuoted(streams.file("out").string()) + " 2>" + shellQuoted(streams.file("err").string());
+    const int status = std::system(command.c_str());
+    ProgramResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readBytes(streams.file("out"));
+    result.err = readBytes(streams.file("err"));
+    return result;
+}
+
+std::vector<std::string> lines(std::string_view text)
+{
+    std::vector<std::string> rows;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find('\n', start)) != std::string_view::npos; start = at + 1) {
+        rows.emplace_back(text.substr(start, at - start));
+    }
+    return rows;
+}
+
+/// The log without its last line, the elapsed time, which is checked for its form only.
+std::vector<std::string> logWithoutElapsed(std::string_view out)
+{
+    auto rows = lines(out);
+    if (rows.empty()) {
+        ADD_FAILURE() << "empty log";
+        return rows;
+    }
+    const auto& last = rows.back();
+    EXPECT_TRUE(last.size() > 2 && last.ends_with("ms") &&
+                std::all_of(last.begin(), last.end() - 2, [](char c) { return c >= '0' && c <= '9'; }))
+        << last;
+    rows.pop_back();
+    return rows;
+}
+
+std::vector<std::string> folderContents(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(ConvertProgramTest, ConvertsASampleLikeFileIntoItsFourFiles)
+{
+    const TempDir dir;
+    dir.write(SourceName, SundayOpen);
+    const auto result = runProgram({std::string(SourceName)}, dir.path()); // a name relative to the folder
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(
+        logWithoutElapsed(result.out),
+        (std::vector<std::string>{"EURUSD_5min_2009.txt を書き出しました", "EURUSD_1hour_2009.txt を書き出しました",
+                                  "EURUSD_4hour_2009.txt を書き出しました", "EURUSD_Daily_2009.txt を書き出しました",
+                                  "処理が完了しました"}));
+    EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), defaultFiveMinuteBars());
+    EXPECT_EQ(readBytes(dir.file("EURUSD_1hour_2009.txt")), wholeQuarterHourBar());
+    EXPECT_EQ(readBytes(dir.file("EURUSD_4hour_2009.txt")), wholeQuarterHourBar());
+    EXPECT_EQ(readBytes(dir.file("EURUSD_Daily_2009.txt")), wholeQuarterHourBar());
+}
+
+TEST(ConvertProgramTest, ConvertsTheBundledSample)
+{
+    const TempDir dir;
+    fs::copy_file(fs::path(VELMORA_SAMPLES_DIR) / SourceName, dir.file(SourceName));
+    const auto result = runProgram({dir.file(SourceName).string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+
+    // Three trading weeks: Sunday 17:00 to Friday 17:00 is five days of bars per week, gaps filled.
+    const std::pair<std::string_view, std::size_t> expected[] = {
+        {"EURUSD_5min_2009.txt", 3 * 5 * 288},
+        {"EURUSD_1hour_2009.txt", 3 * 5 * 24},
+        {"EURUSD_4hour_2009.txt", 3 * 5 * 6},
+        {"EURUSD_Daily_2009.txt", 3 * 5},
+    };
+    for (const auto& [name, count] : expected) {
+        const auto bytes = readBytes(dir.file(name));
+        EXPECT_EQ(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')), count) << name;
+        EXPECT_TRUE(bytes.starts_with("2009/01/04,17:00:00,1.3450,")) << name;
+    }
+    const auto daily = lines(readBytes(dir.file("EURUSD_Daily_2009.txt")));
+    ASSERT_EQ(daily.size(), 15U);
+    EXPECT_TRUE(daily.back().starts_with("2009/01/22,17:00:00,")) << daily.back();
+}
+
+TEST(ConvertProgramTest, SettingsFileChangesTheOutputAsTheWindowsOptionsWould)
+{
+    const TempDir dir;
+    const auto source = dir.write(SourceName, SundayOpen);
+    // Key names in any letter case, "0x" numbers, and a file list that the command line replaces.
+    const auto settings = dir.write("velmora.ini", "[Form]\r\n"
+                                                   "minute=5\r\n"
+                                                   "radiogroup1=1\r\n"
+                                                   "DateSeparator=.\r\n"
+                                                   "ShortTimeFormat=hh:nn\r\n"
+                                                   "TimeZoneEditValue=2\r\n"
+                                                   "CheckBox1=0\r\n"
+                                                   "MktCloseYoubi=0x0\r\n"
+                                                   "MktCloseTime=17:15\r\n"
+                                                   "ListBox=/nowhere/USDJPY_1min.txt\r\n");
+    const auto result = runProgram({"--settings", settings.string(), source.string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    // Labelled by their ends (market window moved on by the bar width with them), shifted by two hours, no
+    // fill bar, and the window closing on Sunday at 17:15 (17:20 with the labels) keeps the last bar out.
+    EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), barFile({"2009.01.04,19:05,1.3000,1.3010,1.2990,1.2992",
+                                                                    "2009.01.04,19:10,1.2992,1.2999,1.2991,1.2998"}));
+    EXPECT_EQ(folderContents(dir.path()),
+              (std::vector<std::string>{"EURUSD_1min_2009.txt", "EURUSD_5min_2009.txt", "velmora.ini"}));
+    EXPECT_EQ(readBytes(settings).find("Top"), std::string::npos) << "the settings file is only read";
+}
+
+TEST(ConvertProgramTest, EveryOptionTakesEffect)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string output;   // the file to check
+        std::string expected; // its bytes
+        std::string settings = {};
+        std::string_view source = SundayOpen;
+        std::string existing = {}; // the output's bytes before the run, when it exists
+    };
+    const std::string d1 = "2009/01/04,17:00:00,1.3000,1.3010,1.2990,1.2992";
+    const std::string d2 = "2009/01/04,17:05:00,1.2992,1.2999,1.2991,1.2998";
+    const std::string d3 = "2009/01/04,17:10:00,1.2998,1.2998,1.2998,1.2998";
+    const std::string d4 = "2009/01/04,17:15:00,1.2998,1.3020,1.2998,1.3015";
+    const std::string cut1 = "2009/01/04,17:02:00,1.3008,1.3009,1.2990,1.2998";
+    const std::string cut2 = "2009/01/04,17:07:00,1.2998,1.2998,1.2998,1.2998";
+    const std::string cut3 = "2009/01/04,17:12:00,1.2998,1.3020,1.2998,1.3015";
+    const std::string five = "EURUSD_5min_2009.txt";
+    const std::string defaults = defaultFiveMinuteBars();
+    const Case cases[] = {
+        {{"-t", "15"},
+         "EURUSD_15min_2009.txt",
+         barFile(
+             {"2009/01/04,17:00:00,1.3000,1.3010,1.2990,1.2998", "2009/01/04,17:15:00,1.2998,1.3020,1.2998,1.3015"})},
+        {{"--timeframes=5.60"}, "EURUSD_1hour_2009.txt", wholeQuarterHourBar()},
+        {{"--cut-time", "17:02"}, five, barFile({cut1, cut2, cut3})},
+        {{"--label", "end"},
+         five,
+         barFile({"2009/01/04,17:05:00,1.3000,1.3010,1.2990,1.2992", "2009/01/04,17:10:00,1.2992,1.2999,1.2991,1.2998",
+                  "2009/01/04,17:15:00,1.2998,1.2998,1.2998,1.2998",
+                  "2009/01/04,17:20:00,1.2998,1.3020,1.2998,1.3015"})},
+        {{"--label", "start"}, five, defaults, "[Form]\r\nRadioGroup1=1\r\n"},
+        {{"--no-fill"}, five, barFile({d1, d2, d4})},
+        {{"--fill"}, five, defaults, "[Form]\r\nCheckBox1=0\r\n"},
+        {{"--cut-time", "17:02", "--no-market-window"},
+         five,
+         barFile({"2009/01/04,16:57:00,1.3000,1.3010,1.2995,1.3008", cut1, cut2, cut3})},
+        {{"--cut-time", "17:02", "--market-window"}, five, barFile({cut1, cut2, cut3}), "[Form]\r\nCheckBox2=0\r\n"},
+        {{"--open-day", "mon"}, five, ""},
+        {{"--open-time", "17:06"}, five, barFile({d3, d4})},
+        {{"--close-day", "sun", "--close-time", "17:10"}, five, barFile({d1, d2})},
+        {{"--time-zone", "7"},
+         five,
+         barFile({"2009/01/05,00:00:00,1.3000,1.3010,1.2990,1.2992", "2009/01/05,00:05:00,1.2992,1.2999,1.2991,1.2998",
+                  "2009/01/05,00:10:00,1.2998,1.2998,1.2998,1.2998",
+                  "2009/01/05,00:15:00,1.2998,1.3020,1.2998,1.3015"})},
+        {{"--date-field", "2"}, five, defaults, "", SundayOpenWithSymbol},
+        {{"--date-separator", "-"},
+         five,
+         barFile({"2009-01-04,17:00:00,1.3000,1.3010,1.2990,1.2992", "2009-01-04,17:05:00,1.2992,1.2999,1.2991,1.2998",
+                  "2009-01-04,17:10:00,1.2998,1.2998,1.2998,1.2998",
+                  "2009-01-04,17:15:00,1.2998,1.3020,1.2998,1.3015"})},
+        {{"--time-format", "hh:nn"},
+         five,
+         barFile({"2009/01/04,17:00,1.3000,1.3010,1.2990,1.2992", "2009/01/04,17:05,1.2992,1.2999,1.2991,1.2998",
+                  "2009/01/04,17:10,1.2998,1.2998,1.2998,1.2998", "2009/01/04,17:15,1.2998,1.3020,1.2998,1.3015"})},
+        {{"-t", "1440", "--drop-time"}, "EURUSD_Daily_2009.txt", barFile({"2009/01/04,1.3000,1.3020,1.2990,1.3015"})},
+        {{"-t", "1440", "--keep-time"}, "EURUSD_Daily_2009.txt", wholeQuarterHourBar(), "[Form]\r\nCheckBox3=1\r\n"},
+        {{"--extension", "csv"}, "EURUSD_5min_2009.csv", defaults},
+        {{"--no-extension"}, five, defaults, "[Form]\r\nCheckBox4=1\r\nEditExt=.csv\r\n"},
+        {{"--overwrite"}, five, defaults, "", SundayOpen, "old\r\n"},
+        {{"--no-overwrite"}, five, "old\r\n", "[Form]\r\nCheckBox6=1\r\n", SundayOpen, "old\r\n"},
+        {{"--summer"},
+         five,
+         barFile({d1, "2009/01/04,18:05:00,1.2992,1.2999,1.2991,1.2998",
+                  "2009/01/04,18:10:00,1.2998,1.2998,1.2998,1.2998", d4}),
+         "[Summer]\r\nOpenListBox=2009/01/04 17:05\r\nCloseListBox=2009/01/04 17:15\r\nGapListBox=60\r\n"},
+        {{"--no-summer"},
+         five,
+         defaults,
+         "[Summer]\r\nCheckBox1=1\r\nOpenListBox=2009/01/04 17:05\r\nCloseListBox=2009/01/04 "
+         "17:15\r\nGapListBox=60\r\n"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        const auto source = dir.write(SourceName, c.source);
+        const auto settings = dir.write("settings.ini", c.settings);
+        if (!c.existing.empty()) {
+            dir.write(c.output, c.existing);
+        }
+        std::vector<std::string> args{"--settings", settings.string(), "-t", "5"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(source.string());
+
+        const auto result = runProgram(args, dir.path());
+        const auto what = ::testing::PrintToString(c.args);
+        EXPECT_EQ(result.exitCode, 0) << what << "\n" << result.err;
+        EXPECT_TRUE(fs::exists(dir.file(c.output))) << what;
+        EXPECT_EQ(readBytes(dir.file(c.output)), c.expected) << what;
+    }
+}
+
+TEST(ConvertProgramTest, UsageErrorsWriteNothing)
+{
+    // One of each kind; the value checks themselves are CliOptionsTest's.
+    const std::vector<std::string> cases[] = {
+        {"--bogus"},   {"--time-zone", "abc"}, {"-t", "5,,60"}, {"--fill=yes"}, {"--settings", "no-such-settings.ini"},
+        {"--linkage"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        const auto source = dir.write(SourceName, SundayOpen);
+        auto args = c;
+        args.push_back(source.string());
+        const auto result = runProgram(args, dir.path());
+        const auto what = ::testing::PrintToString(c);
+        EXPECT_EQ(result.exitCode, 2) << what;
+        EXPECT_TRUE(result.err.starts_with("velmora-convert: ")) << what << ": " << result.err;
+        EXPECT_EQ(result.out, "") << what;
+        EXPECT_EQ(folderContents(dir.path()), std::vector<std::string>{std::string(SourceName)}) << what;
+    }
+
+    const TempDir dir;
+    const auto result = runProgram({"-t", "5"}, dir.path());
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("no source file"), std::string::npos);
+}
+
+TEST(ConvertProgramTest, AMissingSourceEndsTheRunAfterTheJobsBeforeIt)
+{
+    const TempDir dir;
+    const auto good = dir.write(SourceName, SundayOpen);
+    const auto missing = dir.file("GBPUSD_1min_2009.txt");
+    const auto result = runProgram({"-t", "5, 60", good.string(), missing.string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "ファイル " + missing.string() + " は開けません\n");
+    EXPECT_EQ(lines(result.out), std::vector<std::string>{"EURUSD_5min_2009.txt を書き出しました"});
+    EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), defaultFiveMinuteBars());
+    EXPECT_FALSE(fs::exists(dir.file("EURUSD_1hour_2009.txt"))) << "the run ends at the first error";
+}
+
+TEST(ConvertProgramTest, SkipsAnExistingOutputWhenNoTerminalCanBeAsked)
+{
+    const TempDir dir;
+    const auto source = dir.write(SourceName, SundayOpen);
+    dir.write("EURUSD_5min_2009.txt", "old\r\n");
+    const auto result = runProgram({"-t", "5, 60", source.string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(logWithoutElapsed(result.out),
+              (std::vector<std::string>{"EURUSD_5min_2009.txtの保存をキャンセルします...",
+                                        "EURUSD_1hour_2009.txt を書き出しました", "処理が完了しました"}));
+    EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), "old\r\n");
+}

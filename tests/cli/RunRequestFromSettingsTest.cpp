@@ -1,0 +1,90 @@
+#include "engine/RunRequestFromSettings.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+TEST(RunRequestFromSettingsTest, TakesEveryControl)
+{
+    FormSettings form;
+    form.minute = "15.60";
+    form.mktChangeTime = "0:00";
+    form.shortTimeFormat = "hh:nn";
+    form.mktOpenTime = "18:00";
+    form.mktCloseTime = "16:00";
+    form.editExt = "csv";
+    form.dateSeparator = "-/";
+    form.timeZoneEditValue = -7;
+    form.dateCsvField = 2;
+    form.radioButton1 = false;
+    form.radioButton2 = true;
+    form.checkBox1 = false;
+    form.checkBox2 = false;
+    form.checkBox3 = true;
+    form.checkBox4 = true;
+    form.checkBox6 = true;
+    form.radioGroup1 = 1;
+    form.mktOpenYoubi = 1;
+    form.mktCloseYoubi = 6;
+    form.listBox = {"/a/EURUSD_1min.txt", "/b/USDJPY_1min.txt"};
+    SummerSettings summer{true, {"2009/03/08 2:00"}, {"2009/11/01 2:00"}, {"60"}};
+
+    const auto request = runRequestFromSettings(form, summer);
+    const auto& s = request.settings;
+    EXPECT_EQ(s.timeframes, "15.60"); // the run itself turns "." into ","
+    EXPECT_EQ(s.cutTime, "0:00");
+    EXPECT_EQ(s.timeFormat, "hh:nn");
+    EXPECT_EQ(s.marketOpenTime, "18:00");
+    EXPECT_EQ(s.marketCloseTime, "16:00");
+    EXPECT_EQ(s.extension, "csv");
+    EXPECT_EQ(request.dateSeparatorBox, "-/");
+    EXPECT_EQ(s.outputDateSeparator, '-');
+    EXPECT_EQ(request.timeZoneBox, "-7");
+    EXPECT_DOUBLE_EQ(s.timeZoneShiftDays, -7 / 24.0);
+    EXPECT_EQ(request.dateFieldBox, "2");
+    EXPECT_EQ(s.dateField, 2);
+    EXPECT_FALSE(s.fillGaps);
+    EXPECT_FALSE(s.marketWindow);
+    EXPECT_TRUE(s.dropTimeInDaily);
+    EXPECT_TRUE(s.forceExtension);
+    EXPECT_TRUE(s.overwriteWithoutAsking);
+    EXPECT_EQ(s.labelling, VTLabelling);
+    EXPECT_EQ(s.marketOpenDay, 2);  // Monday
+    EXPECT_EQ(s.marketCloseDay, 7); // Saturday
+    EXPECT_EQ(request.files, form.listBox);
+    EXPECT_TRUE(s.summerTable);
+    EXPECT_TRUE(request.summer.enabled);
+    EXPECT_EQ(request.summer.starts, summer.openListBox);
+    EXPECT_EQ(request.summer.ends, summer.closeListBox);
+    EXPECT_EQ(request.summer.shifts, summer.gapListBox);
+    EXPECT_EQ(barKindFromSettings(form), BarKind::Daily);
+}
+
+TEST(RunRequestFromSettingsTest, ReadsValuesAsTheControlsWouldShowThem)
+{
+    struct Case
+    {
+        std::int32_t timeZone, dateField, labelling, openDay, closeDay;
+        std::string timeZoneBox, dateFieldBox;
+        int labellingUsed, openWeekday, closeWeekday;
+    };
+    const Case cases[] = {
+        {100, 100, 0, 6, 0, "100", "100", MetaTraderLabelling, 7, 1},
+        {101, 101, 2, 7, -1, "100", "100", MetaTraderLabelling, 1, 6},
+        {-500, 0, -1, -1, 9, "-100", "1", MetaTraderLabelling, 1, 6},
+    };
+    for (const auto& c : cases) {
+        FormSettings form;
+        form.timeZoneEditValue = c.timeZone;
+        form.dateCsvField = c.dateField;
+        form.radioGroup1 = c.labelling;
+        form.mktOpenYoubi = c.openDay;
+        form.mktCloseYoubi = c.closeDay;
+        const auto request = runRequestFromSettings(form, {});
+        EXPECT_EQ(request.timeZoneBox, c.timeZoneBox) << c.timeZone;
+        EXPECT_EQ(request.dateFieldBox, c.dateFieldBox) << c.dateField;
+        EXPECT_EQ(request.settings.labelling, c.labellingUsed) << c.labelling;
+        EXPECT_EQ(request.settings.marketOpenDay, c.openWeekday) << c.openDay;
+        EXPECT_EQ(request.settings.marketCloseDay, c.closeWeekday) << c.closeDay;
+    }
+}
