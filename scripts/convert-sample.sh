@@ -12,5 +12,5 @@ cmake --build --preset release --target velmora-convert
 mkdir -p build/sample
 cp samples/EURUSD_1min_2009.txt build/sample/
 echo "== velmora-convert build/sample/EURUSD_1min_2009.txt"
-build/release/src/cli/velmora-convert --timeframes "5, 60, 240, 1440" --overwrite build/sample/EURUSD_1min_2009.txt
+build/release/bin/velmora-convert --timeframes "5, 60, 240, 1440" --overwrite build/sample/EURUSD_1min_2009.txt
 ls -l build/sample

@@ -18,6 +18,13 @@ struct RunCancelled
 };
 
 constexpr std::string_view Finished = "処理が完了しました";
+constexpr std::string_view SameAsSource = " は変換元のファイルと同じなので書き出しません";
+
+bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(target, source, error);
+}
 
 std::string statusText(const RunRequest& request, const TimeframeEntry& entry, int job, int total)
 {
@@ -168,6 +175,11 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             const std::string fileName = std::filesystem::path(file).filename().string();
             builder.BuildFile(lines, fileName, entry, window, env, output);
             location.name = ForceExtension(location.name, settings.forceExtension, settings.extension);
+            if (isSameFile(location.folder / location.name, file)) {
+                // Entry "1" on a "…_1min…" file names the output after its own source.
+                m_host.appendLog(location.name + std::string(SameAsSource));
+                continue;
+            }
             WriteOutput(output, location, settings.overwriteWithoutAsking, m_host);
         }
     }

@@ -232,5 +232,19 @@ TEST(ConversionRunTest, OverwriteQuestionAnswers)
     EXPECT_NE(std::find(rows.begin(), rows.end(), "A_5min.txtの保存をキャンセルします..."), rows.end());
 }
 
+TEST(ConversionRunTest, AnOutputNamedAfterItsSourceNeverReplacesIt)
+{
+    RunFixture f;
+    f.request.settings.timeframes = "1, 5";
+    f.request.settings.overwriteWithoutAsking = true;
+    f.request.files = {f.dir.write("A_1min.txt", Source).string()};
+    EXPECT_EQ(f.run(), RunOutcome::Completed);
+    EXPECT_EQ(readBytes(f.dir.file("A_1min.txt")), Source);
+    EXPECT_TRUE(std::filesystem::exists(f.dir.file("A_5min.txt")));
+    const auto rows = f.host.logRows();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "A_1min.txt は変換元のファイルと同じなので書き出しません"),
+              rows.end());
+}
+
 } // namespace
 } // namespace velmora
