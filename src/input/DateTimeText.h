@@ -2,6 +2,7 @@
 
 #include "platform/MessageSink.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,6 +51,11 @@ std::optional<std::int32_t> ReadDateText(std::string_view dateText, DateTextCont
 /// The MinuteStamp of 00:00 of the date, or std::nullopt when ReadDateText failed.
 std::optional<MinuteStamp> DateTextToDayMinutes(std::string_view dateText, DateTextContext& context);
 
+/// Reads a time of day ("17", "5:30 PM", "17:30:15.500") as milliseconds since midnight, or std::nullopt
+/// when the text is not a time. Exact: callers that want whole minutes divide by 60000 instead of going
+/// through the fraction of a day, which would turn 17:00 into 16:59.
+std::optional<std::int32_t> parseTimeOfDayMs(std::string_view timeText);
+
 /// Reads a time of day ("17", "5:30 PM", "17:30:15.500") as a fraction of a day, or std::nullopt when the
 /// text is not a time.
 std::optional<DateTimeValue> parseTimeText(std::string_view timeText);
@@ -57,13 +63,28 @@ std::optional<DateTimeValue> parseTimeText(std::string_view timeText);
 /// parseTimeText, or the run-ending error "'%s' は時刻ではありません".
 DateTimeValue ReadTimeText(std::string_view timeText);
 
+/// A time text cut at every ":" into at most ten pieces, the last one holding the rest of the text; an empty
+/// text has no pieces. Views into the text, no allocation.
+struct TimePieces
+{
+    static constexpr int Limit = 10;
+    std::array<std::string_view, Limit> pieces{};
+    int count = 0;
+};
+TimePieces splitTimeText(std::string_view timeText);
+
 /// The minutes of the day of an "hh:mm[:ss]" text: hours × 60 + minutes, seconds ignored. When the text has
 /// no ":" shows the TimeStrToInt message and returns std::nullopt; a piece that is not a whole number ends
-/// the run with "'%s' は整数ではありません".
+/// the run with "'%s' は整数ではありません", and a result beyond 32 bits with "'%s' は時刻ではありません".
 std::optional<std::int32_t> TimeStrToInt(std::string_view timeText, MessageSink& messages);
 
 /// The caption of the output-separator label for a candidate separator box text: today's date written
 /// with the box's first byte. std::nullopt when the box is empty (the label stays as it is).
 std::optional<std::string> OutputSeparatorCaption(std::string_view boxText, int year, int month, int day);
+
+/// The refusal "<box text> は、日付の区切り文字には使用できません" when the box starts with a multi-byte
+/// character, whose first byte alone would write broken characters into every output date; std::nullopt
+/// when the box is empty or starts with a one-byte character.
+std::optional<std::string> unusableDateSeparatorMessage(std::string_view boxText);
 
 } // namespace velmora

@@ -1,1 +1,178 @@
 #include "input/SplitCommaText.h"
+
+#include <array>
+#include <bit>
+#include <cassert>
+#include <cstdint>
+#include <cstring> // memchr, memcpy
+
+namespace velmora {
+
+namespace {
+
+bool isBlank(char byte)
+{
+    const auto value = static_cast<unsigned char>(byte);
+    return value >= 1 && value <= 32;
+}
+
+/// Bytes that end an unquoted item: blanks and the comma (the zero byte is cut off before the walk).
+constexpr auto EndsItem = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t byte = 1; byte <= 32; ++byte) {
+        table[byte] = true;
+    }
+    table[static_cast<unsigned char>(',')] = true;
+    return table;
+}();
+
+/// The position of the first blank or comma at or after pos, or size. Looks at eight bytes per step where it
+/// can: this runs over every byte of every source line.
+std::size_t findItemEnd(const char* data, std::size_t pos, std::size_t size)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t Ones = 0x0101010101010101U;
+        constexpr std::uint64_t Highs = 0x8080808080808080U;
+        while (size - pos >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, data + pos, sizeof word);
+            // Per byte: below 33, or equal to ','. Both tests may mark bytes after a true hit through a
+            // borrow, never before one, so the lowest marked byte is the first real one.
+            const std::uint64_t blanks = (word - Ones * 33U) & ~word & Highs;
+            const std::uint64_t commaBytes = word ^ (Ones * static_cast<unsigned char>(','));
+            const std::uint64_t commas = (commaBytes - Ones) & ~commaBytes & Highs;
+            if (const std::uint64_t hits = blanks | commas) {
+                return pos + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+            }
+            pos += 8;
+        }
+    }
+    while (pos < size && !EndsItem[static_cast<unsigned char>(data[pos])]) {
+        ++pos;
+    }
+    return pos;
+}
+
+/// One item as found in the text: where its bytes lie, and whether they still hold doubled quotes.
+struct RawItem
+{
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    bool hasDoubledQuotes = false;
+};
+
+/// Walks the items of the text in order and hands each to emit. Both splitters share this walk so that the
+/// timeframe list and source lines follow one rule.
+template <class Emit> void walkItems(std::string_view text, Emit&& emit)
+{
+    if (const void* zero = std::memchr(text.data(), '\0', text.size())) {
+        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
+    }
+    const char* data = text.data();
+    const std::size_t size = text.size();
+    std::size_t pos = 0;
+    while (pos < size && isBlank(data[pos])) {
+        ++pos;
+    }
+    while (pos < size) {
+        if (data[pos] == '"') {
+            const std::size_t start = pos + 1;
+            std::size_t at = start;
+            bool doubled = false;
+            bool closed = false;
+            while (at < size) {
+                const void* quote = std::memchr(data + at, '"', size - at);
+                if (quote == nullptr) {
+                    break;
+                }
+                at = static_cast<std::size_t>(static_cast<const char*>(quote) - data);
+                if (at + 1 < size && data[at + 1] == '"') {
+                    doubled = true;
+                    at += 2;
+                    continue;
+                }
+                closed = true;
+                break;
+            }
+            if (closed) {
+                emit(RawItem{start, at - start, doubled});
+                pos = at + 1;
+            } else {
+                // An unclosed quote takes the rest of the text whole: no byte of the line is dropped.
+                emit(RawItem{start, size - start, doubled});
+                pos = size;
+            }
+        } else {
+            const std::size_t start = pos;
+            pos = findItemEnd(data, pos, size);
+            emit(RawItem{start, pos - start, false});
+        }
+        while (pos < size && isBlank(data[pos])) {
+            ++pos;
+        }
+        if (pos < size && data[pos] == ',') {
+            ++pos;
+            if (pos == size) {
+                emit(RawItem{pos, 0, false});
+            }
+            while (pos < size && isBlank(data[pos])) {
+                ++pos;
+            }
+        }
+    }
+}
+
+/// Appends the bytes with every "" turned into one ".
+void appendUnescaped(std::string& out, std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (bytes[i] == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
+            ++i;
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::string> SplitCommaText(std::string_view text)
+{
+    std::vector<std::string> items;
+    walkItems(text, [&](RawItem raw) {
+        const std::string_view bytes = text.substr(raw.offset, raw.length);
+        if (raw.hasDoubledQuotes) {
+            std::string item;
+            appendUnescaped(item, bytes);
+            items.push_back(std::move(item));
+        } else {
+            items.emplace_back(bytes);
+        }
+    });
+    return items;
+}
+
+void CommaItems::split(std::string_view text)
+{
+    m_text = text;
+    m_items.clear();
+    m_scratch.clear();
+    walkItems(text, [this](RawItem raw) {
+        if (raw.hasDoubledQuotes) {
+            const std::size_t offset = m_scratch.size();
+            appendUnescaped(m_scratch, m_text.substr(raw.offset, raw.length));
+            m_items.push_back(Item{offset, m_scratch.size() - offset, true});
+        } else {
+            m_items.push_back(Item{raw.offset, raw.length, false});
+        }
+    });
+}
+
+std::string_view CommaItems::operator[](std::size_t index) const
+{
+    assert(index < m_items.size());
+    const Item& item = m_items[index];
+    const std::string_view source = item.unescaped ? std::string_view(m_scratch) : m_text;
+    return source.substr(item.offset, item.length);
+}
+
+} // namespace velmora

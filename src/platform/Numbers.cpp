@@ -3,13 +3,14 @@
 #include "platform/RunError.h"
 
 #include <charconv>
+#include <limits>
 
 namespace velmora {
 
 std::optional<std::int32_t> parseInt(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+    while (i < text.size() && text[i] == ' ') {
         ++i;
     }
     bool negative = false;
@@ -17,33 +18,25 @@ std::optional<std::int32_t> parseInt(std::string_view text)
         negative = text[i] == '-';
         ++i;
     }
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size()) {
-        return std::nullopt;
-    }
-    std::int64_t magnitude = 0;
     const char* first = text.data() + i;
     const char* last = text.data() + text.size();
-    // Digits only: from_chars would take a second sign or leading blanks for us otherwise.
-    if (*first == '+' || *first == '-') {
+    // from_chars would take a second sign itself; only digits may follow the one sign read above.
+    if (first == last || *first < '0' || *first > '9') {
         return std::nullopt;
     }
-    auto [end, error] = std::from_chars(first, last, magnitude, base);
+    std::uint64_t magnitude = 0;
+    auto [end, error] = std::from_chars(first, last, magnitude);
     if (error != std::errc() || end != last) {
         return std::nullopt;
     }
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value < INT32_MIN || value > INT32_MAX) {
+    // The negative range reaches one further than the positive one: "-2147483648" is a whole number.
+    const std::uint64_t limit =
+        negative ? std::uint64_t{1} << 31U : std::uint64_t{std::numeric_limits<std::int32_t>::max()};
+    if (magnitude > limit) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(value);
+    const auto value = static_cast<std::int64_t>(magnitude);
+    return static_cast<std::int32_t>(negative ? -value : value);
 }
 
 std::int32_t StrToInt(std::string_view text)

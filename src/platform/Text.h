@@ -6,7 +6,8 @@
 namespace velmora {
 
 /// The text with every occurrence of pattern replaced, found left to right, each search resuming just after
-/// the previous occurrence; exact and case-sensitive, never starting inside a multi-byte character.
+/// the previous occurrence; exact and case-sensitive. A match never starts or ends inside a UTF-8 multi-byte
+/// character, so a byte pattern cannot cut a character in two. An empty pattern leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
 } // namespace velmora

@@ -91,7 +91,7 @@ TEST(BarBuilderTest, TicksWithSecondsShareTheirMinute)
     const char* source = "2008/01/08,09:00:05,1.1,1.1,1.1,1.1\r\n"
                          "2008/01/08,09:00:59,1.3,1.3,1.3,1.3\r\n"
                          "2008/01/08,09:01:00,1.2,1.2,1.2,1.2\r\n";
-    EXPECT_EQ(run.convert(source, "1", "EURUSD_1min_2008.txt"),
+    EXPECT_EQ(run.convert(source, "01", "EURUSD_01min_2008.txt"),
               "2008/01/08,09:00:00,1.1,1.3,1.1,1.3\r\n2008/01/08,09:01:00,1.2,1.2,1.2,1.2\r\n");
 }
 

@@ -1,0 +1,44 @@
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(TextTest, ReplacesEveryOccurrenceLeftToRight)
+{
+    const struct
+    {
+        const char* text;
+        const char* pattern;
+        const char* replacement;
+        const char* expected;
+    } cases[] = {
+        {"5.60.240", ".", ",", "5,60,240"},
+        {"", ".", ",", ""},
+        {"abc", "", "x", "abc"},
+        {"abc", "abc", "", ""},
+        {"aaaa", "aa", "b", "bb"},
+        {"aaa", "aa", "b", "ba"},   // resumes after the match, no overlap
+        {"a.b", ".", "..", "a..b"}, // resumes after the inserted text, so no endless growth
+        {"Min min MIN", "min", "x", "Min x MIN"},
+        {"EURUSD_1min", "1min", "xUniqueNamex", "EURUSD_xUniqueNamex"},
+        {"日足.日足", "日足", "Daily", "Daily.Daily"},
+        {"5。60", "。", ",", "5,60"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReplaceAll(c.text, c.pattern, c.replacement), c.expected) << c.text << " / " << c.pattern;
+    }
+}
+
+TEST(TextTest, NeverCutsAMultiByteCharacter)
+{
+    // "あ" is E3 81 82 and "い" E3 81 84: a byte pattern from inside one must not match there.
+    EXPECT_EQ(ReplaceAll("あい", "\x81\x82", "X"), "あい");
+    EXPECT_EQ(ReplaceAll("あい", "\x82\xE3", "X"), "あい");
+    EXPECT_EQ(ReplaceAll("あい", "\xE3\x81", "X"), "あい"); // would leave the character's tail behind
+    EXPECT_EQ(ReplaceAll("あい", "\xE3\x81\x84", "X"), "あX");
+}
+
+} // namespace
+} // namespace velmora
