@@ -1,0 +1,90 @@
+#pragma once
+
+#include "input/DateTimeText.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The daylight-saving regimes the summer-time table can be filled from. Their published rules are coded here
+/// rather than read from a time-zone database: they change rarely, and coded rules give the same rows on every
+/// machine.
+enum class DaylightRegime {
+    UnitedStatesEastern,  ///< New York: clocks change at 2:00 local time, standard time UTC-5
+    UnitedStatesCentral,  ///< Chicago, UTC-6
+    UnitedStatesMountain, ///< Denver, UTC-7
+    UnitedStatesPacific,  ///< Los Angeles, UTC-8
+    EuropeanUnion,        ///< every member state changes at 1:00 UTC
+};
+
+struct DaylightRegimeInfo
+{
+    DaylightRegime regime;
+    std::string_view name; ///< as the dialog lists it
+    int firstYear;         ///< the first year whose rule is coded
+};
+
+/// Every regime, in the order the dialog lists them.
+std::span<const DaylightRegimeInfo> daylightRegimes();
+const DaylightRegimeInfo& daylightRegimeInfo(DaylightRegime regime);
+
+/// The years the aid accepts: a last year well inside what a minute stamp can hold, and how many rows one
+/// request may add.
+constexpr int LastDaylightYear = 5000;
+constexpr int MaxDaylightYears = 200;
+
+/// The daylight-saving period of one year in UTC: from start (inclusive) to end (exclusive).
+struct DaylightPeriod
+{
+    MinuteStamp start = 0;
+    MinuteStamp end = 0;
+    bool operator==(const DaylightPeriod&) const = default;
+};
+
+/// The period of the year under the regime's rule, or std::nullopt before the rule's first year or after
+/// LastDaylightYear.
+std::optional<DaylightPeriod> daylightPeriodUtc(DaylightRegime regime, int year);
+
+/// What the "fill from rules" aid asks for: one row per year from firstYear to lastYear, each moving labels by
+/// shiftMinutes, written in the clock of the source data (UTC plus sourceUtcOffsetHours).
+struct DaylightRequest
+{
+    DaylightRegime regime = DaylightRegime::UnitedStatesEastern;
+    int firstYear = 0;
+    int lastYear = 0;
+    std::int32_t shiftMinutes = 60;
+    int sourceUtcOffsetHours = 0;
+};
+
+/// One row of the summer-time table as the dialog's three lists hold it.
+struct SummerRowTexts
+{
+    std::string start;
+    std::string end;
+    std::string shift;
+    bool operator==(const SummerRowTexts&) const = default;
+};
+
+/// Why the request cannot be filled, as the dialog shows it, or std::nullopt when it can.
+std::optional<std::string> daylightRequestProblem(const DaylightRequest& request);
+
+/// The rows of the request, one per year in ascending order. Call only with a request that
+/// daylightRequestProblem accepts; any other gives no rows.
+std::vector<SummerRowTexts> daylightRows(const DaylightRequest& request);
+
+/// A period text as the dialog writes it: "yyyy/mm/dd h:nn:ss" with "/" and ":" whatever the output
+/// separators are, and the date alone at midnight. msOfDay is the time of day in milliseconds; the
+/// milliseconds themselves are not written.
+std::string formatPeriodText(std::int32_t days, std::int32_t msOfDay);
+std::string formatPeriodText(MinuteStamp stamp);
+
+/// A typed date and time rewritten as a period text ("2008/3/9 2:00" gives "2008/03/09 2:00:00"), keeping the
+/// seconds; std::nullopt when the run could not read the text as a date and time.
+std::optional<std::string> normalizedPeriodText(std::string_view typed, int currentYear);
+
+} // namespace velmora
