@@ -157,6 +157,15 @@ std::string takeExtension(std::string_view option, std::string_view value, CliOp
     return {};
 }
 
+std::string takeToolDir(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (value.empty()) {
+        return badValue(option, value, "expected a folder");
+    }
+    options.toolDir = std::filesystem::path(std::string(value));
+    return {};
+}
+
 std::string takeSettings(std::string_view option, std::string_view value, CliOptions& options)
 {
     if (value.empty()) {
@@ -189,6 +198,7 @@ const std::vector<ValueOption>& valueOptions()
 {
     static const std::vector<ValueOption> table{
         {"--settings", "-s", takeSettings},
+        {"--tool-dir", "", takeToolDir},
         {"--timeframes", "-t", takeTimeframes},
         {"--cut-time", "", timeInto(&CliOptions::cutTime)},
         {"--label", "", takeLabel},
@@ -210,6 +220,7 @@ const std::vector<FlagOption>& flagOptions()
     static const std::vector<FlagOption> table{
         {"--help", "-h", [](CliOptions& options) { options.help = true; }},
         {"--version", "-V", [](CliOptions& options) { options.version = true; }},
+        {"--linkage", "", [](CliOptions& options) { options.linkage = true; }},
         {"--fill", "", setTo(&CliOptions::fillGaps, true)},
         {"--no-fill", "", setTo(&CliOptions::fillGaps, false)},
         {"--market-window", "", setTo(&CliOptions::marketWindow, true)},
@@ -256,11 +267,6 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
             inlineValue = arg.substr(equals + 1);
         }
 
-        if (word == "--linkage") {
-            parsed.error = "--linkage is not yet available in this version";
-            return parsed;
-        }
-
         const auto& values = valueOptions();
         const auto value = std::find_if(values.begin(), values.end(),
                                         [&](const ValueOption& o) { return names(word, o.longName, o.shortName); });
@@ -297,7 +303,20 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
         return parsed;
     }
 
-    if (!options.help && !options.version && options.files.empty()) {
+    if (options.help || options.version) {
+        return parsed;
+    }
+    if (options.linkage) {
+        // The batch registers each instrument's files itself, and labels every bar by its start so that its
+        // up-to-date test can read the outputs it wrote before.
+        if (!options.files.empty()) {
+            parsed.error = "--linkage takes no source file: it converts the download tool's folders";
+        } else if (options.labelling) {
+            parsed.error = "--label cannot be used with --linkage: the batch labels bars by their start";
+        }
+    } else if (options.toolDir) {
+        parsed.error = "--tool-dir needs --linkage";
+    } else if (options.files.empty()) {
         parsed.error = "no source file given";
     }
     return parsed;
@@ -354,6 +373,7 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
 std::string helpText()
 {
     return R"(Usage: velmora-convert [--settings FILE] [options] FILE...
+       velmora-convert --linkage [--tool-dir DIR] [--settings FILE] [options]
 
 Converts 1-minute price files into bar files of other timeframes, exactly as the
 "実行" button of the desktop program does. Options default to the main window's
@@ -387,6 +407,14 @@ Source and output:
       --overwrite, --no-overwrite
                             replace existing output files without asking
       --summer, --no-summer use the summer-time table of the settings file
+Linkage batch:
+      --linkage             convert the 1-minute files of the download tool
+                            (Quenbry.exe) in every instrument folder checked
+                            in the linkage window (section "Form2"); outputs
+                            go to 5min, 1hour, ... folders beside 1min, and
+                            outputs that are up to date are skipped
+      --tool-dir DIR        the download tool's folder (default: the current
+                            folder); -t then sets the batch's timeframe list
 Other:
   -h, --help                show this help
   -V, --version             show the version
@@ -395,13 +423,15 @@ The log goes to standard output, messages to standard error. When an output
 file exists and --overwrite is not in force, a terminal is asked what to do;
 otherwise the file is skipped and the log says so.
 
-Exit status: 0 done, 1 an error ended the run, 2 usage error, 130 interrupted.
+Exit status: 0 done, 1 an error ended the run (or the batch), 2 usage error,
+130 interrupted.
 
 Examples:
   velmora-convert EURUSD_1min_2009.txt
   velmora-convert -t "5, 60, 240, 1440" --overwrite data/*_1min_*.txt
   velmora-convert --settings ~/velmora.ini --time-zone 7 --label end EURUSD_1min_2009.txt
   velmora-convert -t 1440 --drop-time --date-separator - --extension .csv EURUSD_1min_2009.txt
+  velmora-convert --linkage --tool-dir ~/Quenbry --overwrite
 )";
 }
 

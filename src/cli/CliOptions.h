@@ -18,6 +18,10 @@ struct CliOptions
     bool version = false;
     std::optional<std::filesystem::path> settingsFile;
     std::vector<std::string> files; ///< as given; made absolute when the run is built
+    /// Runs the linkage batch over the download tool's instrument folders instead of converting files.
+    bool linkage = false;
+    /// The download tool's folder for --linkage; the current directory when not given.
+    std::optional<std::filesystem::path> toolDir;
 
     std::optional<std::string> timeframes;
     std::optional<std::string> cutTime;

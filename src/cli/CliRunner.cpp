@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ConsoleRunHost.h"
 #include "engine/ConversionRun.h"
+#include "engine/LinkageBatch.h"
 #include "engine/RunRequestFromSettings.h"
 #include "engine/SettingsKeys.h"
 #include "platform/IniFile.h"
@@ -24,6 +25,68 @@ int usageError(std::ostream& err, std::string_view message)
 {
     err << ProgramName << ": " << message << '\n' << "Try '" << ProgramName << " --help' for more information.\n";
     return ExitUsage;
+}
+
+int exitStatusOf(RunOutcome outcome, const ConsoleRunHost& host)
+{
+    switch (outcome) {
+    case RunOutcome::Completed:
+        return host.cancelRequested() ? ExitInterrupted : ExitCompleted;
+    case RunOutcome::Cancelled:
+        return ExitInterrupted;
+    case RunOutcome::NotStarted:
+    case RunOutcome::Failed:
+        break;
+    }
+    return ExitFailed;
+}
+
+/// The linkage batch as the linkage window runs it, over the instrument folders checked in section "Form2".
+int runLinkage(const CliOptions& options, const FormSettings& form, const Form2Settings& form2,
+               const RunRequest& request, std::ostream& out, std::ostream& err, const CliEnvironment& environment,
+               const Clock& clock)
+{
+    std::error_code error;
+    auto folder = options.toolDir ? *options.toolDir : std::filesystem::current_path(error);
+    if (options.toolDir && !std::filesystem::is_directory(folder, error)) {
+        return usageError(err, "tool folder " + folder.string() + " not found");
+    }
+    folder = std::filesystem::absolute(folder, error).lexically_normal();
+
+    const auto tool = findDownloadTool(folder);
+    if (!tool) {
+        err << ProgramName << ": " << DownloadToolProgram << " not found in " << folder.string() << '\n';
+        return ExitFailed;
+    }
+    LinkageBatch batch;
+    batch.tool = *tool;
+    batch.checkedFolders = checkedFoldersOf(ListCurrencyFolders(tool->baseFolder()), form2.checkList);
+    batch.timeframes = options.timeframes.value_or(form2.edit1Text);
+    batch.overwritePolicy = overwritePolicyFromIndex(form2.radioGroup1);
+    if (batch.checkedFolders.empty()) {
+        // Nothing failed, but a scheduled job that never converts anything deserves a word in its mail.
+        err << ProgramName << ": no instrument folder of " << tool->baseFolder().string()
+            << " is checked in the linkage settings (section \"Form2\", key \"CheckList\")\n";
+        return ExitCompleted;
+    }
+
+    RunState state;
+    state.kind = barKindFromSettings(form);
+    ConsoleRunHost host(out, err, {environment.answers, environment.progressBar, environment.cancelFlag});
+    LinkageBatchHooks hooks;
+    // The window names the folder in its status bar; a log read later needs it on a line of its own.
+    hooks.beforeRun = [&](std::string_view currency, std::span<const std::string>) { out << '[' << currency << "]\n"; };
+    const auto result = RunLinkageBatch(batch, request, host, clock, state, hooks);
+    out.flush();
+    switch (result.outcome) {
+    case LinkageBatchOutcome::Completed:
+        return host.cancelRequested() ? ExitInterrupted : ExitCompleted;
+    case LinkageBatchOutcome::Cancelled:
+        return ExitInterrupted;
+    case LinkageBatchOutcome::Failed:
+        break;
+    }
+    return ExitFailed;
 }
 
 } // namespace
@@ -59,35 +122,30 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     }
 
     FormSettings form;
+    Form2Settings form2;
     SummerSettings summer;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
+        form2 = loadForm2Settings(file);
         summer = loadSummerSettings(file);
     }
 
     RunRequest request = runRequestFromSettings(form, summer);
     applyOverrides(options, request);
 
-    RunState state;
-    state.kind = barKindFromSettings(form);
-
     const SystemClock systemClock;
     const Clock& clock = environment.clock != nullptr ? *environment.clock : systemClock;
+    if (options.linkage) {
+        return runLinkage(options, form, form2, request, out, err, environment, clock);
+    }
+
+    RunState state;
+    state.kind = barKindFromSettings(form);
     ConsoleRunHost host(out, err, {environment.answers, environment.progressBar, environment.cancelFlag});
     const auto outcome = ConversionRun(host, clock, state).execute(request);
-
     out.flush();
-    switch (outcome) {
-    case RunOutcome::Completed:
-        return host.cancelRequested() ? ExitInterrupted : ExitCompleted;
-    case RunOutcome::Cancelled:
-        return ExitInterrupted;
-    case RunOutcome::NotStarted:
-    case RunOutcome::Failed:
-        break;
-    }
-    return ExitFailed;
+    return exitStatusOf(outcome, host);
 }
 
 } // namespace velmora::cli
