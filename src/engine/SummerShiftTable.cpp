@@ -2,28 +2,13 @@
 
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
+#include "platform/Text.h"
 
 #include <cmath>
 
 namespace velmora {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::optional<std::int32_t> minuteOfDay(std::string_view timeText)
 {
@@ -48,11 +33,11 @@ MinuteStamp periodStamp(std::string_view text, int currentYear)
 
 std::optional<MinuteStamp> parsePeriodText(std::string_view text, int currentYear)
 {
-    text = trimmed(text);
+    text = trimBlanks(text);
     const auto blank = text.find_first_of(" \t");
     const std::string_view datePart = text.substr(0, blank);
     const std::string_view timePart =
-        blank == std::string_view::npos ? std::string_view() : trimmed(text.substr(blank));
+        blank == std::string_view::npos ? std::string_view() : trimBlanks(text.substr(blank));
 
     const auto days = parseDateText(datePart, '/', currentYear);
     if (!days) {

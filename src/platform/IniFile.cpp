@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Text.h"
 
 #include <charconv>
 #include <fstream>
@@ -13,22 +14,6 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view LineEnd = "\r\n";
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 char lowerAscii(char c)
 {
@@ -62,7 +47,7 @@ std::string decodeValue(std::string_view raw)
 {
     // A zero byte ends the value, as it ends a text for the platform's profile reader.
     raw = raw.substr(0, raw.find('\0'));
-    raw = trimmed(raw);
+    raw = trimBlanks(raw);
     if (quoted(raw)) {
         raw = raw.substr(1, raw.size() - 2);
     }
@@ -72,7 +57,7 @@ std::string decodeValue(std::string_view raw)
 // Quotes exactly the values that decodeValue would otherwise change, so every value reads back as itself.
 std::string encodeValue(std::string_view value)
 {
-    if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()) || quoted(value))) {
+    if (!value.empty() && (isSpaceOrTab(value.front()) || isSpaceOrTab(value.back()) || quoted(value))) {
         std::string text;
         text.reserve(value.size() + 2);
         text += '"';
@@ -85,7 +70,7 @@ std::string encodeValue(std::string_view value)
 
 std::optional<std::int32_t> parseProfileInteger(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimBlanks(text);
     int base = 10;
     bool negative = false;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -113,7 +98,7 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text)
 
 void checkName(std::string_view name, bool section)
 {
-    const bool bad = name.empty() || breaksLines(name) || trimmed(name).size() != name.size() ||
+    const bool bad = name.empty() || breaksLines(name) || trimBlanks(name).size() != name.size() ||
                      (section ? name.find(']') != std::string_view::npos
                               : (name.find('=') != std::string_view::npos || name.front() == '[' ||
                                  name.front() == ';' || name.front() == '#'));
@@ -167,15 +152,15 @@ IniFile::IniFile(std::filesystem::path path) : m_path(std::move(path))
             rest.remove_prefix(lineEnd + (crLf ? 2 : 1));
         }
         Line line{std::string(content), {}, {}, false};
-        const auto body = trimmed(content);
+        const auto body = trimBlanks(content);
         if (body.starts_with('[') && body.find(']') != std::string_view::npos) {
             line.section = true;
-            line.name = trimmed(body.substr(1, body.find(']') - 1));
+            line.name = trimBlanks(body.substr(1, body.find(']') - 1));
             inSection = true;
         } else if (inSection && !body.starts_with(';') && !body.starts_with('#')) {
             const auto equals = body.find('=');
-            if (equals != std::string_view::npos && !trimmed(body.substr(0, equals)).empty()) {
-                line.name = trimmed(body.substr(0, equals));
+            if (equals != std::string_view::npos && !trimBlanks(body.substr(0, equals)).empty()) {
+                line.name = trimBlanks(body.substr(0, equals));
                 line.value = decodeValue(body.substr(equals + 1));
             }
         }
@@ -272,7 +257,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (const auto header = findSection(section)) {
         // After the section's last non-blank line, so blank lines that part it from the next one stay there.
         std::size_t at = sectionEnd(*header);
-        while (at > *header + 1 && trimmed(m_lines[at - 1].text).empty()) {
+        while (at > *header + 1 && trimBlanks(m_lines[at - 1].text).empty()) {
             --at;
         }
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));

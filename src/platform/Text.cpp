@@ -42,4 +42,15 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern, std::str
     return result;
 }
 
+std::string_view trimBlanks(std::string_view text)
+{
+    while (!text.empty() && isSpaceOrTab(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isSpaceOrTab(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 } // namespace velmora

@@ -10,4 +10,13 @@ namespace velmora {
 /// character, so a byte pattern cannot cut a character in two. An empty pattern leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
+/// A space or a tab: the blanks that may stand around values in settings and period texts.
+constexpr bool isSpaceOrTab(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+/// The text without spaces and tabs at either end.
+std::string_view trimBlanks(std::string_view text);
+
 } // namespace velmora
