@@ -1,0 +1,76 @@
+#include "ui/FileRegistration.h"
+
+#include "platform/RunError.h"
+
+#include <QMimeData>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <fstream>
+#include <system_error>
+
+namespace velmora {
+
+QString displayText(std::string_view bytes)
+{
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(view);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder shiftJis("Shift_JIS");
+    if (!shiftJis.isValid()) {
+        return text;
+    }
+    return shiftJis.decode(view);
+}
+
+std::array<std::string, PreviewLineCount> readPreviewLines(const std::filesystem::path& file)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        throw fileNotFound();
+    }
+    std::ifstream in;
+    if (!std::filesystem::is_directory(file, error)) {
+        in.open(file, std::ios::binary);
+    }
+    if (!in) {
+        throw cannotOpenFile(file.string());
+    }
+
+    std::array<std::string, PreviewLineCount> lines;
+    std::streambuf& buffer = *in.rdbuf();
+    for (std::string& line : lines) {
+        bool textEnded = false;
+        for (int c = buffer.sbumpc(); c != std::char_traits<char>::eof(); c = buffer.sbumpc()) {
+            if (c == '\n') {
+                break;
+            }
+            if (c == '\r') {
+                textEnded = true;
+            } else if (!textEnded) {
+                line.push_back(static_cast<char>(c));
+            }
+        }
+    }
+    return lines;
+}
+
+QStringList droppedLocalFiles(const QMimeData& data)
+{
+    QStringList files;
+    if (!data.hasUrls()) {
+        return files;
+    }
+    const QList<QUrl> urls = data.urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile()) {
+            files.append(url.toLocalFile());
+        }
+    }
+    return files;
+}
+
+} // namespace velmora

@@ -1,0 +1,224 @@
+#pragma once
+
+#include "engine/ConversionRun.h"
+#include "engine/SettingsKeys.h"
+#include "platform/Clock.h"
+
+#include <QFont>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMimeData;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QGroupBox;
+class QToolButton;
+
+namespace velmora {
+
+class TConfirmForm;
+class TSummer;
+
+/// The program's font: "ＭＳ Ｐゴシック" where installed, else a Noto CJK face, 12 pixels high.
+QFont japaneseUiFont();
+
+/// Spin buttons bound to a text box: a click reads the box, steps by one within the range and writes the
+/// number back. The box stays free text, so a typed value that is not a number reaches the run as typed.
+class TUpDown : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent);
+
+    int position() const { return m_position; }
+    /// Clamps to the range and shows the value in the box.
+    void setPosition(int position);
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+
+    void stepUp() { step(1); }
+    void stepDown() { step(-1); }
+
+private:
+    void step(int delta);
+
+    QLineEdit* m_associate;
+    QToolButton* m_up;
+    QToolButton* m_down;
+    int m_minimum;
+    int m_maximum;
+    int m_position;
+};
+
+/// The main window: every option of a conversion, the registered files, the buttons that start and cancel a
+/// run, the log and the status bar. Reads section "Form" of the settings file when it is built and writes it
+/// when it is destroyed.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int BuiltInWidth = 625;
+    static constexpr int BuiltInHeight = 777;
+    static constexpr int MinimumWidth = 625;
+    static constexpr int MinimumHeight = 565;
+    static constexpr int UpperPanelHeight = 609;
+
+    /// `firstArgument` is the program's first command-line argument (empty when none); `clock` gives today's
+    /// date for the separator label and the run's tick count (the system clock when null).
+    explicit TForm1(std::filesystem::path settingsFile, QString firstArgument = {}, const Clock* clock = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void setConfirmForm(TConfirmForm* confirm) { m_confirm = confirm; }
+    void setSummer(TSummer* summer) { m_summer = summer; }
+    /// Fixes the run's choice of progress-hook iterations (tests).
+    void setHookSeed(std::uint32_t seed) { m_hookSeed = seed; }
+
+    const QString& firstArgument() const { return m_firstArgument; }
+    /// True for the first argument "auto" or "edit" exactly: the linkage window takes over and this window is
+    /// not shown at start.
+    bool startsHidden() const { return m_startsHidden; }
+
+    // Handlers, public so that the linkage batch and the tests can press the buttons the user presses.
+    void Button1Click();
+    void CancelClick();
+    void Button5Click();
+    void EditDateSChange();
+    void CheckBox2Click();
+    void CheckBox4Click();
+
+    // File registration.
+    void RegisterDroppedFiles(const QStringList& files);
+    void OpenAndRegisterFile();
+    void ClearFileList();
+    void UpdateListScrollWidth();
+    QStringList registeredFiles() const;
+    /// The list's horizontal scroll extent in pixels: the widest entry's measured width, 0 for an empty list.
+    int listScrollExtent() const { return m_listScrollExtent; }
+
+    /// The busy lock: false while a run or a registration is under way.
+    void SetControlsEnabled(bool enabled);
+    bool isBusy() const { return m_busy; }
+    bool isRunning() const { return m_running; }
+
+    /// The controls in their stored form, as SaveMainSettings writes them.
+    FormSettings currentSettings() const;
+    void LoadMainSettings();
+    void SaveMainSettings();
+
+    // What the run shows in the window (through WindowRunHost).
+    void showMessage(const QString& text);
+    void appendLog(const QString& text);
+    void clearLog();
+    void setStatusText(const QString& text);
+    QString statusText() const;
+    void setProgressRange(int minimum, int maximum);
+    void setProgressPosition(int position);
+    void showTimeframeText(const QString& text);
+    bool cancelRequested() const { return m_cancelRequested; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildControls();
+    void layoutControls();
+    void placeMarketControls();
+    void applySettings(const FormSettings& settings);
+    bool askCancelQuestion();
+    void ShowFilePreview(const QString& path);
+    void finishBusyWork();
+    bool acceptsDrop(const QMimeData* mime) const;
+    void syncKindButtons();
+
+    std::filesystem::path m_settingsFile;
+    QString m_firstArgument;
+    bool m_startsHidden = false;
+    std::unique_ptr<Clock> m_ownClock;
+    const Clock* m_clock;
+    std::optional<std::uint32_t> m_hookSeed;
+    TConfirmForm* m_confirm = nullptr;
+    TSummer* m_summer = nullptr;
+
+    RunState m_runState;
+    bool m_busy = false;
+    bool m_running = false;
+    bool m_cancelRequested = false;
+    bool m_closeWhenIdle = false;
+    int m_listScrollExtent = 0;
+    QString m_separatorInForce = QStringLiteral("/");
+
+    // Controls, under their designer names.
+    QWidget* Panel1;
+    QWidget* Panel2;
+    QLabel* Label1;
+    QListWidget* ListBox1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button4;
+    QPushButton* Cancel;
+    QFrame* Bevel1;
+    QLabel* Label9;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLineEdit* Edit1;
+    QFrame* Bevel2;
+    QLabel* Label10;
+    QGroupBox* RadioGroup1;
+    QButtonGroup* m_radioGroup1Buttons;
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    QLineEdit* Edit7;
+    TUpDown* UpDown2;
+    QLabel* Label4;
+    QLineEdit* Edit6;
+    TUpDown* UpDown1;
+    QLabel* Label6;
+    QLineEdit* Edit2;
+    QLabel* Label7;
+    QLineEdit* EditDateS;
+    QLabel* Label5;
+    QLineEdit* Edit3;
+    QLabel* Label8;
+    QCheckBox* CheckBox3;
+    QCheckBox* CheckBox4;
+    QLineEdit* EditExt;
+    QCheckBox* CheckBox6;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QComboBox* ComboBox1;
+    QLineEdit* Edit4;
+    QComboBox* ComboBox2;
+    QLineEdit* Edit5;
+    QFrame* Bevel3;
+    QLabel* Label11;
+    QPushButton* Button5;
+    QPlainTextEdit* Memo1;
+    QStatusBar* StatusBar1;
+    QProgressBar* ProgressBar1;
+    QFileDialog* OpenDialog1;
+};
+
+} // namespace velmora

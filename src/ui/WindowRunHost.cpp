@@ -1,0 +1,85 @@
+#include "ui/WindowRunHost.h"
+
+#include "ui/FileRegistration.h"
+#include "ui/VelmoraConfirmUnit.h"
+#include "ui/VelmoraMainUnit.h"
+
+#include <QCoreApplication>
+
+#include <thread>
+
+namespace velmora {
+
+WindowRunHost::WindowRunHost(TForm1& window, TConfirmForm* confirm) : m_window(window), m_confirm(confirm) {}
+
+void WindowRunHost::showMessage(std::string_view text)
+{
+    m_window.showMessage(displayText(text));
+}
+
+void WindowRunHost::appendLog(std::string_view text)
+{
+    m_window.appendLog(displayText(text));
+}
+
+void WindowRunHost::clearLog()
+{
+    m_window.clearLog();
+}
+
+void WindowRunHost::setStatusText(std::string_view text)
+{
+    m_window.setStatusText(displayText(text));
+}
+
+void WindowRunHost::setProgressRange(int minimum, int maximum)
+{
+    m_window.setProgressRange(minimum, maximum);
+}
+
+void WindowRunHost::setProgressPosition(int position)
+{
+    m_window.setProgressPosition(position);
+}
+
+void WindowRunHost::showRunFinished(std::string_view statusText)
+{
+    // The linkage window keeps its own status bar; it resets it itself when it drives the run.
+    m_window.setStatusText(displayText(statusText));
+    m_window.setProgressPosition(0);
+}
+
+void WindowRunHost::setControlsEnabled(bool enabled)
+{
+    m_window.SetControlsEnabled(enabled);
+}
+
+void WindowRunHost::showTimeframeText(std::string_view text)
+{
+    m_window.showTimeframeText(displayText(text));
+}
+
+OverwriteReply WindowRunHost::askOverwrite(const OverwriteQuestion& question)
+{
+    if (m_confirm == nullptr) {
+        return {OverwriteAnswer::Skip, {}};
+    }
+    return m_confirm->ask(question);
+}
+
+void WindowRunHost::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void WindowRunHost::yieldProcessor()
+{
+    std::this_thread::yield();
+}
+
+bool WindowRunHost::cancelRequested() const
+{
+    return m_window.cancelRequested();
+}
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/RunHost.h"
+
+namespace velmora {
+
+class TForm1;
+class TConfirmForm;
+
+/// The conversion run's view of the main window: log, status bar and progress bar, busy state, the cancel
+/// request and the two modal questions. It lives for one run, on the user-interface thread.
+class WindowRunHost final : public RunHost
+{
+public:
+    /// Without a confirmation dialog an existing output is skipped.
+    WindowRunHost(TForm1& window, TConfirmForm* confirm);
+
+    void showMessage(std::string_view text) override;
+    void appendLog(std::string_view text) override;
+    void clearLog() override;
+    void setStatusText(std::string_view text) override;
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressPosition(int position) override;
+    void showRunFinished(std::string_view statusText) override;
+    void setControlsEnabled(bool enabled) override;
+    void showTimeframeText(std::string_view text) override;
+    OverwriteReply askOverwrite(const OverwriteQuestion& question) override;
+    void processEvents() override;
+    void yieldProcessor() override;
+    bool cancelRequested() const override;
+
+private:
+    TForm1& m_window;
+    TConfirmForm* m_confirm;
+};
+
+} // namespace velmora
