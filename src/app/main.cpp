@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -21,20 +22,28 @@ int main(int argc, char* argv[])
     const QString firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
     velmora::TForm1 form1(settingsFile, firstArgument);
-    velmora::TForm2 form2(settingsFile);
+    velmora::TForm2 form2(settingsFile, &form1);
     velmora::TConfirmForm confirmForm(&form1, &form1);
     velmora::TSummer summer(settingsFile, &form1);
     form1.setConfirmForm(&confirmForm);
     form1.setSummer(&summer);
 
+    // "設定を保存", the end of an "auto" batch or closing the linkage window ends the program; the windows then
+    // write their settings as they are destroyed.
+    QObject::connect(&form2, &velmora::TForm2::programEndRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+
     if (form1.startsHidden()) {
-        // The linkage mode works on the download tool's folders; without the tool there is nothing to do.
-        const QString text =
-            form2.downloadToolFound()
-                ? QStringLiteral("Quenbry 連携モードはこの版ではまだ使えません。")
-                : QStringLiteral("Quenbry.exe が見つかりません。\nQuenbry.exe のあるフォルダで起動してください。");
-        QMessageBox::critical(nullptr, QStringLiteral("Quenbry 連携モード"), text);
-        return 1;
+        if (!form2.downloadToolFound()) {
+            // The linkage mode works on the download tool's folders; without the tool there is nothing to do.
+            QMessageBox::critical(
+                nullptr, QStringLiteral("Quenbry 連携モード"),
+                QStringLiteral("Quenbry.exe が見つかりません。\nQuenbry.exe のあるフォルダで起動してください。"));
+            return 1;
+        }
+        // The batch starts once the event loop runs, so that every window exists and can be painted.
+        QTimer::singleShot(0, &form2, &velmora::TForm2::startLinkageMode);
+        return QApplication::exec();
     }
 
     form1.show();

@@ -643,13 +643,9 @@ void TForm1::CancelClick()
     std::this_thread::yield();
 }
 
-void TForm1::Button1Click()
+RunRequest TForm1::runRequest() const
 {
-    if (m_busy) {
-        return;
-    }
-    const FormSettings form = currentSettings();
-    RunRequest request = runRequestFromSettings(form, SummerSettings{});
+    RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{});
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = toStd(EditDateS->text());
     request.timeZoneBox = toStd(Edit6->text());
@@ -658,6 +654,15 @@ void TForm1::Button1Click()
         request.summer = m_summer->rowsForRun();
     }
     request.settings.summerTable = request.summer.enabled;
+    return request;
+}
+
+void TForm1::Button1Click()
+{
+    if (m_busy) {
+        return;
+    }
+    const RunRequest request = runRequest();
 
     m_running = true;
     m_cancelRequested = false;
@@ -672,6 +677,59 @@ void TForm1::Button1Click()
     m_running = false;
     syncKindButtons();
     finishBusyWork();
+}
+
+std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& batch, TForm2& linkageWindow)
+{
+    if (m_busy || m_running) {
+        return std::nullopt;
+    }
+    // What the batch's runs change in this window, put back however the batch ends.
+    struct SavedState
+    {
+        TForm1& window;
+        BarKind kind;
+        int labelling;
+        QString timeframes;
+        QStringList files;
+        ~SavedState()
+        {
+            window.m_linkageRunning = false;
+            window.m_running = false;
+            window.m_runState.kind = kind;
+            window.syncKindButtons();
+            window.m_radioGroup1Buttons->button(labelling)->setChecked(true);
+            window.Edit1->setText(timeframes);
+            window.ListBox1->clear();
+            window.ListBox1->addItems(files);
+            window.UpdateListScrollWidth();
+        }
+    } saved{*this, m_runState.kind,
+            m_radioGroup1Buttons->checkedId() == VTLabelling ? VTLabelling : MetaTraderLabelling, Edit1->text(),
+            registeredFiles()};
+
+    m_linkageRunning = true;
+    m_running = true;
+    m_cancelRequested = false;
+    m_radioGroup1Buttons->button(MetaTraderLabelling)->setChecked(true);
+    const RunRequest request = runRequest();
+
+    LinkageBatchHooks hooks;
+    hooks.beforeRun = [this](std::string_view, std::span<const std::string> files) {
+        ListBox1->clear();
+        for (const std::string& file : files) {
+            ListBox1->addItem(fromStd(file));
+        }
+        UpdateListScrollWidth();
+        Button1->setEnabled(true);
+    };
+    WindowRunHost host(*this, m_confirm, &linkageWindow);
+    return RunLinkageBatch(batch, request, host, *m_clock, m_runState, hooks);
+}
+
+void TForm1::requestCancel()
+{
+    m_cancelRequested = m_running;
 }
 
 void TForm1::finishBusyWork()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ConversionRun.h"
+#include "engine/LinkageBatch.h"
 #include "engine/SettingsKeys.h"
 #include "platform/Clock.h"
 
@@ -33,6 +34,7 @@ class QToolButton;
 namespace velmora {
 
 class TConfirmForm;
+class TForm2;
 class TSummer;
 
 /// The program's font: "ＭＳ Ｐゴシック" where installed, else a Noto CJK face, 12 pixels high.
@@ -105,6 +107,19 @@ public:
     void CheckBox2Click();
     void CheckBox4Click();
 
+    /// What a press of "実行" hands to the run: the options as the controls show them now.
+    RunRequest runRequest() const;
+
+    /// The linkage-run marker: on while the linkage window's batch drives runs through this window.
+    bool linkageRunning() const { return m_linkageRunning; }
+    /// Runs the linkage batch through this window: each folder's files fill the file list and are converted
+    /// with these options, labelled by bar start, the status and progress shown in the linkage window. The
+    /// file list, the timeframe box, the labelling and the bar kind are put back as they were on every way
+    /// out. Refused (std::nullopt, nothing runs) while a run or a registration is under way.
+    std::optional<LinkageBatchResult> runLinkageBatch(const LinkageBatch& batch, TForm2& linkageWindow);
+    /// A cancel request without the question, for the linkage window closing during its batch.
+    void requestCancel();
+
     // File registration.
     void RegisterDroppedFiles(const QStringList& files);
     void OpenAndRegisterFile();
@@ -165,6 +180,7 @@ private:
     RunState m_runState;
     bool m_busy = false;
     bool m_running = false;
+    bool m_linkageRunning = false;
     bool m_cancelRequested = false;
     bool m_closeWhenIdle = false;
     int m_listScrollExtent = 0;

@@ -3,6 +3,7 @@
 #include "ui/FileRegistration.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraMainUnit.h"
+#include "ui/VelmoraUnit2.h"
 
 #include <QCoreApplication>
 
@@ -10,11 +11,18 @@
 
 namespace velmora {
 
-WindowRunHost::WindowRunHost(TForm1& window, TConfirmForm* confirm) : m_window(window), m_confirm(confirm) {}
+WindowRunHost::WindowRunHost(TForm1& window, TConfirmForm* confirm, TForm2* linkageWindow)
+    : m_window(window), m_confirm(confirm), m_linkage(linkageWindow)
+{
+}
 
 void WindowRunHost::showMessage(std::string_view text)
 {
-    m_window.showMessage(displayText(text));
+    if (m_linkage != nullptr) {
+        m_linkage->showMessage(displayText(text));
+    } else {
+        m_window.showMessage(displayText(text));
+    }
 }
 
 void WindowRunHost::appendLog(std::string_view text)
@@ -29,24 +37,40 @@ void WindowRunHost::clearLog()
 
 void WindowRunHost::setStatusText(std::string_view text)
 {
-    m_window.setStatusText(displayText(text));
+    if (m_linkage != nullptr) {
+        m_linkage->setStatusText(displayText(text));
+    } else {
+        m_window.setStatusText(displayText(text));
+    }
 }
 
 void WindowRunHost::setProgressRange(int minimum, int maximum)
 {
-    m_window.setProgressRange(minimum, maximum);
+    if (m_linkage != nullptr) {
+        m_linkage->setProgressRange(minimum, maximum);
+    } else {
+        m_window.setProgressRange(minimum, maximum);
+    }
 }
 
 void WindowRunHost::setProgressPosition(int position)
 {
-    m_window.setProgressPosition(position);
+    if (m_linkage != nullptr) {
+        m_linkage->setProgressPosition(position);
+    } else {
+        m_window.setProgressPosition(position);
+    }
 }
 
 void WindowRunHost::showRunFinished(std::string_view statusText)
 {
-    // The linkage window keeps its own status bar; it resets it itself when it drives the run.
+    // Both status bars end the run alike, so the main window does not keep an old job's text after a batch.
     m_window.setStatusText(displayText(statusText));
     m_window.setProgressPosition(0);
+    if (m_linkage != nullptr) {
+        m_linkage->setStatusText(displayText(statusText));
+        m_linkage->setProgressPosition(0);
+    }
 }
 
 void WindowRunHost::setControlsEnabled(bool enabled)

@@ -5,15 +5,18 @@
 namespace velmora {
 
 class TForm1;
+class TForm2;
 class TConfirmForm;
 
 /// The conversion run's view of the main window: log, status bar and progress bar, busy state, the cancel
-/// request and the two modal questions. It lives for one run, on the user-interface thread.
+/// request and the two modal questions. It lives for one run (or one linkage batch), on the user-interface thread.
+/// Given a linkage window, the status text, the progress and the messages go to that window, which is the one
+/// the user sees during a batch.
 class WindowRunHost final : public RunHost
 {
 public:
     /// Without a confirmation dialog an existing output is skipped.
-    WindowRunHost(TForm1& window, TConfirmForm* confirm);
+    WindowRunHost(TForm1& window, TConfirmForm* confirm, TForm2* linkageWindow = nullptr);
 
     void showMessage(std::string_view text) override;
     void appendLog(std::string_view text) override;
@@ -32,6 +35,7 @@ public:
 private:
     TForm1& m_window;
     TConfirmForm* m_confirm;
+    TForm2* m_linkage;
 };
 
 } // namespace velmora
