@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk
     clang-format-16
+    clang-14 libclang-rt-14-dev
 )
 
 # Benchmarks compare against a pandas script: `setup.sh --bench` installs it as well.

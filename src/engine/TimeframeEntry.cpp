@@ -5,6 +5,8 @@
 #include "platform/RunError.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace velmora {
@@ -120,6 +122,11 @@ TimeframeEntry TimeframeEntry::ResolveEntry(std::string_view text, BarKind& kind
     if (!anyBar) {
         throw RunError(entryRefusalMessage(EntryRefusal::OnlyGaps, text));
     }
+    for (const WidthRun& run : entry.m_runs) {
+        const std::int64_t runMinutes = std::abs(std::int64_t{run.width}) * run.count; // below 2^57
+        entry.m_cycleMinutes =
+            runMinutes > INT64_MAX - entry.m_cycleMinutes ? INT64_MAX : entry.m_cycleMinutes + runMinutes;
+    }
     entry.NextWidth();
     return entry;
 }
@@ -147,6 +154,45 @@ void TimeframeEntry::NextWidth()
     const std::int32_t element = m_runs[m_run].width;
     m_currentNegative = element < 0;
     m_currentWidth = std::abs(element);
+}
+
+std::int64_t TimeframeEntry::skipAhead(std::int64_t minutes)
+{
+    if (minutes <= 0) {
+        return 0;
+    }
+    if (!m_sequence) {
+        return minutes / m_currentWidth * m_currentWidth;
+    }
+    // From any element, one whole cycle later the sequence stands on the same element again.
+    std::int64_t passed = minutes / m_cycleMinutes * m_cycleMinutes;
+    std::int64_t left = minutes - passed;
+    // Less than a cycle is left, so this visits each run at most once.
+    for (;;) {
+        const WidthRun& run = m_runs[m_run];
+        const std::int64_t width = std::abs(std::int64_t{run.width});
+        const std::int64_t inRun = run.count - m_inRun;
+        const std::int64_t steps = std::min(inRun, left / width);
+        if (steps == 0) {
+            break;
+        }
+        passed += steps * width;
+        left -= steps * width;
+        m_position += steps;
+        if (steps < inRun) {
+            m_inRun += steps;
+            break;
+        }
+        m_inRun = 0;
+        if (++m_run == m_runs.size()) {
+            m_run = 0;
+            m_position = 0;
+        }
+    }
+    const std::int32_t element = m_runs[m_run].width;
+    m_currentNegative = element < 0;
+    m_currentWidth = std::abs(element);
+    return passed;
 }
 
 } // namespace velmora

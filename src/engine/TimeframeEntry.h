@@ -68,6 +68,11 @@ public:
     /// first one stopped.
     void NextWidth();
 
+    /// Moves on over whole buckets, the current one first, as long as their widths add up to at most `minutes`,
+    /// and returns the minutes passed. Whole cycles of a sequence and runs of equal widths go in one step, so
+    /// that passing over a gap of centuries between two source lines costs a few steps, not billions.
+    std::int64_t skipAhead(std::int64_t minutes);
+
     /// Index of the current element in the expanded sequence, −1 before the first; 0 for a plain entry.
     std::int64_t position() const { return m_position; }
 
@@ -83,9 +88,10 @@ private:
     std::int32_t m_currentWidth = 0;
     bool m_currentNegative = false;
     std::vector<WidthRun> m_runs;
-    std::size_t m_run = 0;        ///< run of the current element
-    std::int64_t m_inRun = 0;     ///< index inside that run
-    std::int64_t m_position = -1; ///< index in the expanded sequence
+    std::size_t m_run = 0;           ///< run of the current element
+    std::int64_t m_inRun = 0;        ///< index inside that run
+    std::int64_t m_position = -1;    ///< index in the expanded sequence
+    std::int64_t m_cycleMinutes = 0; ///< the widths of one whole sequence added up, INT64_MAX when beyond
 };
 
 } // namespace velmora
