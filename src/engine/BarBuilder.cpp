@@ -11,6 +11,24 @@ namespace {
 
 constexpr std::uint32_t HookOdds = 3000;
 
+// Empty buckets get fill bars for at most a year after the last line: a hole that long is missing data, not a
+// quiet market or a suspension, and filling it would write a flat bar for every bucket of the hole, billions
+// for a year typed wrong with 1-minute bars.
+constexpr std::int64_t MaxFillMinutes = 366 * 1440;
+
+// The dates a bar line can carry: 0001/01/01 to 9999/12/31, as days since 1899-12-30.
+constexpr double FirstLabelDay = -693'593.0;
+constexpr double EndLabelDay = 2'958'466.0;
+
+// A skipped line is logged up to this many bytes: a line of hundreds of megabytes is no use in the log.
+constexpr std::size_t MaxLoggedLine = 256;
+
+std::string labelOutOfRangeMessage()
+{
+    return "時差または夏時間のずれによって、足の日時が 0001/01/01 から 9999/12/31 の範囲を外れます。\r"
+           "時差と夏時間の設定を見直してください";
+}
+
 std::int64_t floorDiv(std::int64_t value, std::int64_t divisor)
 {
     std::int64_t quotient = value / divisor;
@@ -96,9 +114,21 @@ bool MarketWindow::Contains(DateTimeValue value) const
 
 std::string skippedLineEntry(std::string_view line, std::string_view reason)
 {
+    const bool cut = line.size() > MaxLoggedLine;
+    if (cut) {
+        std::size_t length = MaxLoggedLine;
+        // Never end inside a UTF-8 character.
+        while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0U) == 0x80U) {
+            --length;
+        }
+        line = line.substr(0, length);
+    }
     std::string entry;
-    entry.reserve(line.size() + 2 + reason.size());
+    entry.reserve(line.size() + 5 + reason.size());
     entry.append(line);
+    if (cut) {
+        entry.append("...");
+    }
     entry.append("\r\n");
     entry.append(reason);
     return entry;
@@ -200,7 +230,13 @@ std::optional<std::int64_t> BarBuilder::stampOf(std::string_view line, BuildEnvi
     if (!minute) {
         return std::nullopt;
     }
-    return m_lastDay * 1440 + *minute;
+    // Minute stamps are 32 bits (the year 5983 at the latest): a line beyond them is unreadable, as the
+    // summer table and the up-to-date test could not place it.
+    const std::int64_t stamp = m_lastDay * 1440 + *minute;
+    if (stamp < INT32_MIN || stamp > INT32_MAX) {
+        return std::nullopt;
+    }
+    return stamp;
 }
 
 void BarBuilder::closeBucket(const Bucket& bucket, bool gap, std::string_view fillClose, const MarketWindow& window,
@@ -211,7 +247,7 @@ void BarBuilder::closeBucket(const Bucket& bucket, bool gap, std::string_view fi
     double high = bucket.high;
     double low = bucket.low;
     if (bucket.lineCount == 0) {
-        if (!m_settings.fillGaps || fillClose.empty()) {
+        if (!m_settings.fillGaps || fillClose.empty() || bucket.start >= m_fillUntil) {
             return;
         }
         open = fillClose;
@@ -230,8 +266,14 @@ void BarBuilder::closeBucket(const Bucket& bucket, bool gap, std::string_view fi
         return;
     }
     const DateTimeValue value = stampToDateTime(label) + m_settings.timeZoneShiftDays;
+    if (!(value >= FirstLabelDay && value < EndLabelDay)) {
+        throw RunError(labelOutOfRangeMessage());
+    }
     env.host.yieldProcessor();
     m_lineWriter.append(output, value, daily, open, high, low, close, prices);
+    if (output.size() >= SpillBytes && env.spill) {
+        env.spill(output);
+    }
 }
 
 void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
@@ -302,12 +344,18 @@ void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, 
         }
         if (waiting < bucket.end) {
             addLine(bucket, line);
+            m_fillUntil = waiting + MaxFillMinutes;
             haveWaiting = false;
             ++p;
             continue;
         }
         closeBucket(bucket, entry.currentIsGap(), fillClose, window, daily, prices, env, output);
         moveOn(bucket, entry, fillClose);
+        if (waiting >= bucket.end && (!m_settings.fillGaps || fillClose.empty() || bucket.start >= m_fillUntil)) {
+            // Empty buckets that get no fill bar write nothing: pass them in one step.
+            bucket.start += entry.skipAhead(waiting - bucket.start);
+            bucket.end = bucket.start + entry.currentWidth();
+        }
     }
     if (bucket.lineCount > 0) {
         closeBucket(bucket, entry.currentIsGap(), fillClose, window, daily, prices, env, output);

@@ -47,7 +47,13 @@ struct BuildEnvironment
     /// The progress-and-cancel hook, called with the index of the waiting line about once in 3000
     /// iterations of the walk; it throws to end the run when a cancel has been asked for.
     std::function<void(std::size_t)> hook;
+    /// Called with the output once it holds SpillBytes or more; may move the bytes elsewhere and clear it, so
+    /// that a file of many years of bars never has to sit in memory whole.
+    std::function<void(std::string&)> spill = {};
 };
+
+/// Output that BuildFile lets grow before it offers it to BuildEnvironment::spill.
+inline constexpr std::size_t SpillBytes = std::size_t{1} << 20U;
 
 /// Turns the lines of one source file into the bars of one timeframe entry, appending one line per bar.
 class BarBuilder
@@ -95,6 +101,7 @@ private:
     std::string m_lastDateText;
     std::int64_t m_lastDay = 0;
     bool m_haveLastDay = false;
+    std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
 };
 
 /// The log entry of a source line that is passed over: its text, CR LF, and the reason.

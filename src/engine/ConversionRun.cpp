@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include "engine/BarBuilder.h"
+#include "engine/OutputSpill.h"
 #include "engine/TimeframeEntry.h"
 #include "input/LastRecord.h"
 #include "input/SourceLines.h"
@@ -148,6 +149,8 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
     const int total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
     int counter = 0;
     std::string output;
+    OutputSpill spill;
+    env.spill = [&spill](std::string& bytes) { spill.take(bytes); };
 
     for (const std::string& text : entryTexts) {
         TimeframeEntry entry = TimeframeEntry::ResolveEntry(text, m_state.kind);
@@ -170,6 +173,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             }
             const SourceLines lines = SourceLines::load(file);
             output.clear();
+            spill.reset();
             m_host.processEvents();
             m_host.yieldProcessor();
             const std::string fileName = std::filesystem::path(file).filename().string();
@@ -180,7 +184,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                 m_host.appendLog(location.name + std::string(SameAsSource));
                 continue;
             }
-            WriteOutput(output, location, settings.overwriteWithoutAsking, m_host);
+            WriteOutput(spill.finish(output), location, settings.overwriteWithoutAsking, m_host);
         }
     }
 }

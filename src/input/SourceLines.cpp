@@ -7,6 +7,7 @@
 #include <cstring> // memchr, memcpy
 #include <limits>
 #include <string>
+#include <utility> // exchange
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -17,6 +18,7 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -67,52 +69,115 @@ BreakMasks fullBlockMasks(const char* block)
 #endif
 }
 
-/// Calls terminator(offset) for every byte of the text that ends a line: each LF, and each CR not followed by
-/// a LF (a CR LF ends its line at the LF). Works on 64-byte blocks, one bit per byte, so the text is read at
-/// close to memory speed whatever the length of its lines.
-template <typename Terminator> void forEachTerminator(const char* text, std::size_t length, Terminator terminator)
+/// Bit i set where block[i] is a zero byte; bytes from length on count as none.
+std::uint64_t scalarZeros(const char* block, std::size_t length)
 {
-    for (std::size_t blockStart = 0; blockStart < length; blockStart += 64) {
-        const std::size_t blockLength = std::min<std::size_t>(64, length - blockStart);
+    std::uint64_t zeros = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        zeros |= std::uint64_t{block[i] == '\0'} << i;
+    }
+    return zeros;
+}
+
+std::uint64_t fullBlockZeros(const char* block)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i zero = _mm_setzero_si128();
+    std::uint64_t zeros = 0;
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+        zeros |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)))}
+                 << (16 * part);
+    }
+    return zeros;
+#else
+    return scalarZeros(block, 64);
+#endif
+}
+
+/// What one pass over the bytes finds: where the text ends (the first zero byte, or the end), how many line
+/// breaks it holds, and the start of every Stride-th line.
+struct TextIndex
+{
+    std::size_t length = 0;
+    std::size_t terminators = 0;
+    std::vector<std::uint64_t> starts;
+};
+
+/// Bits set in a word; a plain expression, as the build does not assume the processor's popcount instruction
+/// and the library call would cost more than the block it counts.
+unsigned bitCount(std::uint64_t bits)
+{
+    bits -= (bits >> 1U) & 0x5555555555555555U;
+    bits = (bits & 0x3333333333333333U) + ((bits >> 2U) & 0x3333333333333333U);
+    bits = (bits + (bits >> 4U)) & 0x0F0F0F0F0F0F0F0FU;
+    return static_cast<unsigned>((bits * 0x0101010101010101U) >> 56U);
+}
+
+/// One pass in 64-byte blocks, one bit per byte: each LF ends a line, and each CR not followed by a LF (a CR LF
+/// ends its line at the LF). The text is read at close to memory speed whatever the length of its lines.
+template <std::size_t Stride> TextIndex indexText(const char* text, std::size_t byteCount)
+{
+    static_assert(std::has_single_bit(Stride));
+    TextIndex found;
+    found.length = byteCount;
+    found.starts.push_back(0);
+    for (std::size_t blockStart = 0; blockStart < byteCount; blockStart += 64) {
+        const std::size_t blockLength = std::min<std::size_t>(64, byteCount - blockStart);
         const char* block = text + blockStart;
-        const BreakMasks masks = blockLength == 64 ? fullBlockMasks(block) : scalarMasks(block, blockLength);
-        const bool nextIsLineFeed = blockStart + 64 < length && block[64] == '\n';
+        BreakMasks masks = blockLength == 64 ? fullBlockMasks(block) : scalarMasks(block, blockLength);
+        bool nextIsLineFeed = blockStart + 64 < byteCount && block[64] == '\n';
+        const std::uint64_t zeros = blockLength == 64 ? fullBlockZeros(block) : scalarZeros(block, blockLength);
+        if (zeros != 0) {
+            const auto zeroAt = static_cast<unsigned>(std::countr_zero(zeros));
+            const std::uint64_t before = (std::uint64_t{1} << zeroAt) - 1U;
+            masks.lineFeeds &= before;
+            masks.carriageReturns &= before;
+            nextIsLineFeed = false;
+            found.length = blockStart + zeroAt;
+        }
         const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
         std::uint64_t ends = masks.lineFeeds | (masks.carriageReturns & ~followedByLineFeed);
-        while (ends != 0) {
-            terminator(blockStart + static_cast<std::size_t>(std::countr_zero(ends)));
-            ends &= ends - 1;
+        const std::size_t count = bitCount(ends);
+        if ((found.terminators & (Stride - 1)) + count < Stride) {
+            found.terminators += count;
+        } else {
+            // A kept line start falls in this block: find it bit by bit.
+            while (ends != 0) {
+                ++found.terminators;
+                if ((found.terminators & (Stride - 1)) == 0) {
+                    found.starts.push_back(blockStart + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
+                }
+                ends &= ends - 1;
+            }
+        }
+        if (zeros != 0) {
+            break;
         }
     }
+    return found;
 }
 
-std::size_t countTerminators(const char* text, std::size_t length)
+/// The first CR or LF at or after from, or length.
+std::size_t findBreak(const char* text, std::size_t from, std::size_t length)
 {
-    std::size_t count = 0;
-    for (std::size_t blockStart = 0; blockStart < length; blockStart += 64) {
-        const std::size_t blockLength = std::min<std::size_t>(64, length - blockStart);
-        const char* block = text + blockStart;
-        const BreakMasks masks = blockLength == 64 ? fullBlockMasks(block) : scalarMasks(block, blockLength);
-        const bool nextIsLineFeed = blockStart + 64 < length && block[64] == '\n';
-        const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
-        count += static_cast<std::size_t>(std::popcount(masks.lineFeeds) +
-                                          std::popcount(masks.carriageReturns & ~followedByLineFeed));
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    while (length - from >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        const auto hits = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn))));
+        if (hits != 0) {
+            return from + static_cast<std::size_t>(std::countr_zero(hits));
+        }
+        from += 16;
     }
-    return count;
-}
-
-/// Line i starts at offsets[i]; offsets[lineCount] is where the last line ends, after its break if it has one.
-template <typename Offset>
-std::unique_ptr<Offset[]> fillOffsets(const char* text, std::size_t length, std::size_t lineCount)
-{
-    auto offsets = std::make_unique_for_overwrite<Offset[]>(lineCount + 1);
-    offsets[0] = 0;
-    std::size_t k = 1;
-    forEachTerminator(text, length, [&](std::size_t at) { offsets[k++] = static_cast<Offset>(at + 1); });
-    if (k == lineCount) {
-        offsets[k] = static_cast<Offset>(length); // the last line has no break
+#endif
+    while (from < length && text[from] != '\n' && text[from] != '\r') {
+        ++from;
     }
-    return offsets;
+    return from;
 }
 
 #ifdef _WIN32
@@ -185,17 +250,114 @@ bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& b
     return true;
 }
 
+/// Files from this size on are mapped rather than read into memory.
+constexpr std::size_t MapFromBytes = std::size_t{48} << 20U;
+
+/// Maps the whole regular file read-only. Returns false, leaving the file to be read instead, when the file
+/// is empty or the mapping fails; throws nothing.
+bool mapWholeFile(const std::filesystem::path& path, void*& mapping, std::size_t& count, bool& opened)
+{
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status = {};
+    opened = file.get() >= 0 && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
+    if (!opened || status.st_size <= 0) {
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    // A file that fits a modest buffer is read instead: a copy cannot change under the walk, while a mapped
+    // file that another program cuts short faults on access. Only files too large to copy are mapped.
+    if (size < MapFromBytes) {
+        return false;
+    }
+    // Mapping every page in one go spares a fault per few pages, but only pays while the file fits in free
+    // memory with room to spare; a larger file is paged in as the walk reaches it.
+    int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+    const long freePages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (freePages > 0 && pageSize > 0 &&
+        size < static_cast<std::size_t>(freePages) / 4 * static_cast<std::size_t>(pageSize)) {
+        flags |= MAP_POPULATE;
+    }
+#endif
+    void* address = ::mmap(nullptr, size, PROT_READ, flags, file.get(), 0);
+    if (address == MAP_FAILED) {
+        return false;
+    }
+    mapping = address;
+    count = size;
+    return true;
+}
+
 #endif
 
 } // namespace
+
+SourceLines::~SourceLines()
+{
+    release();
+}
+
+SourceLines::SourceLines(SourceLines&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_text = std::exchange(other.m_text, nullptr);
+        m_length = std::exchange(other.m_length, 0);
+        m_lineCount = std::exchange(other.m_lineCount, 0);
+        m_owned = std::move(other.m_owned);
+        m_ownedBytes = std::exchange(other.m_ownedBytes, 0);
+        m_mapping = std::exchange(other.m_mapping, nullptr);
+        m_mappingBytes = std::exchange(other.m_mappingBytes, 0);
+        m_starts = std::move(other.m_starts);
+        m_cursorLine = std::exchange(other.m_cursorLine, NoLine);
+        m_cursorStart = other.m_cursorStart;
+        m_cursorEnd = other.m_cursorEnd;
+        m_cursorNext = other.m_cursorNext;
+    }
+    return *this;
+}
+
+void SourceLines::release() noexcept
+{
+#ifndef _WIN32
+    if (m_mapping != nullptr) {
+        ::munmap(m_mapping, m_mappingBytes);
+    }
+#endif
+    m_mapping = nullptr;
+    m_mappingBytes = 0;
+    m_owned.reset();
+    m_ownedBytes = 0;
+    m_text = nullptr;
+}
 
 SourceLines SourceLines::load(const std::filesystem::path& path)
 {
     SourceLines lines;
     std::size_t count = 0;
-    if (!readWholeFile(path, lines.m_bytes, count)) {
+#ifndef _WIN32
+    bool opened = false;
+    if (mapWholeFile(path, lines.m_mapping, count, opened)) {
+        lines.m_mappingBytes = count;
+        lines.m_text = static_cast<const char*>(lines.m_mapping);
+        lines.index(count);
+        return lines;
+    }
+    if (!opened) {
         throw cannotOpenFile(pathText(path));
     }
+#endif
+    if (!readWholeFile(path, lines.m_owned, count)) {
+        throw cannotOpenFile(pathText(path));
+    }
+    lines.m_ownedBytes = count;
+    lines.m_text = lines.m_owned.get();
     lines.index(count);
     return lines;
 }
@@ -203,40 +365,54 @@ SourceLines SourceLines::load(const std::filesystem::path& path)
 SourceLines SourceLines::fromBytes(std::string_view bytes)
 {
     SourceLines lines;
-    lines.m_bytes = std::make_unique_for_overwrite<char[]>(bytes.size());
+    lines.m_owned = std::make_unique_for_overwrite<char[]>(bytes.size());
     if (!bytes.empty()) {
-        std::memcpy(lines.m_bytes.get(), bytes.data(), bytes.size());
+        std::memcpy(lines.m_owned.get(), bytes.data(), bytes.size());
     }
+    lines.m_ownedBytes = bytes.size();
+    lines.m_text = lines.m_owned.get();
     lines.index(bytes.size());
     return lines;
 }
 
 void SourceLines::index(std::size_t byteCount)
 {
-    m_byteCount = byteCount;
-    const char* text = m_bytes.get();
-    const auto* zero = byteCount > 0 ? static_cast<const char*>(std::memchr(text, '\0', byteCount)) : nullptr;
-    const std::size_t length = zero != nullptr ? static_cast<std::size_t>(zero - text) : byteCount;
-    // Count first so the offsets take exactly one allocation of their final size: growing an array by
-    // doubling would hold up to three times the offsets at its peak.
-    const std::size_t terminators = countTerminators(text, length);
-    const bool lastLineUnended = length > 0 && text[length - 1] != '\n' && text[length - 1] != '\r';
-    m_lineCount = terminators + (lastLineUnended ? 1 : 0);
-    m_wideOffsets = length > std::numeric_limits<std::uint32_t>::max() - 1U;
-    if (m_wideOffsets) {
-        m_offsets64 = fillOffsets<std::uint64_t>(text, length, m_lineCount);
-    } else {
-        m_offsets32 = fillOffsets<std::uint32_t>(text, length, m_lineCount);
+    TextIndex found = indexText<Stride>(m_text, byteCount);
+    m_length = found.length;
+    const bool lastLineUnended = m_length > 0 && m_text[m_length - 1] != '\n' && m_text[m_length - 1] != '\r';
+    m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);
+    m_starts = std::move(found.starts);
+    m_starts.shrink_to_fit();
+    m_cursorLine = NoLine;
+}
+
+void SourceLines::readLineAt(std::size_t start) const
+{
+    m_cursorStart = start;
+    m_cursorEnd = findBreak(m_text, start, m_length);
+    std::size_t next = m_cursorEnd;
+    if (next < m_length) {
+        next += (m_text[next] == '\r' && next + 1 < m_length && m_text[next + 1] == '\n') ? 2 : 1;
     }
+    m_cursorNext = next;
+}
+
+void SourceLines::moveCursor(std::size_t i) const
+{
+    if (m_cursorLine != NoLine && i == m_cursorLine + 1) {
+        readLineAt(m_cursorNext);
+    } else {
+        readLineAt(static_cast<std::size_t>(m_starts[i / Stride]));
+        for (std::size_t k = i % Stride; k > 0; --k) {
+            readLineAt(m_cursorNext);
+        }
+    }
+    m_cursorLine = i;
 }
 
 std::size_t SourceLines::memoryBytes() const
 {
-    if (!m_offsets32 && !m_offsets64) {
-        return 0;
-    }
-    const std::size_t offsetSize = m_wideOffsets ? sizeof(std::uint64_t) : sizeof(std::uint32_t);
-    return m_byteCount + (m_lineCount + 1) * offsetSize;
+    return m_ownedBytes + m_starts.capacity() * sizeof(std::uint64_t);
 }
 
 } // namespace velmora

@@ -5,20 +5,31 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
-/// A source file held in memory as lines: one buffer with the file's bytes and one array of line offsets, so
-/// that a file of ten million lines costs ten million offsets, not ten million strings.
+/// A source file as lines, read in place: the file's bytes are mapped into memory (or, where that is not
+/// possible, read into one buffer), and only every 1024th line start is kept, so that a file of a hundred million
+/// lines costs a hundred thousand offsets. Lines are reached through a cursor: the next line costs a scan of its
+/// bytes, any other line a scan from the nearest kept start.
 ///
 /// Line rules: CR LF, LF and CR alone each end a line; a break at the very end makes no empty last line;
 /// empty lines elsewhere are kept; a zero byte ends the text and nothing after it counts.
+///
+/// The file is taken as it is when opened. A mapped file that another program truncates while it is being read
+/// can end the process (as with any program that maps its input); one that is rewritten shows its new bytes.
 class SourceLines
 {
 public:
     SourceLines() = default;
+    ~SourceLines();
+    SourceLines(SourceLines&& other) noexcept;
+    SourceLines& operator=(SourceLines&& other) noexcept;
+    SourceLines(const SourceLines&) = delete;
+    SourceLines& operator=(const SourceLines&) = delete;
 
-    /// Reads the whole file. A file that cannot be opened or read ends the run with
+    /// Opens the whole file. A file that cannot be opened or read ends the run with
     /// "ファイル <path> は開けません".
     static SourceLines load(const std::filesystem::path& path);
 
@@ -28,38 +39,47 @@ public:
     std::size_t size() const { return m_lineCount; }
     bool empty() const { return m_lineCount == 0; }
 
-    /// The text of line i without its break; valid as long as this object lives.
+    /// The text of line i (below size()) without its break; valid as long as this object lives. Cheapest for
+    /// the line after the one asked for last, or the same line again.
     std::string_view line(std::size_t i) const
     {
-        const std::size_t begin = offset(i);
-        std::size_t end = offset(i + 1);
-        // The stored end lies after the line's break; a line's own text never holds CR or LF.
-        if (end > begin && m_bytes[end - 1] == '\n') {
-            --end;
+        if (i != m_cursorLine) {
+            moveCursor(i);
         }
-        if (end > begin && m_bytes[end - 1] == '\r') {
-            --end;
-        }
-        return {m_bytes.get() + begin, end - begin};
+        return {m_text + m_cursorStart, m_cursorEnd - m_cursorStart};
     }
 
-    /// Bytes held for the text and the offsets together.
+    /// Bytes this object holds on the heap: the kept line starts, and the file's bytes when they could not be
+    /// mapped. Mapped pages belong to the file and are not counted.
     std::size_t memoryBytes() const;
+
+    /// True when the file's bytes are mapped rather than copied.
+    bool mapped() const { return m_mapping != nullptr; }
+
+    /// Lines between two kept line starts.
+    static constexpr std::size_t Stride = 1024;
 
 private:
     void index(std::size_t byteCount);
-    std::size_t offset(std::size_t i) const
-    {
-        return m_wideOffsets ? static_cast<std::size_t>(m_offsets64[i]) : std::size_t{m_offsets32[i]};
-    }
+    void moveCursor(std::size_t i) const;
+    /// Sets the cursor to the line that starts at start.
+    void readLineAt(std::size_t start) const;
+    void release() noexcept;
 
-    std::unique_ptr<char[]> m_bytes;
-    std::size_t m_byteCount = 0; ///< allocated bytes (the whole file)
+    const char* m_text = nullptr;
+    std::size_t m_length = 0; ///< bytes before the first zero byte
     std::size_t m_lineCount = 0;
-    bool m_wideOffsets = false; ///< a file of 4 GiB or more needs 64-bit offsets
-    // lineCount + 1 entries: the start of every line, then the end of the last one (after its break).
-    std::unique_ptr<std::uint32_t[]> m_offsets32;
-    std::unique_ptr<std::uint64_t[]> m_offsets64;
+    std::unique_ptr<char[]> m_owned; ///< the bytes when they are not mapped
+    std::size_t m_ownedBytes = 0;
+    void* m_mapping = nullptr;
+    std::size_t m_mappingBytes = 0;
+    std::vector<std::uint64_t> m_starts; ///< the start of lines 0, Stride, 2 × Stride …
+
+    static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
+    mutable std::size_t m_cursorLine = NoLine;
+    mutable std::size_t m_cursorStart = 0;
+    mutable std::size_t m_cursorEnd = 0;  ///< end of the line's text
+    mutable std::size_t m_cursorNext = 0; ///< start of the next line
 };
 
 } // namespace velmora

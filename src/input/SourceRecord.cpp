@@ -2,9 +2,15 @@
 
 #include "platform/RunError.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <string>
 #include <system_error>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace velmora {
 
@@ -33,6 +39,29 @@ constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1
 
 std::optional<double> parseDecimal(std::string_view text)
 {
+    // Nearly every price is digits with one "." between them: read those in one pass. Anything else (blanks,
+    // a sign, an exponent, more than 15 digits) takes the full reading below.
+    if (!text.empty() && text.size() <= 16) {
+        std::uint64_t mantissa = 0;
+        std::size_t point = text.size();
+        bool plain = true;
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+            if (digit <= 9) {
+                mantissa = mantissa * 10 + digit;
+            } else if (text[k] == '.' && point == text.size()) {
+                point = k;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        const std::size_t digits = text.size() - (point == text.size() ? 0 : 1);
+        if (plain && digits > 0 && digits <= 15) {
+            const std::size_t fractionDigits = point == text.size() ? 0 : text.size() - point - 1;
+            return static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+        }
+    }
     while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
     }
@@ -111,17 +140,82 @@ double StrToFloat(std::string_view text)
 
 SourceRecord::SourceRecord(std::int32_t dateFieldPosition) : m_dateIndex(std::int64_t{dateFieldPosition} - 1) {}
 
+void SourceRecord::split(std::string_view line)
+{
+    m_plain = splitPlain(line);
+    if (!m_plain) {
+        m_items.split(line);
+    }
+}
+
+bool SourceRecord::splitPlain(std::string_view line)
+{
+    // Without blanks, quotes and control bytes the comma-text rule comes down to: a non-empty text has one
+    // field more than it has commas, each field the bytes between two commas.
+    if (line.empty() || line.size() >= UINT32_MAX) {
+        return false;
+    }
+    const char* data = line.data();
+    const std::size_t size = line.size();
+    std::size_t count = 0;
+    m_starts[0] = 0;
+    std::size_t pos = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    // Bytes 0 to 32 are below 33 as signed bytes too; bytes from 128 up are negative and so also "below":
+    // the second compare takes them back out.
+    const __m128i blankLimit = _mm_set1_epi8(33);
+    const __m128i zero = _mm_setzero_si128();
+    for (; size - pos >= 16; pos += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        const __m128i low = _mm_andnot_si128(_mm_cmplt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, blankLimit));
+        if (_mm_movemask_epi8(_mm_or_si128(low, _mm_cmpeq_epi8(bytes, quote))) != 0) {
+            return false;
+        }
+        auto commas = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+        while (commas != 0) {
+            if (++count > MaxPlainFields - 1) {
+                return false;
+            }
+            m_starts[count] = static_cast<std::uint32_t>(pos + static_cast<std::size_t>(std::countr_zero(commas)) + 1);
+            commas &= commas - 1;
+        }
+    }
+#endif
+    for (; pos < size; ++pos) {
+        const auto byte = static_cast<unsigned char>(data[pos]);
+        if (byte <= 32 || byte == '"') {
+            return false;
+        }
+        if (byte == ',') {
+            if (++count > MaxPlainFields - 1) {
+                return false;
+            }
+            m_starts[count] = static_cast<std::uint32_t>(pos + 1);
+        }
+    }
+    m_plainCount = count + 1;
+    m_starts[m_plainCount] = static_cast<std::uint32_t>(size + 1);
+    m_line = line;
+    return true;
+}
+
 std::string_view SourceRecord::field(std::int64_t index) const
 {
-    if (index < 0 || static_cast<std::uint64_t>(index) >= m_items.size()) {
+    if (index < 0 || static_cast<std::uint64_t>(index) >= fieldCount()) {
         throw listIndexOutOfRange(index);
     }
-    return m_items[static_cast<std::size_t>(index)];
+    const auto k = static_cast<std::size_t>(index);
+    if (m_plain) {
+        return m_line.substr(m_starts[k], m_starts[k + 1] - 1 - m_starts[k]);
+    }
+    return m_items[k];
 }
 
 bool SourceRecord::complete() const
 {
-    return m_dateIndex >= 0 && static_cast<std::uint64_t>(m_dateIndex + 5) < m_items.size();
+    return m_dateIndex >= 0 && static_cast<std::uint64_t>(m_dateIndex + 5) < fieldCount();
 }
 
 } // namespace velmora

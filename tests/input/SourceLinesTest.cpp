@@ -101,6 +101,56 @@ TEST(SourceLinesTest, AgreesWithPlainSplittingOnRandomText)
     }
 }
 
+TEST(SourceLinesTest, ReachesAnyLineOfALongFileInAnyOrder)
+{
+    // Thousands of lines of mixed breaks, so that lines are found from the kept starts as well as one after
+    // another; read from a mapped file and from a copy.
+    std::mt19937 random(20090105);
+    std::string text;
+    const std::string_view breaks[] = {"\r\n", "\n", "\r", "\n\n", "\r\r\n"};
+    for (int i = 0; i < 5000; ++i) {
+        text += std::to_string(i) + std::string(random() % 70, 'x');
+        text += breaks[random() % 5];
+    }
+    text += "last";
+    const test::TempDir folder;
+    const Lines expected = referenceLines(text);
+    for (const SourceLines& lines : {SourceLines::load(folder.write("long.txt", text)), SourceLines::fromBytes(text)}) {
+        ASSERT_EQ(linesOf(lines), expected);
+        for (int k = 0; k < 3000; ++k) {
+            const std::size_t i = random() % expected.size();
+            ASSERT_EQ(lines.line(i), expected[i]) << i;
+        }
+        EXPECT_LT(lines.memoryBytes(), text.size() / 10 + (lines.mapped() ? 0 : text.size()));
+    }
+}
+
+TEST(SourceLinesTest, SmallFilesAreCopiedLargeOnesMapped)
+{
+    // A copy cannot change under the walk; only a file too large to copy is mapped.
+    const test::TempDir folder;
+    const std::string line = "2009.01.05,17:00,1.2345,1.2350,1.2340,1.2348,100\r\n";
+    std::string large;
+    large.reserve((std::size_t{49} << 20U) + line.size());
+    while (large.size() < (std::size_t{49} << 20U)) {
+        large += line;
+    }
+    large += "tail";
+    const SourceLines mapped = SourceLines::load(folder.write("large.txt", large));
+    EXPECT_TRUE(mapped.mapped());
+    ASSERT_EQ(mapped.size(), large.size() / line.size() + 1);
+    EXPECT_EQ(mapped.line(0), line.substr(0, line.size() - 2));
+    EXPECT_EQ(mapped.line(mapped.size() - 1), "tail");
+    EXPECT_FALSE(SourceLines::load(folder.write("small.txt", line)).mapped());
+}
+
+TEST(SourceLinesTest, EmptyFileHasNoLines)
+{
+    const test::TempDir folder;
+    EXPECT_TRUE(SourceLines::load(folder.write("empty.txt", "")).empty());
+    EXPECT_TRUE(SourceLines::load(folder.write("zero.txt", std::string(1, '\0') + "a\r\n")).empty());
+}
+
 TEST(SourceLinesTest, FileThatCannotBeOpenedEndsTheRun)
 {
     const test::TempDir folder;

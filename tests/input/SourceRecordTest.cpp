@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace velmora {
@@ -71,6 +72,37 @@ TEST(SourceRecordTest, ReadsDecimalNumbers)
         EXPECT_EQ(parseDecimal(c.text), c.value) << '"' << c.text << '"';
     }
     EXPECT_EQ(errorOf([] { StrToFloat("1.47x"); }), "'1.47x' は浮動小数点数ではありません");
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(SourceRecordTest, CutsEveryLineAsTheCommaTextRuleDoes)
+{
+    // Plain lines take a quick pass of their own; lines with blanks, quotes, control bytes or many fields the
+    // general one. Both must give the fields SplitCommaText gives, at every length around the 16-byte steps.
+    std::mt19937 random(20090106);
+    const std::string_view alphabet = "0123456789.,,,:/-+e\" \t\x01\x80\xff";
+    SourceRecord record;
+    for (int round = 0; round < 20000; ++round) {
+        std::string line(random() % 70, 'x');
+        const std::size_t variety = round % 3 == 0 ? alphabet.size() : 15; // most lines plain
+        for (char& c : line) {
+            c = alphabet[random() % variety];
+        }
+        if (round % 500 == 0) {
+            line = std::string(40, ',');
+        }
+        record.split(line);
+        const std::vector<std::string> expected = SplitCommaText(line);
+        ASSERT_EQ(record.fieldCount(), expected.size()) << testing::PrintToString(line);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(record.field(static_cast<std::int64_t>(i)), expected[i]) << testing::PrintToString(line);
+        }
+    }
 }
 
 } // namespace

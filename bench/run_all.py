@@ -1,0 +1,186 @@
+#!/usr/bin/python3
+"""The default conversion job side by side with pandas and with our floor program, in one run.
+
+Generates (if missing) a one-year and a five-year 1-minute file and a tick file of about 20 million lines
+(about 1 GB, seconds in the time field) in the work folder, then for each file runs
+  - velmora-convert with the default job ("5, 60, 240, 1440", default options),
+  - the pandas script doing the same job (bench/compare_pandas.py's resampling, which checks itself against
+    velmora on the one-year file),
+  - FloorBench: one read of the file, every line's date, time and four prices parsed, nothing written,
+and prints the median wall time, MB/s of input, peak memory and the ratios. Peak memory is given three ways:
+the peak resident set (VmHWM, which counts the pages of a mapped source), and the largest RssAnon (the
+program's own memory) and RssFile (mapped file pages) seen while sampling /proc/<pid>/status every 5 ms.
+
+usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge]
+  BUILD_BIN_FOLDER  folder holding velmora-convert and FloorBench (a release build: build/release/bin)
+  WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
+  --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
+  --pandas-ticks    also run pandas on the tick file (needs about 10 GB of memory and minutes)
+  --huge            afterwards generate a 5 GB tick file, convert it once, report, and delete it
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+
+def status_fields(pid):
+    fields = {}
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                key, _, value = line.partition(":")
+                if key in ("RssAnon", "RssFile", "VmHWM"):
+                    fields[key] = int(value.split()[0])
+    except OSError:
+        pass
+    return fields
+
+
+def measure(command, cwd=None):
+    """Runs the command; returns (seconds, peak kB, peak RssAnon kB, peak RssFile kB, processor seconds)."""
+    start = time.perf_counter()
+    child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    anon = mapped = high_water = 0
+    while True:
+        fields = status_fields(child.pid)
+        anon = max(anon, fields.get("RssAnon", 0))
+        mapped = max(mapped, fields.get("RssFile", 0))
+        high_water = max(high_water, fields.get("VmHWM", 0))
+        finished, wait_status, usage = os.wait4(child.pid, os.WNOHANG)
+        if finished:
+            break
+        time.sleep(0.005)
+    elapsed = time.perf_counter() - start
+    error = child.stderr.read().decode(errors="replace")
+    child.returncode = os.waitstatus_to_exitcode(wait_status)
+    if child.returncode != 0:
+        raise RuntimeError("%s failed (%d): %s" % (" ".join(command), child.returncode, error[-500:]))
+    # ru_maxrss would count the Python process the child was forked from; VmHWM starts again at exec.
+    return elapsed, high_water or usage.ru_maxrss, anon, mapped, usage.ru_utime + usage.ru_stime
+
+
+def generate(floor, folder):
+    files = [("1y", "EURUSD_1min_2009.txt", ["--minutes", "1"]),
+             ("5y", "EURUSD_1min_2009-2013.txt", ["--minutes", "5"]),
+             ("ticks", "EURUSD_1min_ticks.txt", ["--ticks", "20000000"])]
+    result = []
+    for key, name, how in files:
+        path = os.path.join(folder, key, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if not os.path.exists(path):
+            print("generating %s ..." % path, flush=True)
+            subprocess.run([floor, how[0], path, how[1]], check=True)
+        result.append((key, path))
+    return result
+
+
+def pandas_job(source, minute_format):
+    import pandas as pd
+    import compare_pandas
+    folder = os.path.dirname(source)
+    frame = pd.read_csv(source, header=None, names=["date", "time", "open", "high", "low", "close", "volume"],
+                        dtype=str)
+    frame.index = pd.to_datetime(frame["date"] + " " + frame["time"], format="%Y.%m.%d " + minute_format)
+    frame["high_v"] = frame["high"].astype(float)
+    frame["low_v"] = frame["low"].astype(float)
+    digits = compare_pandas.decimals_of(frame)
+    for width, label in compare_pandas.TIMEFRAMES:
+        with open(os.path.join(folder, "pandas_%s.txt" % label), "w", newline="") as out:
+            out.write(compare_pandas.pandas_bars(frame, width, digits))
+
+
+def row(name, runs, size_mb):
+    times = [r[0] for r in runs]
+    median = statistics.median(times)
+    return {"name": name, "seconds": median, "mbps": size_mb / median, "cpu": statistics.median(r[4] for r in runs), "peak": max(r[1] for r in runs) / 1024,
+            "anon": max(r[2] for r in runs) / 1024, "file": max(r[3] for r in runs) / 1024, "runs": len(runs)}
+
+
+def print_table(title, size_mb, lines, rows):
+    print("\n%s: %.1f MB, %d lines" % (title, size_mb, lines))
+    print("  %-16s %9s %9s %9s %11s %11s %11s %5s" % ("program", "median s", "cpu s", "MB/s", "peak RSS MB",
+                                                      "anon MB", "file MB", "runs"))
+    for r in rows:
+        print("  %-16s %9.2f %9.2f %9.1f %11.1f %11.1f %11.1f %5d" % (
+            r["name"], r["seconds"], r["cpu"], r["mbps"], r["peak"], r["anon"], r["file"], r["runs"]))
+    by_name = {r["name"]: r for r in rows}
+    ours = by_name["velmora-convert"]
+    if "pandas" in by_name:
+        print("  pandas / velmora      %6.1f x faster in wall time, %.1f x in processor time (target >= 30 on the"
+              " one-year file)" % (by_name["pandas"]["seconds"] / ours["seconds"],
+                                   by_name["pandas"]["cpu"] / max(ours["cpu"], 1e-3)))
+    print("  velmora / floor       %6.2f x the floor's wall time, %.2f x its processor time (target <= 3 on the"
+          " tick file)" % (ours["seconds"] / by_name["floor"]["seconds"], ours["cpu"] / max(by_name["floor"]["cpu"],
+                                                                                           1e-3)))
+    print("  velmora own memory    %6.1f MB RssAnon (target < 64)" % ours["anon"])
+
+
+def main():
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    runs = 3
+    if "--runs" in sys.argv:
+        runs = int(sys.argv[sys.argv.index("--runs") + 1])
+        args.remove(str(runs))
+    if not args:
+        print(__doc__)
+        return 2
+    bin_folder = os.path.abspath(args[0])
+    folder = os.path.abspath(args[1] if len(args) > 1 else "/tmp/velmora-bench")
+    convert = os.path.join(bin_folder, "velmora-convert")
+    floor = os.path.join(bin_folder, "FloorBench")
+    os.makedirs(folder, exist_ok=True)
+    print("load average at start: %.2f %.2f %.2f, %d cores" % (os.getloadavg() + (os.cpu_count(),)))
+
+    for key, source in generate(floor, folder):
+        size_mb = os.path.getsize(source) / 1e6
+        with open(source, "rb") as text:
+            lines = sum(block.count(b"\n") for block in iter(lambda: text.read(1 << 24), b""))
+        work = os.path.dirname(source)
+        results = {"velmora-convert": [], "floor": [], "pandas": []}
+        pandas_runs = 0
+        if key != "ticks" or "--pandas-ticks" in sys.argv:
+            pandas_runs = runs if size_mb < 100 else 1
+        # Interleaved, so that a change in the machine's load touches every program alike.
+        for i in range(runs):
+            results["velmora-convert"].append(measure([convert, "--overwrite", source]))
+            results["floor"].append(measure([floor, source]))
+            if i < pandas_runs:
+                fmt = "%H:%M:%S" if key == "ticks" else "%H:%M"
+                code = "import sys; sys.path.insert(0, %r); import run_all; run_all.pandas_job(%r, %r)" % (
+                    HERE, source, fmt)
+                results["pandas"].append(measure(["/usr/bin/python3", "-c", code]))
+        rows = [row(name, r, size_mb) for name, r in results.items() if r]
+        title = {"1y": "one year of 1-minute bars", "5y": "five years of 1-minute bars",
+                 "ticks": "ticks with seconds"}[key]
+        print_table(title, size_mb, lines, rows)
+        if key == "1y" and results["pandas"]:
+            same = all(open(os.path.join(work, "EURUSD_%s_2009.txt" % label), "rb").read() ==
+                       open(os.path.join(work, "pandas_%s.txt" % label), "rb").read()
+                       for label in ("5min", "1hour", "4hour", "Daily"))
+            print("  same bars as pandas:  %s" % ("yes" if same else "NO"))
+
+    if "--huge" in sys.argv:
+        huge = os.path.join(folder, "huge", "EURUSD_1min_huge.txt")
+        os.makedirs(os.path.dirname(huge), exist_ok=True)
+        print("\ngenerating %s (about 5 GB) ..." % huge, flush=True)
+        subprocess.run([floor, "--ticks", huge, "92000000"], check=True)
+        size_mb = os.path.getsize(huge) / 1e6
+        try:
+            ours = row("velmora-convert", [measure([convert, "--overwrite", huge])], size_mb)
+        finally:
+            shutil.rmtree(os.path.dirname(huge), ignore_errors=True)
+        print("5 GB tick file (%.0f MB): velmora-convert %.1f s (processor %.1f s), %.1f MB/s, peak RSS %.1f MB, own (RssAnon) %.1f MB,"
+              " mapped file pages %.1f MB" % (size_mb, ours["seconds"], ours["cpu"], ours["mbps"], ours["peak"], ours["anon"],
+                                              ours["file"]))
+    print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
