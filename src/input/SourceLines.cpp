@@ -250,9 +250,6 @@ bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& b
     return true;
 }
 
-/// Files from this size on are mapped rather than read into memory.
-constexpr std::size_t MapFromBytes = std::size_t{48} << 20U;
-
 /// Maps the whole regular file read-only. Returns false, leaving the file to be read instead, when the file
 /// is empty or the mapping fails; throws nothing.
 bool mapWholeFile(const std::filesystem::path& path, void*& mapping, std::size_t& count, bool& opened)
@@ -264,11 +261,6 @@ bool mapWholeFile(const std::filesystem::path& path, void*& mapping, std::size_t
         return false;
     }
     const auto size = static_cast<std::size_t>(status.st_size);
-    // A file that fits a modest buffer is read instead: a copy cannot change under the walk, while a mapped
-    // file that another program cuts short faults on access. Only files too large to copy are mapped.
-    if (size < MapFromBytes) {
-        return false;
-    }
     // Mapping every page in one go spares a fault per few pages, but only pays while the file fits in free
     // memory with room to spare; a larger file is paged in as the walk reaches it.
     int flags = MAP_PRIVATE;

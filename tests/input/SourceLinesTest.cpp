@@ -125,25 +125,6 @@ TEST(SourceLinesTest, ReachesAnyLineOfALongFileInAnyOrder)
     }
 }
 
-TEST(SourceLinesTest, SmallFilesAreCopiedLargeOnesMapped)
-{
-    // A copy cannot change under the walk; only a file too large to copy is mapped.
-    const test::TempDir folder;
-    const std::string line = "2009.01.05,17:00,1.2345,1.2350,1.2340,1.2348,100\r\n";
-    std::string large;
-    large.reserve((std::size_t{49} << 20U) + line.size());
-    while (large.size() < (std::size_t{49} << 20U)) {
-        large += line;
-    }
-    large += "tail";
-    const SourceLines mapped = SourceLines::load(folder.write("large.txt", large));
-    EXPECT_TRUE(mapped.mapped());
-    ASSERT_EQ(mapped.size(), large.size() / line.size() + 1);
-    EXPECT_EQ(mapped.line(0), line.substr(0, line.size() - 2));
-    EXPECT_EQ(mapped.line(mapped.size() - 1), "tail");
-    EXPECT_FALSE(SourceLines::load(folder.write("small.txt", line)).mapped());
-}
-
 TEST(SourceLinesTest, EmptyFileHasNoLines)
 {
     const test::TempDir folder;
