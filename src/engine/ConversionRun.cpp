@@ -2,9 +2,9 @@
 
 #include "engine/BarBuilder.h"
 #include "engine/OutputSpill.h"
+#include "engine/SourceCache.h"
 #include "engine/TimeframeEntry.h"
 #include "input/LastRecord.h"
-#include "input/SourceLines.h"
 #include "platform/Text.h"
 
 #include <system_error>
@@ -149,6 +149,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
     const int total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
     int counter = 0;
     std::string output;
+    SourceCache sources;
     OutputSpill spill;
     env.spill = [&spill](std::string& bytes) { spill.take(bytes); };
 
@@ -171,7 +172,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                     continue;
                 }
             }
-            const SourceLines lines = SourceLines::load(file);
+            const SourceLines& lines = sources.load(file);
             output.clear();
             spill.reset();
             m_host.processEvents();
