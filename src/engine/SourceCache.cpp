@@ -1,10 +1,19 @@
 #include "engine/SourceCache.h"
 
+#include <algorithm>
+#include <chrono>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 namespace velmora {
+
+namespace {
+
+constexpr std::int64_t SettledNanoseconds = 2'000'000'000;
+
+} // namespace
 
 bool SourceCache::identify(const std::string& path, Identity& identity)
 {
@@ -38,6 +47,16 @@ const SourceLines& SourceCache::load(const std::string& path)
     const auto found = m_entries.find(path);
     if (found != m_entries.end() && found->second.identity == identity) {
         return found->second.lines;
+    }
+    // The system stamps files with a clock that moves in steps of milliseconds: a file changed moments ago may
+    // change again without its times moving. Only a file left alone for a while is kept for later jobs.
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    if (now - std::max(identity.modified, identity.changed) < SettledNanoseconds) {
+        m_entries.erase(path);
+        m_uncached = SourceLines::load(path);
+        return m_uncached;
     }
     SourceLines lines = SourceLines::load(path);
     Entry& entry = m_entries[path];
