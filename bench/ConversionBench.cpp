@@ -4,6 +4,7 @@
 //
 // usage: ConversionBench SOURCE [REPETITIONS]
 #include "engine/ConversionRun.h"
+#include "engine/NullRunHost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,24 +16,24 @@ namespace {
 
 using namespace velmora;
 
-/// A host that shows nothing: the figures are the engine's alone.
-class QuietHost final : public RunHost
+/// Shows the messages that would end or stop the run, nothing else: the figures are the engine's alone.
+class QuietHost final : public NullRunHost
 {
 public:
-    void showMessage(std::string_view text) override { std::fprintf(stderr, "%.*s\n", int(text.size()), text.data()); }
-    void appendLog(std::string_view) override {}
-    void clearLog() override {}
-    void setStatusText(std::string_view) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void showRunFinished(std::string_view) override {}
-    void setControlsEnabled(bool) override {}
-    void showTimeframeText(std::string_view) override {}
-    OverwriteReply askOverwrite(const OverwriteQuestion&) override { return {OverwriteAnswer::Overwrite, {}}; }
-    void processEvents() override {}
-    void yieldProcessor() override {}
-    bool cancelRequested() const override { return false; }
+    void showMessage(std::string_view text) override
+    {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    }
 };
+}
+void processEvents() override {}
+void yieldProcessor() override {}
+bool cancelRequested() const override
+{
+    return false;
+}
+}
+;
 
 long peakKilobytes()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/RunHost.h"
+#include "engine/NullRunHost.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,23 +32,16 @@ private:
 };
 
 /// A run host that records nothing and answers every overwrite question with Overwrite.
-class NullHost final : public RunHost
+using NullHost = NullRunHost;
+}
+void processEvents() override {}
+void yieldProcessor() override {}
+bool cancelRequested() const override
 {
-public:
-    void showMessage(std::string_view) override {}
-    void appendLog(std::string_view) override {}
-    void clearLog() override {}
-    void setStatusText(std::string_view) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void showRunFinished(std::string_view) override {}
-    void setControlsEnabled(bool) override {}
-    void showTimeframeText(std::string_view) override {}
-    OverwriteReply askOverwrite(const OverwriteQuestion&) override { return {OverwriteAnswer::Overwrite, {}}; }
-    void processEvents() override {}
-    void yieldProcessor() override {}
-    bool cancelRequested() const override { return false; }
-};
+    return false;
+}
+}
+;
 
 /// A folder of this process under the system's temporary folder, made on first use and reused by every case.
 const std::filesystem::path& scratchFolder();

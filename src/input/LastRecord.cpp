@@ -3,6 +3,7 @@
 #include "input/SourceRecord.h"
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cerrno>
@@ -14,12 +15,6 @@
 namespace velmora {
 
 namespace {
-
-std::string pathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 struct FileCloser
 {

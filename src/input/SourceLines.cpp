@@ -1,6 +1,7 @@
 #include "input/SourceLines.h"
 
 #include "platform/RunError.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <bit>
@@ -26,12 +27,6 @@
 namespace velmora {
 
 namespace {
-
-std::string pathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 /// Bit i set where block[i] is a LF, and where it is a CR; bytes from length on count as neither.
 struct BreakMasks

@@ -53,4 +53,10 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+std::string pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 } // namespace velmora

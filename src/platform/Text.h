@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ constexpr bool isSpaceOrTab(char c)
 {
     return c == ' ' || c == '\t';
 }
+
+/// A path as the UTF-8 text that messages show.
+std::string pathText(const std::filesystem::path& path);
 
 /// The text without spaces and tabs at either end.
 std::string_view trimBlanks(std::string_view text);
