@@ -25,15 +25,6 @@ public:
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
 };
-}
-void processEvents() override {}
-void yieldProcessor() override {}
-bool cancelRequested() const override
-{
-    return false;
-}
-}
-;
 
 long peakKilobytes()
 {

@@ -33,15 +33,6 @@ private:
 
 /// A run host that records nothing and answers every overwrite question with Overwrite.
 using NullHost = NullRunHost;
-}
-void processEvents() override {}
-void yieldProcessor() override {}
-bool cancelRequested() const override
-{
-    return false;
-}
-}
-;
 
 /// A folder of this process under the system's temporary folder, made on first use and reused by every case.
 const std::filesystem::path& scratchFolder();
