@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace velmora {
 
@@ -54,23 +56,28 @@ int minutesOfDay(std::string_view text)
     return *ms / 60000;
 }
 
+/// Passes messages on and counts them.
+class MessageCounter : public MessageSink
+{
+public:
+    explicit MessageCounter(MessageSink& target) : m_target(target) {}
+    void showMessage(std::string_view text) override
+    {
+        ++count;
+        m_target.showMessage(text);
+    }
+    int count = 0;
+
+private:
+    MessageSink& m_target;
+};
+
 int hhmmOf(int minutes)
 {
     return (minutes / 60) * 100 + minutes % 60;
 }
 
 } // namespace
-
-struct BarBuilder::Bucket
-{
-    std::int64_t start = 0;
-    std::int64_t end = 0;
-    std::size_t lineCount = 0;
-    std::string open;
-    std::string close;
-    double high = 0.0;
-    double low = 0.0;
-};
 
 int weekdayOfDay(std::int64_t day)
 {
@@ -134,12 +141,20 @@ std::string skippedLineEntry(std::string_view line, std::string_view reason)
     return entry;
 }
 
+std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job)
+{
+    // splitmix64 of the two: neighbouring jobs get unrelated seeds.
+    std::uint64_t z = (std::uint64_t{runSeed} << 32U) ^ job;
+    z += 0x9E3779B97F4A7C15U;
+    z = (z ^ (z >> 30U)) * 0xBF58476D1CE4E5B9U;
+    z = (z ^ (z >> 27U)) * 0x94D049BB133111EBU;
+    z ^= z >> 31U;
+    return static_cast<std::uint32_t>(z);
+}
+
 BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages,
                        std::uint32_t seed)
-    : m_settings(settings), m_summer(summer),
-      m_lineWriter(settings.outputDateSeparator, settings.timeFormat, settings.dropTimeInDaily),
-      m_writerSeparator(settings.outputDateSeparator), m_record(settings.dateField),
-      m_random(seed == 0 ? 0x9E3779B9U : seed)
+    : m_settings(settings), m_summer(summer), m_random(seed == 0 ? 0x9E3779B9U : seed)
 {
     // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
     // every bar in the wrong place: stop before the first job instead.
@@ -178,7 +193,83 @@ MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const 
     return window;
 }
 
-bool BarBuilder::randomHookDue()
+/// One job's walk over the lines of a file, in steps: start() finds the first usable line and anchors the
+/// grid, advance() walks the lines up to a limit, finish() closes the last bucket. Stepping through in pieces
+/// does exactly what one pass would do.
+class BarBuilder::Walk
+{
+public:
+    Walk(const BarBuilder& builder, const SourceLines& lines, WalkJob& job)
+        : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
+          m_lines(lines), m_job(job), m_env(job.env), m_entry(job.entry),
+          m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
+                       builder.m_settings.dropTimeInDaily),
+          m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed)
+    {
+    }
+
+    /// False when the file has no usable line (logged) and the walk is over.
+    bool start(std::string_view fileName);
+    void advance(std::size_t limit, const LineFeed* feed);
+    void finish();
+
+    WalkJob& job() { return m_job; }
+    std::size_t position() const { return m_p; }
+    const DateMemo& memo() const { return m_memo; }
+    char inputSeparator() const { return m_env.dates.separators.input; }
+
+private:
+    struct Bucket
+    {
+        std::int64_t start = 0;
+        std::int64_t end = 0;
+        std::size_t lineCount = 0;
+        std::string open;
+        std::string close;
+        double high = 0.0;
+        double low = 0.0;
+    };
+
+    std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
+    /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
+    /// from one split.
+    void split(std::string_view line);
+    void addLine(std::string_view line);
+    void addParsed(const ParsedLine& parsed);
+    void moveOn();
+    bool isUsable(std::string_view line);
+    std::optional<std::int64_t> stampOf(std::string_view line);
+    void skipLine(std::string_view line, std::string_view reason);
+    void closeBucket();
+    bool randomHookDue();
+
+    const ConversionSettings& m_settings;
+    const SummerShiftTable* m_summer;
+    std::int32_t m_cutMinutes;
+    const SourceLines& m_lines;
+    SourceLines::Cursor m_cursor;
+    WalkJob& m_job;
+    BuildEnvironment& m_env;
+    TimeframeEntry& m_entry;
+    BarLine m_lineWriter;
+    SourceRecord m_record;
+    const char* m_splitLine = nullptr;
+    std::uint32_t m_random;
+    DateMemo m_memo;
+    std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
+
+    std::size_t m_p = 0; ///< the next line to take
+    PriceFormat m_prices;
+    bool m_daily = false;
+    Bucket m_bucket;
+    std::string m_fillClose;
+    // The stamp of the waiting line is read once, however many empty buckets it waits through.
+    std::int64_t m_waiting = 0;
+    bool m_haveWaiting = false;
+    const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+};
+
+bool BarBuilder::Walk::randomHookDue()
 {
     // xorshift32: a few instructions per iteration, enough for choosing when to look at the window.
     m_random ^= m_random << 13;
@@ -187,7 +278,7 @@ bool BarBuilder::randomHookDue()
     return m_random % HookOdds == 0;
 }
 
-void BarBuilder::split(std::string_view line)
+void BarBuilder::Walk::split(std::string_view line)
 {
     if (line.data() != m_splitLine) {
         m_record.split(line);
@@ -195,7 +286,7 @@ void BarBuilder::split(std::string_view line)
     }
 }
 
-bool BarBuilder::isUsable(std::string_view line)
+bool BarBuilder::Walk::isUsable(std::string_view line)
 {
     split(line);
     if (!m_record.complete()) {
@@ -205,190 +296,323 @@ bool BarBuilder::isUsable(std::string_view line)
            parseDecimal(m_record.close()) && parseTimeOfDayMs(m_record.time());
 }
 
-void BarBuilder::skipLine(std::string_view line, std::string_view reason, BuildEnvironment& env)
+void BarBuilder::Walk::skipLine(std::string_view line, std::string_view reason)
 {
-    env.host.appendLog(skippedLineEntry(line, reason));
-    env.host.processEvents();
-    env.host.yieldProcessor();
+    m_env.host.appendLog(skippedLineEntry(line, reason));
+    m_env.host.processEvents();
+    m_env.host.yieldProcessor();
 }
 
-std::optional<std::int64_t> BarBuilder::stampOf(std::string_view line, BuildEnvironment& env)
+std::optional<std::int64_t> BarBuilder::Walk::stampOf(std::string_view line)
 {
     split(line);
     const std::string_view dateText = m_record.date();
     const std::string_view timeText = m_record.time();
-    if (!m_haveLastDay || dateText != m_lastDateText) {
-        const auto day = ReadDateText(dateText, env.dates);
+    // Consecutive lines mostly share their date, so its day is read once.
+    if (!m_memo.held || dateText != m_memo.text) {
+        const auto day = ReadDateText(dateText, m_env.dates);
         if (!day) {
             return std::nullopt;
         }
-        m_lastDateText.assign(dateText);
-        m_lastDay = *day;
-        m_haveLastDay = true;
+        m_memo.text.assign(dateText);
+        m_memo.day = *day;
+        m_memo.held = true;
     }
-    const auto minute = TimeStrToInt(timeText, env.dates.messages);
+    const auto minute = TimeStrToInt(timeText, m_env.dates.messages);
     if (!minute) {
         return std::nullopt;
     }
     // Minute stamps are 32 bits (the year 5983 at the latest): a line beyond them is unreadable, as the
     // summer table and the up-to-date test could not place it.
-    const std::int64_t stamp = m_lastDay * 1440 + *minute;
+    const std::int64_t stamp = m_memo.day * 1440 + *minute;
     if (stamp < INT32_MIN || stamp > INT32_MAX) {
         return std::nullopt;
     }
     return stamp;
 }
 
-void BarBuilder::closeBucket(const Bucket& bucket, bool gap, std::string_view fillClose, const MarketWindow& window,
-                             bool daily, const PriceFormat& prices, BuildEnvironment& env, std::string& output)
+void BarBuilder::Walk::closeBucket()
 {
+    const Bucket& bucket = m_bucket;
     std::string_view open = bucket.open;
     std::string_view close = bucket.close;
     double high = bucket.high;
     double low = bucket.low;
     if (bucket.lineCount == 0) {
-        if (!m_settings.fillGaps || fillClose.empty() || bucket.start >= m_fillUntil) {
+        if (!m_settings.fillGaps || m_fillClose.empty() || bucket.start >= m_fillUntil) {
             return;
         }
-        open = fillClose;
-        close = fillClose;
-        high = StrToFloat(fillClose);
+        open = m_fillClose;
+        close = m_fillClose;
+        high = StrToFloat(m_fillClose);
         low = high;
     }
-    if (gap) {
+    if (m_entry.currentIsGap()) {
         return;
     }
     std::int64_t label = m_settings.labelling == VTLabelling ? bucket.end : bucket.start;
     if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
         label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
     }
-    if (!window.containsStamp(label)) {
+    if (!m_job.window.containsStamp(label)) {
         return;
     }
     const DateTimeValue value = stampToDateTime(label) + m_settings.timeZoneShiftDays;
     if (!(value >= FirstLabelDay && value < EndLabelDay)) {
         throw RunError(labelOutOfRangeMessage());
     }
-    env.host.yieldProcessor();
-    m_lineWriter.append(output, value, daily, open, high, low, close, prices);
-    if (output.size() >= SpillBytes && env.spill) {
-        env.spill(output);
+    m_env.host.yieldProcessor();
+    std::string& output = m_job.output;
+    m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
+    if (output.size() >= SpillBytes && m_env.spill) {
+        m_env.spill(output);
     }
 }
 
-void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
-                           const MarketWindow& window, BuildEnvironment& env, std::string& output)
+bool BarBuilder::Walk::start(std::string_view fileName)
 {
-    m_haveLastDay = false;
-    m_splitLine = nullptr;
-    // A linkage run may have switched the output separator to the one of a target it read.
-    if (env.dates.separators.output != m_writerSeparator) {
-        m_writerSeparator = env.dates.separators.output;
-        m_lineWriter = BarLine(m_writerSeparator, m_settings.timeFormat, m_settings.dropTimeInDaily);
-    }
     std::size_t p = 0;
     std::optional<std::int64_t> stamp;
-    for (; p < lines.size(); ++p) {
-        const std::string_view line = lines.line(p);
+    bool detected = false;
+    for (; p < m_lines.size(); ++p) {
+        const std::string_view line = lineAt(p);
         if (isUsable(line)) {
-            DetectDateSeparator(m_record.date(), env.dates);
-            stamp = stampOf(line, env);
+            if (!detected) {
+                // Detection sets the separator unless it shows its message.
+                MessageCounter counter(m_env.dates.messages);
+                DateTextContext dates{m_env.dates.separators, counter, m_env.dates.currentYear};
+                DetectDateSeparator(m_record.date(), dates);
+                m_job.readsStartSeparator = counter.count > 0;
+                detected = true;
+            } else {
+                DetectDateSeparator(m_record.date(), m_env.dates);
+            }
+            stamp = stampOf(line);
             if (stamp) {
                 break;
             }
         }
         // A line whose date or time does not read cannot anchor the grid either.
-        skipLine(line, NotInFormat, env);
+        skipLine(line, NotInFormat);
     }
     if (!stamp) {
-        env.host.appendLog(std::string(fileName) + " には変換できる行がありません");
-        return;
+        if (!detected) {
+            m_job.readsStartSeparator = false;
+        }
+        m_env.host.appendLog(std::string(fileName) + " には変換できる行がありません");
+        return false;
     }
 
-    const std::size_t first = p;
-    const PriceFormat prices = PriceFormat::detect(lines.size(), first, m_settings.dateField,
-                                                   [&lines](std::size_t i) { return lines.line(i); });
-    env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(lines.size() - 1, INT32_MAX)));
-    env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(first, INT32_MAX)));
+    m_p = p;
+    m_prices =
+        PriceFormat::detect(m_lines.size(), p, m_settings.dateField, [this](std::size_t i) { return lineAt(i); });
+    m_env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(m_lines.size() - 1, INT32_MAX)));
+    m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
 
-    const bool daily = entry.isDaily();
-    Bucket bucket;
-    bucket.start = (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
-    bucket.end = bucket.start + entry.currentWidth();
-    std::string fillClose;
+    m_daily = m_entry.isDaily();
+    m_bucket.start = (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
+    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_waiting = *stamp;
+    m_haveWaiting = true;
+    return true;
+}
 
-    // The stamp of the waiting line is read once, however many empty buckets it waits through.
-    std::int64_t waiting = *stamp;
-    bool haveWaiting = true;
-    while (p < lines.size()) {
+void BarBuilder::Walk::advance(std::size_t limit, const LineFeed* feed)
+{
+    while (m_p < limit) {
         if (randomHookDue()) {
-            env.hook(p);
+            m_env.hook(m_p);
         }
-        const std::string_view line = lines.line(p);
-        if (!haveWaiting) {
-            const auto next = stampOf(line, env);
-            if (!next) {
-                skipLine(line, NotInFormat, env);
-                ++p;
-                continue;
+        if (!m_haveWaiting) {
+            m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+            if (m_parsed != nullptr) {
+                m_waiting = m_parsed->stamp;
+            } else {
+                const std::string_view line = lineAt(m_p);
+                const auto next = stampOf(line);
+                if (!next) {
+                    skipLine(line, NotInFormat);
+                    ++m_p;
+                    continue;
+                }
+                m_waiting = *next;
             }
-            waiting = *next;
-            haveWaiting = true;
+            m_haveWaiting = true;
         }
-        if (waiting < bucket.start) {
+        if (m_waiting < m_bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
-            skipLine(line, OutOfOrder, env);
-            haveWaiting = false;
-            ++p;
+            skipLine(lineAt(m_p), OutOfOrder);
+            m_haveWaiting = false;
+            ++m_p;
             continue;
         }
-        if (waiting < bucket.end) {
-            addLine(bucket, line);
-            m_fillUntil = waiting + MaxFillMinutes;
-            haveWaiting = false;
-            ++p;
+        if (m_waiting < m_bucket.end) {
+            if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+                addParsed(*m_parsed);
+            } else {
+                addLine(lineAt(m_p));
+            }
+            m_fillUntil = m_waiting + MaxFillMinutes;
+            m_haveWaiting = false;
+            ++m_p;
             continue;
         }
-        closeBucket(bucket, entry.currentIsGap(), fillClose, window, daily, prices, env, output);
-        moveOn(bucket, entry, fillClose);
-        if (waiting >= bucket.end && (!m_settings.fillGaps || fillClose.empty() || bucket.start >= m_fillUntil)) {
+        closeBucket();
+        moveOn();
+        if (m_waiting >= m_bucket.end &&
+            (!m_settings.fillGaps || m_fillClose.empty() || m_bucket.start >= m_fillUntil)) {
             // Empty buckets that get no fill bar write nothing: pass them in one step.
-            bucket.start += entry.skipAhead(waiting - bucket.start);
-            bucket.end = bucket.start + entry.currentWidth();
+            m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
+            m_bucket.end = m_bucket.start + m_entry.currentWidth();
         }
-    }
-    if (bucket.lineCount > 0) {
-        closeBucket(bucket, entry.currentIsGap(), fillClose, window, daily, prices, env, output);
     }
 }
 
-void BarBuilder::addLine(Bucket& bucket, std::string_view line)
+void BarBuilder::Walk::finish()
+{
+    if (m_bucket.lineCount > 0) {
+        closeBucket();
+    }
+}
+
+void BarBuilder::Walk::addLine(std::string_view line)
 {
     split(line);
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
-    if (bucket.lineCount == 0) {
-        bucket.open.assign(m_record.open());
-        bucket.high = high;
-        bucket.low = low;
+    if (m_bucket.lineCount == 0) {
+        m_bucket.open.assign(m_record.open());
+        m_bucket.high = high;
+        m_bucket.low = low;
     } else {
-        bucket.high = std::max(bucket.high, high);
-        bucket.low = std::min(bucket.low, low);
+        m_bucket.high = std::max(m_bucket.high, high);
+        m_bucket.low = std::min(m_bucket.low, low);
     }
-    bucket.close.assign(m_record.close());
-    ++bucket.lineCount;
+    m_bucket.close.assign(m_record.close());
+    ++m_bucket.lineCount;
 }
 
-void BarBuilder::moveOn(Bucket& bucket, TimeframeEntry& entry, std::string& fillClose)
+void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
+{
+    if (m_bucket.lineCount == 0) {
+        m_bucket.open.assign(parsed.openText());
+        m_bucket.high = parsed.high;
+        m_bucket.low = parsed.low;
+    } else {
+        m_bucket.high = std::max(m_bucket.high, parsed.high);
+        m_bucket.low = std::min(m_bucket.low, parsed.low);
+    }
+    m_bucket.close.assign(parsed.closeText());
+    ++m_bucket.lineCount;
+}
+
+void BarBuilder::Walk::moveOn()
 {
     // The last line that fell into any bucket is the fill source of the empty buckets after it.
-    if (bucket.lineCount > 0) {
-        fillClose.swap(bucket.close);
+    if (m_bucket.lineCount > 0) {
+        m_fillClose.swap(m_bucket.close);
     }
-    bucket.lineCount = 0;
-    entry.NextWidth();
-    bucket.start = bucket.end;
-    bucket.end = bucket.start + entry.currentWidth();
+    m_bucket.lineCount = 0;
+    m_entry.NextWidth();
+    m_bucket.start = m_bucket.end;
+    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+}
+
+template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
+{
+    if (!walk.job().ahead) {
+        return action();
+    }
+    try {
+        return action();
+    } catch (const RunError& error) {
+        walk.job().error = error.what();
+    } catch (...) {
+        walk.job().failed = true;
+    }
+    return false;
+}
+
+void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
+                           const MarketWindow& window, BuildEnvironment& env, std::string& output)
+{
+    // Each walk starts its own hook choice; the next seed comes from the last.
+    m_random ^= m_random << 13;
+    m_random ^= m_random >> 17;
+    m_random ^= m_random << 5;
+    WalkJob job{entry, window, env, output, m_random};
+    WalkJob* const jobs[] = {&job};
+    BuildFiles(lines, fileName, jobs);
+}
+
+namespace {
+
+template <typename Walks> bool sameReadingState(const Walks& walks)
+{
+    const auto& first = *walks.front();
+    return std::all_of(walks.begin(), walks.end(), [&first](const auto& walk) {
+        return walk->inputSeparator() == first.inputSeparator() && walk->memo().held == first.memo().held &&
+               walk->memo().day == first.memo().day && walk->memo().text == first.memo().text;
+    });
+}
+
+} // namespace
+
+void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs)
+{
+    std::vector<std::unique_ptr<Walk>> walks;
+    walks.reserve(jobs.size());
+    for (WalkJob* job : jobs) {
+        walks.push_back(std::make_unique<Walk>(*this, lines, *job));
+    }
+    std::vector<Walk*> active;
+    for (auto& walk : walks) {
+        if (step(*walk, [&walk, fileName] { return walk->start(fileName); })) {
+            active.push_back(walk.get());
+        }
+    }
+    if (active.empty()) {
+        return;
+    }
+    // Every walk stands on the same first usable line. Lines are read ahead from the next one while the walks
+    // agree on the reading state, which they do unless one of them went its own way on a refused line.
+    const std::size_t lineCount = lines.size();
+    std::size_t next = active.front()->position() + 1;
+    std::optional<LineFeed> feed;
+    const bool together =
+        std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
+    if (m_feedOptions && together && sameReadingState(active) && next < lineCount) {
+        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_feedOptions);
+        feed->start(next, active.front()->inputSeparator(), active.front()->memo());
+    }
+    for (;;) {
+        const std::size_t end = (feed && next < lineCount) ? feed->prepare(next) : lineCount;
+        const LineFeed* reading = feed ? &*feed : nullptr;
+        std::erase_if(active, [end, reading](Walk* walk) {
+            return !step(*walk, [walk, end, reading] {
+                walk->advance(end, reading);
+                return true;
+            });
+        });
+        if (active.empty() || end >= lineCount) {
+            break;
+        }
+        if (feed && feed->stoppedAt(end)) {
+            // Every walk has read the refused line itself.
+            if (sameReadingState(active)) {
+                feed->start(end, active.front()->inputSeparator(), active.front()->memo());
+            } else {
+                feed.reset();
+            }
+        }
+        next = end;
+    }
+    for (Walk* walk : active) {
+        step(*walk, [walk] {
+            walk->finish();
+            return true;
+        });
+    }
 }
 
 } // namespace velmora

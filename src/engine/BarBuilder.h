@@ -2,6 +2,7 @@
 
 #include "engine/BarLine.h"
 #include "engine/ConversionSettings.h"
+#include "engine/LineFeed.h"
 #include "engine/PriceFormat.h"
 #include "engine/RunHost.h"
 #include "engine/SummerShiftTable.h"
@@ -12,6 +13,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -52,15 +55,34 @@ struct BuildEnvironment
     std::function<void(std::string&)> spill = {};
 };
 
-/// Output that BuildFile lets grow before it offers it to BuildEnvironment::spill.
+/// Output that a walk lets grow before it offers it to BuildEnvironment::spill.
 inline constexpr std::size_t SpillBytes = std::size_t{1} << 20U;
 
-/// Turns the lines of one source file into the bars of one timeframe entry, appending one line per bar.
+/// One job's walk over a file: the bars of one timeframe entry appended to output (each line with CR LF).
+struct WalkJob
+{
+    TimeframeEntry& entry;
+    const MarketWindow& window;
+    BuildEnvironment& env;
+    std::string& output;
+    /// Seeds the choice of the iterations that call the hook.
+    std::uint32_t seed = 0;
+    /// A job walked ahead of its turn, beside another: an error that ends it is kept in error (or, for
+    /// anything but a run error, failed is set) instead of thrown, and ends only this walk.
+    bool ahead = false;
+    std::optional<std::string> error = {};
+    bool failed = false;
+    /// False once the walk has set the input separator from its first usable line before reading with it (or
+    /// found no usable line): the separator it started with made no difference.
+    bool readsStartSeparator = true;
+};
+
+/// Turns the lines of a source file into bars: one walk per job over the same lines.
 class BarBuilder
 {
 public:
-    /// Setup of a run: reads the cut time (which must hold ":"), compiles the line writer and the summer table
-    /// to use (null when the table is off).
+    /// Setup of a run: reads the cut time (which must hold ":") and keeps the summer table to use (null when
+    /// the table is off).
     BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages,
                std::uint32_t seed);
 
@@ -71,38 +93,31 @@ public:
     void BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
                    const MarketWindow& window, BuildEnvironment& env, std::string& output);
 
+    /// Every job's walk over the same file at once: the lines are read once, and each walk takes them in turn,
+    /// a chunk at a time, on this thread. Each walk does exactly what BuildFile would do for its job alone.
+    /// The first job is walked for real; jobs marked ahead go through their own environment.
+    void BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs);
+
     /// The cut time in minutes of the day.
     std::int32_t cutMinutes() const { return m_cutMinutes; }
 
-private:
-    struct Bucket;
+    /// How the walks read their lines: ahead of the walks as the options say, or (std::nullopt) every line on
+    /// the walks' own thread as it comes, which is slower and gives the same bars, log and messages.
+    void setLineFeed(std::optional<LineFeedOptions> options) { m_feedOptions = options; }
 
-    /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
-    /// from one split.
-    void split(std::string_view line);
-    void addLine(Bucket& bucket, std::string_view line);
-    static void moveOn(Bucket& bucket, TimeframeEntry& entry, std::string& fillClose);
-    bool isUsable(std::string_view line);
-    std::optional<std::int64_t> stampOf(std::string_view line, BuildEnvironment& env);
-    void skipLine(std::string_view line, std::string_view reason, BuildEnvironment& env);
-    void closeBucket(const Bucket& bucket, bool gap, std::string_view fillClose, const MarketWindow& window, bool daily,
-                     const PriceFormat& prices, BuildEnvironment& env, std::string& output);
-    bool randomHookDue();
+private:
+    class Walk;
+    template <typename Step> static bool step(Walk& walk, Step&& action);
 
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
-    BarLine m_lineWriter;
-    char m_writerSeparator;
-    SourceRecord m_record;
-    const char* m_splitLine = nullptr;
     std::int32_t m_cutMinutes = 0;
-    std::uint32_t m_random;
-    // The date of the previous line: consecutive lines mostly share it, so its day is read once.
-    std::string m_lastDateText;
-    std::int64_t m_lastDay = 0;
-    bool m_haveLastDay = false;
-    std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
+    std::uint32_t m_random; ///< seeds of the walks BuildFile starts
+    std::optional<LineFeedOptions> m_feedOptions = LineFeedOptions::forThisMachine();
 };
+
+/// The seed of the hook choice for the job-th job of a run whose seed is runSeed.
+std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job);
 
 /// The log entry of a source line that is passed over: its text, CR LF, and the reason.
 std::string skippedLineEntry(std::string_view line, std::string_view reason);

@@ -2,12 +2,19 @@
 
 #include "engine/BarBuilder.h"
 #include "engine/OutputSpill.h"
+#include "engine/RunHostRecorder.h"
 #include "engine/SourceCache.h"
 #include "engine/TimeframeEntry.h"
 #include "input/LastRecord.h"
+#include "platform/RunError.h"
 #include "platform/Text.h"
 
+#include <map>
+#include <memory>
+#include <optional>
 #include <system_error>
+#include <utility> // pair
+#include <vector>
 
 namespace velmora {
 
@@ -37,6 +44,58 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
     }
     text += " 処理中 " + std::to_string(job) + " / " + std::to_string(total);
     return text;
+}
+
+/// A job walked ahead of its turn, beside an earlier job over the same file, so that the file is read once
+/// for all of them. At its turn it stands in for the walk if nothing the walk depends on has changed since.
+struct AheadJob
+{
+    AheadJob(const TimeframeEntry& predicted, const MarketWindow& entryWindow, const DateSeparators& start,
+             std::uint64_t sourceSerial, int currentYear, std::uint32_t seed)
+        : entry(predicted), startEntry(predicted), window(entryWindow), startSeparators(start), separators(start),
+          serial(sourceSerial), dates{separators, host, currentYear},
+          env{host, dates, [this](std::size_t line) { host.hook(line); },
+              [this](std::string& bytes) { spill.take(bytes); }},
+          job{entry, window, env, output, seed, true}
+    {
+    }
+    AheadJob(const AheadJob&) = delete;
+    AheadJob& operator=(const AheadJob&) = delete;
+
+    /// True when the walk would run now exactly as it ran ahead.
+    bool standsFor(const TimeframeEntry& now, const DateSeparators& separatorsNow, std::uint64_t serialNow) const
+    {
+        return !job.failed && host.usable() && serialNow == serial && now == startEntry &&
+               separatorsNow.output == startSeparators.output &&
+               (!job.readsStartSeparator || separatorsNow.input == startSeparators.input);
+    }
+
+    TimeframeEntry entry; ///< the walk's, as it leaves it
+    TimeframeEntry startEntry;
+    MarketWindow window;
+    DateSeparators startSeparators;
+    DateSeparators separators; ///< the walk's, as it leaves them
+    std::uint64_t serial;
+    RunHostRecorder host;
+    DateTextContext dates;
+    std::string output;
+    OutputSpill spill;
+    BuildEnvironment env;
+    WalkJob job;
+};
+
+/// The entries as they will resolve, in order, as far as they resolve without a refusal.
+std::vector<TimeframeEntry> predictEntries(const std::vector<std::string>& texts, BarKind kind)
+{
+    std::vector<TimeframeEntry> entries;
+    try {
+        for (const std::string& text : texts) {
+            entries.push_back(TimeframeEntry::ResolveEntry(text, kind));
+        }
+    } catch (const RunError&) {
+        // The run ends at this entry: nothing after it is walked.
+    }
+    return entries;
 }
 
 } // namespace
@@ -138,6 +197,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
 
     DateTextContext dates{m_state.separators, m_host, m_clock.today().year};
     BarBuilder builder(settings, summer, m_host, m_hookSeed);
+    builder.setLineFeed(m_feedOptions);
     BuildEnvironment env{m_host, dates, [this](std::size_t line) {
                              m_host.setProgressPosition(static_cast<int>(std::min<std::size_t>(line, INT32_MAX)));
                              if (m_host.cancelRequested()) {
@@ -152,11 +212,19 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
     SourceCache sources;
     OutputSpill spill;
     env.spill = [&spill](std::string& bytes) { spill.take(bytes); };
+    // Later entries over the same file are walked beside the first, reading the file once for all of them.
+    // Linkage runs check their targets between jobs, which can change what a walk depends on; they walk each
+    // job at its turn.
+    const std::vector<TimeframeEntry> predicted = request.linkage == nullptr && m_walkAhead
+                                                      ? predictEntries(entryTexts, m_state.kind)
+                                                      : std::vector<TimeframeEntry>{};
+    std::map<std::pair<std::size_t, std::size_t>, std::unique_ptr<AheadJob>> ahead;
 
-    for (const std::string& text : entryTexts) {
-        TimeframeEntry entry = TimeframeEntry::ResolveEntry(text, m_state.kind);
+    for (std::size_t e = 0; e < entryTexts.size(); ++e) {
+        TimeframeEntry entry = TimeframeEntry::ResolveEntry(entryTexts[e], m_state.kind);
         const MarketWindow window = BarBuilder::PrepareEntry(settings, entry);
-        for (const std::string& file : request.files) {
+        for (std::size_t f = 0; f < request.files.size(); ++f) {
+            const std::string& file = request.files[f];
             ++counter;
             m_host.setStatusText(statusText(request, entry, counter, total));
             const EntryNaming naming{entry.text(), entry.isDaily(), entry.isSequence()};
@@ -178,14 +246,49 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             m_host.processEvents();
             m_host.yieldProcessor();
             const std::string fileName = std::filesystem::path(file).filename().string();
-            builder.BuildFile(lines, fileName, entry, window, env, output);
+            const auto found = ahead.find({e, f});
+            std::unique_ptr<AheadJob> done;
+            if (found != ahead.end()) {
+                done = std::move(found->second);
+                ahead.erase(found);
+                if (!done->standsFor(entry, m_state.separators, lines.serial())) {
+                    done.reset();
+                }
+            }
+            std::string_view bytes;
+            if (done != nullptr) {
+                done->host.replay(m_host, env.hook);
+                m_state.separators = done->separators;
+                entry = done->entry;
+                if (done->job.error) {
+                    throw RunError(*done->job.error);
+                }
+                bytes = done->spill.finish(done->output);
+            } else {
+                WalkJob job{entry, window, env, output, jobSeed(m_hookSeed, static_cast<std::uint64_t>(counter))};
+                std::vector<WalkJob*> jobs{&job};
+                for (std::size_t later = e + 1; later < predicted.size(); ++later) {
+                    // A sequence carries its position from file to file: ahead of its turn only on the first.
+                    if (ahead.contains({later, f}) || (predicted[later].isSequence() && f != 0)) {
+                        continue;
+                    }
+                    const auto laterCounter = static_cast<std::uint64_t>(later * request.files.size() + f + 1);
+                    auto walk = std::make_unique<AheadJob>(
+                        predicted[later], BarBuilder::PrepareEntry(settings, predicted[later]), m_state.separators,
+                        lines.serial(), dates.currentYear, jobSeed(m_hookSeed, laterCounter));
+                    jobs.push_back(&walk->job);
+                    ahead.emplace(std::pair{later, f}, std::move(walk));
+                }
+                builder.BuildFiles(lines, fileName, jobs);
+                bytes = spill.finish(output);
+            }
             location.name = ForceExtension(location.name, settings.forceExtension, settings.extension);
             if (isSameFile(location.folder / location.name, file)) {
                 // Entry "1" on a "…_1min…" file names the output after its own source.
                 m_host.appendLog(location.name + std::string(SameAsSource));
                 continue;
             }
-            WriteOutput(spill.finish(output), location, settings.overwriteWithoutAsking, m_host);
+            WriteOutput(bytes, location, settings.overwriteWithoutAsking, m_host);
         }
     }
 }

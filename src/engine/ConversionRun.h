@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ConversionSettings.h"
+#include "engine/LineFeed.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunHost.h"
 #include "engine/SummerShiftTable.h"
@@ -8,6 +9,7 @@
 #include "platform/Clock.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,11 @@ public:
     /// Seeds the random choice of the iterations that call the progress-and-cancel hook; tests fix it.
     void setHookSeed(std::uint32_t seed) { m_hookSeed = seed; }
 
+    /// How walks read their lines (BarBuilder::setLineFeed), and whether later entries over a file are walked
+    /// beside the first. Either way the run does the same; tests compare the ways.
+    void setLineFeed(std::optional<LineFeedOptions> options) { m_feedOptions = options; }
+    void setWalkAhead(bool walkAhead) { m_walkAhead = walkAhead; }
+
 private:
     void runEntries(const RunRequest& request, ConversionSettings& settings, const SummerShiftTable* summer);
     bool startChecksPass(const RunRequest& request);
@@ -76,6 +83,8 @@ private:
     const Clock& m_clock;
     RunState& m_state;
     std::uint32_t m_hookSeed;
+    std::optional<LineFeedOptions> m_feedOptions = LineFeedOptions::forThisMachine();
+    bool m_walkAhead = true;
 };
 
 } // namespace velmora

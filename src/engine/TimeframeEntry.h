@@ -20,6 +20,7 @@ struct WidthRun
 {
     std::int32_t width = 0; ///< minutes; below 0 a gap (a bucket that is walked but never written)
     std::int64_t count = 0; ///< at least 1
+    bool operator==(const WidthRun&) const = default;
 };
 
 /// Why an entry is refused before it runs. Each would leave the bucket walk without progress, make it write
@@ -78,6 +79,9 @@ public:
 
     /// A sequence entry's widths, as runs; empty for a plain entry.
     std::span<const WidthRun> runs() const { return m_runs; }
+
+    /// Equal entries walk alike: the same widths, standing on the same element.
+    bool operator==(const TimeframeEntry&) const = default;
 
 private:
     TimeframeEntry() = default;

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring> // memchr, memcpy
 #include <limits>
@@ -302,10 +303,8 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_mapping = std::exchange(other.m_mapping, nullptr);
         m_mappingBytes = std::exchange(other.m_mappingBytes, 0);
         m_starts = std::move(other.m_starts);
-        m_cursorLine = std::exchange(other.m_cursorLine, NoLine);
-        m_cursorStart = other.m_cursorStart;
-        m_cursorEnd = other.m_cursorEnd;
-        m_cursorNext = other.m_cursorNext;
+        m_serial = std::exchange(other.m_serial, 0);
+        m_cursor = std::exchange(other.m_cursor, Cursor{});
     }
     return *this;
 }
@@ -370,31 +369,33 @@ void SourceLines::index(std::size_t byteCount)
     m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);
     m_starts = std::move(found.starts);
     m_starts.shrink_to_fit();
-    m_cursorLine = NoLine;
+    m_cursor = Cursor{};
+    static std::atomic<std::uint64_t> loads{0};
+    m_serial = ++loads;
 }
 
-void SourceLines::readLineAt(std::size_t start) const
+void SourceLines::readLineAt(std::size_t start, Cursor& cursor) const
 {
-    m_cursorStart = start;
-    m_cursorEnd = findBreak(m_text, start, m_length);
-    std::size_t next = m_cursorEnd;
+    cursor.start = start;
+    cursor.end = findBreak(m_text, start, m_length);
+    std::size_t next = cursor.end;
     if (next < m_length) {
         next += (m_text[next] == '\r' && next + 1 < m_length && m_text[next + 1] == '\n') ? 2 : 1;
     }
-    m_cursorNext = next;
+    cursor.next = next;
 }
 
-void SourceLines::moveCursor(std::size_t i) const
+void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
 {
-    if (m_cursorLine != NoLine && i == m_cursorLine + 1) {
-        readLineAt(m_cursorNext);
+    if (cursor.line != NoLine && i == cursor.line + 1) {
+        readLineAt(cursor.next, cursor);
     } else {
-        readLineAt(static_cast<std::size_t>(m_starts[i / Stride]));
+        readLineAt(static_cast<std::size_t>(m_starts[i / Stride]), cursor);
         for (std::size_t k = i % Stride; k > 0; --k) {
-            readLineAt(m_cursorNext);
+            readLineAt(cursor.next, cursor);
         }
     }
-    m_cursorLine = i;
+    cursor.line = i;
 }
 
 std::size_t SourceLines::memoryBytes() const

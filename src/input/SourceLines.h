@@ -43,11 +43,34 @@ public:
     /// the line after the one asked for last, or the same line again.
     std::string_view line(std::size_t i) const
     {
-        if (i != m_cursorLine) {
-            moveCursor(i);
+        if (i != m_cursor.line) {
+            moveCursor(i, m_cursor);
         }
-        return {m_text + m_cursorStart, m_cursorEnd - m_cursorStart};
+        return {m_text + m_cursor.start, m_cursor.end - m_cursor.start};
     }
+
+    /// Where a reader stands in the text. line() keeps one of its own; a thread that reads lines beside it
+    /// keeps another and reads through line(i, cursor), which changes nothing in this object.
+    struct Cursor
+    {
+        std::size_t line = NoLine;
+        std::size_t start = 0;
+        std::size_t end = 0;  ///< end of the line's text
+        std::size_t next = 0; ///< start of the next line
+    };
+
+    /// line(i) through the caller's cursor; safe beside other readers of the same object.
+    std::string_view line(std::size_t i, Cursor& cursor) const
+    {
+        if (i != cursor.line) {
+            moveCursor(i, cursor);
+        }
+        return {m_text + cursor.start, cursor.end - cursor.start};
+    }
+
+    /// A number no other object loaded in this process has had: a copy of something read from these lines is
+    /// known to belong to them when it carries their serial.
+    std::uint64_t serial() const { return m_serial; }
 
     /// Bytes this object holds on the heap: the kept line starts, and the file's bytes when they could not be
     /// mapped. Mapped pages belong to the file and are not counted.
@@ -58,12 +81,13 @@ public:
 
     /// Lines between two kept line starts.
     static constexpr std::size_t Stride = 1024;
+    static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
 private:
     void index(std::size_t byteCount);
-    void moveCursor(std::size_t i) const;
+    void moveCursor(std::size_t i, Cursor& cursor) const;
     /// Sets the cursor to the line that starts at start.
-    void readLineAt(std::size_t start) const;
+    void readLineAt(std::size_t start, Cursor& cursor) const;
     void release() noexcept;
 
     const char* m_text = nullptr;
@@ -75,11 +99,8 @@ private:
     std::size_t m_mappingBytes = 0;
     std::vector<std::uint64_t> m_starts; ///< the start of lines 0, Stride, 2 × Stride …
 
-    static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
-    mutable std::size_t m_cursorLine = NoLine;
-    mutable std::size_t m_cursorStart = 0;
-    mutable std::size_t m_cursorEnd = 0;  ///< end of the line's text
-    mutable std::size_t m_cursorNext = 0; ///< start of the next line
+    std::uint64_t m_serial = 0;
+    mutable Cursor m_cursor;
 };
 
 } // namespace velmora

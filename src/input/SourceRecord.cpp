@@ -39,6 +39,15 @@ constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1
 
 std::optional<double> parseDecimal(std::string_view text)
 {
+    double value = 0.0;
+    if (readDecimal(text, value)) {
+        return value;
+    }
+    return std::nullopt;
+}
+
+bool readDecimal(std::string_view text, double& value)
+{
     // Nearly every price is digits with one "." between them: read those in one pass. Anything else (blanks,
     // a sign, an exponent, more than 15 digits) takes the full reading below.
     if (!text.empty() && text.size() <= 16) {
@@ -59,7 +68,8 @@ std::optional<double> parseDecimal(std::string_view text)
         const std::size_t digits = text.size() - (point == text.size() ? 0 : 1);
         if (plain && digits > 0 && digits <= 15) {
             const std::size_t fractionDigits = point == text.size() ? 0 : text.size() - point - 1;
-            return static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+            value = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+            return true;
         }
     }
     while (!text.empty() && text.front() == ' ') {
@@ -86,7 +96,7 @@ std::optional<double> parseDecimal(std::string_view text)
         i = fractionEnd;
     }
     if (digitCount == 0) {
-        return std::nullopt;
+        return false;
     }
     const bool hasExponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
     if (hasExponent) {
@@ -96,12 +106,12 @@ std::optional<double> parseDecimal(std::string_view text)
         }
         const std::size_t exponentEnd = skipDigits(text, j);
         if (exponentEnd == j) {
-            return std::nullopt;
+            return false;
         }
         i = exponentEnd;
     }
     if (i != text.size()) {
-        return std::nullopt;
+        return false;
     }
     if (!hasExponent && digitCount <= 15) {
         // Prices as files write them: up to 15 digits are an exact integer, and dividing by an exact power
@@ -117,23 +127,26 @@ std::optional<double> parseDecimal(std::string_view text)
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
             fractionDigits += inFraction ? 1U : 0U;
         }
-        const double value = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
-        return negative ? -value : value;
+        const double magnitude = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+        value = negative ? -magnitude : magnitude;
+        return true;
     }
     // A "+" on the exponent is fine for from_chars; only the leading sign is handled here.
     std::string_view number = text.substr(numberStart);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    double magnitude = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
     if (error != std::errc() || end != number.data() + number.size()) {
-        return std::nullopt;
+        return false;
     }
-    return negative ? -value : value;
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 double StrToFloat(std::string_view text)
 {
-    if (auto value = parseDecimal(text)) {
-        return *value;
+    double value = 0.0;
+    if (readDecimal(text, value)) {
+        return value;
     }
     throw notAFloat(text);
 }

@@ -1,7 +1,9 @@
-// Whole runs over varied source files, compared byte for byte with transcripts recorded before the source
-// reading and the bucket walk were reworked for speed: every bar file, every log entry, message, status text,
-// progress step, processEvents and yield of the host, in order. A difference anywhere means the fast path
-// changed what a user sees.
+// Whole runs over varied source files, compared byte for byte with recorded transcripts: every bar file, every
+// log entry, message, status text, progress step, processEvents and yield of the host, in order. A difference
+// anywhere means a change of what a user sees. The transcripts were recorded before the source reading and the
+// bucket walk were reworked for speed, and again when each job got its own choice of hook iterations (which
+// moved only progress steps, processEvents and yields). Every way of reading the lines is also compared with
+// the plain one, on these sources and on sources full of lines the read-ahead refuses.
 //
 // To record the transcripts again (only after a deliberate change of behaviour), run the test with
 // VELMORA_RECORD_TRANSCRIPTS=1 in the environment; it writes tests/data/transcripts/<case>.txt.
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -252,7 +255,28 @@ std::string eventText(const std::vector<std::string>& events)
     return text;
 }
 
-std::string transcriptOf(const TranscriptCase& c)
+/// How the run reads and walks: the plain way (every line read by its walk as it comes, one job at a time) and
+/// the fast ways, which must not differ from it in one byte or one event.
+struct ReadingWay
+{
+    std::string name;
+    std::optional<LineFeedOptions> feed;
+    bool walkAhead = true;
+};
+
+std::vector<ReadingWay> readingWays()
+{
+    // Small chunks put chunk edges and refused lines at every kind of place in the test sources.
+    const LineFeedOptions onThisThread{.workers = 0, .chunkLines = 1024, .depth = 3};
+    const LineFeedOptions workers{.workers = 2, .chunkLines = 1024, .depth = 3};
+    return {{"plain", std::nullopt, false},
+            {"feed on the walk's thread, ahead", onThisThread, true},
+            {"feed with workers, one job at a time", workers, false},
+            {"feed with workers, ahead", workers, true},
+            {"default", LineFeedOptions::forThisMachine(), true}};
+}
+
+std::string transcriptOf(const TranscriptCase& c, const ReadingWay& way = readingWays().back())
 {
     TempDir dir;
     RecordingHost host;
@@ -271,6 +295,8 @@ std::string transcriptOf(const TranscriptCase& c)
     }
     ConversionRun run(host, clock, state);
     run.setHookSeed(12345);
+    run.setLineFeed(way.feed);
+    run.setWalkAhead(way.walkAhead);
     const RunOutcome outcome = run.execute(request);
 
     std::string transcript = "outcome " + std::to_string(static_cast<int>(outcome)) + "\n";
@@ -323,6 +349,90 @@ TEST(ConversionTranscriptTest, RunsMatchTheRecordedTranscriptsByteForByte)
             ADD_FAILURE() << c.name << ": differs at byte " << at
                           << "\nrun:      " << testing::PrintToString(transcript.substr(from, 300))
                           << "\nexpected: " << testing::PrintToString(expected.substr(from, 300));
+        }
+    }
+}
+
+/// Changes line i of a text with LF breaks.
+void changeLine(std::string& text, std::size_t i, const std::function<void(std::string&)>& change)
+{
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < i; ++k) {
+        start = text.find('\n', start) + 1;
+    }
+    const std::size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end - start);
+    change(line);
+    text.replace(start, end - start, line);
+}
+
+/// Field k of a line replaced.
+void setField(std::string& line, std::size_t k, std::string_view value)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < k; ++i) {
+        start = line.find(',', start) + 1;
+    }
+    line.replace(start, line.find(',', start) - start, value);
+}
+
+/// Sources with every kind of line the read-ahead refuses, at chunk edges and between runs of good lines: each
+/// must come out the same whichever way the run reads.
+std::vector<TranscriptCase> refusedLineCases()
+{
+    std::vector<TranscriptCase> all;
+    std::string mixed = sourceText({.minutes = 9000, .lineEnd = "\n", .seed = 21});
+    changeLine(mixed, 1023, [](std::string& line) { line.insert(line.find(',') + 6, ":30"); }); // seconds
+    changeLine(mixed, 1024, [](std::string& line) {
+        // Quoted fields, the close with an escaped quote: read through the full comma-text rule.
+        setField(line, 0, "\"" + line.substr(0, 10) + "\"");
+        setField(line, 5, "\"1.30\"\"0\"");
+    });
+    changeLine(mixed, 2048, [](std::string& line) { setField(line, 0, "2009/13/45"); }); // a date that does not read
+    changeLine(mixed, 3072, [](std::string& line) {
+        // An early line with a bad price: passed over as out of order, so the price is never read.
+        line = "2009/01/04,17:03,1.3,x,1.3,1.3";
+    });
+    changeLine(mixed, 5000, [](std::string& line) { line.erase(line.find(':'), 1); }); // no ":" shows a message
+    changeLine(mixed, 6000, [](std::string& line) { line[4] = line[7] = '.'; }); // the separator changes, and back
+    changeLine(mixed, 6001, [](std::string& line) { line[7] = '.'; });           // a date that reads no way
+    all.push_back({"refused_lines",
+                   {{"M_1min.txt", mixed}},
+                   [](RunRequest& r) { r.settings.timeframes = "5, 60, 1440, -15+45"; },
+                   {}});
+
+    // A bad price one minute before the line above it: out of order for the 5-minute walk, which passes it
+    // over, but taken by the hourly walk, whose run ends there.
+    std::string taken = sourceText({.minutes = 3000, .lineEnd = "\n", .seed = 22});
+    const std::size_t fiveAfter = taken.find(",10:05,", taken.size() / 2);
+    const std::size_t lineStart = taken.rfind('\n', fiveAfter) + 1;
+    const std::size_t lineEnd = taken.find('\n', fiveAfter) + 1;
+    taken.insert(lineEnd, taken.substr(lineStart, 11) + "10:04,1.3,x,1.3,1.3\n");
+    all.push_back({"bad_price_taken_by_a_later_entry",
+                   {{"P_1min.txt", taken}},
+                   [](RunRequest& r) { r.settings.timeframes = "5, 60, 240"; },
+                   {}});
+
+    std::string noSeparator = sourceText({.minutes = 2500, .lineEnd = "\n", .seed = 23});
+    changeLine(noSeparator, 0, [](std::string& line) { setField(line, 0, "20090104"); });
+    all.push_back({"first_date_without_separator",
+                   {{"S_1min.txt", noSeparator}, {"T_1min.txt", mixed}},
+                   [](RunRequest& r) { r.settings.timeframes = "5, 30, -10+20"; },
+                   {}});
+    return all;
+}
+
+TEST(ConversionTranscriptTest, EveryWayOfReadingGivesThePlainRunByteForByte)
+{
+    std::vector<TranscriptCase> all = cases();
+    for (TranscriptCase& c : refusedLineCases()) {
+        all.push_back(std::move(c));
+    }
+    const std::vector<ReadingWay> ways = readingWays();
+    for (const TranscriptCase& c : all) {
+        const std::string plain = transcriptOf(c, ways.front());
+        for (std::size_t w = 1; w < ways.size(); ++w) {
+            EXPECT_EQ(transcriptOf(c, ways[w]), plain) << c.name << ": " << ways[w].name;
         }
     }
 }

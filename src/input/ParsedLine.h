@@ -1,0 +1,69 @@
+#pragma once
+
+#include "input/SourceRecord.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// What a bar walk takes from one source line: its minute stamp, its high and low, and its open and close as
+/// the source writes them (views into the source's bytes). Left uninitialised where it is made: records are
+/// made by the million and every field is written before use.
+struct ParsedLine
+{
+    const char* open;
+    const char* close;
+    double high;
+    double low;
+    std::int32_t stamp;
+    std::uint16_t openLength;
+    std::uint16_t closeLength;
+
+    /// openLength when the prices are not held here: a field is missing or does not read (the walk reads the
+    /// line again when it adds it to a bar, so that the error it ends the run with comes from there), or a
+    /// field is too long for the lengths above.
+    static constexpr std::uint16_t PricesNotHeld = UINT16_MAX;
+
+    bool pricesHeld() const { return openLength != PricesNotHeld; }
+    std::string_view openText() const { return {open, openLength}; }
+    std::string_view closeText() const { return {close, closeLength}; }
+};
+
+/// The date of the line read last and its day: lines mostly share their date, so a reader reads a date text
+/// only when it differs from the one before.
+struct DateMemo
+{
+    std::string text;
+    std::int64_t day = 0;
+    bool held = false;
+};
+
+/// Reads source lines into ParsedLine without a side effect: no message, no change of separator, no error.
+/// A line that would cause one of those in the walk's own reading, or that the walk would skip, is refused,
+/// and the walk reads it itself; so a line this parser accepts gives the walk exactly what its own reading
+/// would have given. Safe to use on another thread than the walk's, one parser per thread.
+class LineParser
+{
+public:
+    /// dateField counts from 1; separator is the input date separator in force; memo is the date memo of the
+    /// walk before the first line this parser reads.
+    LineParser(std::int32_t dateField, char separator, int currentYear, DateMemo memo);
+
+    /// True with out filled when the line reads cleanly. line must stay in place while out is used.
+    bool read(std::string_view line, ParsedLine& out);
+
+    const DateMemo& memo() const { return m_memo; }
+
+private:
+    bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
+    void readPrices(std::string_view line, ParsedLine& out) const;
+
+    SourceRecord m_record;
+    char m_separator;
+    int m_currentYear;
+    DateMemo m_memo;
+};
+
+} // namespace velmora
