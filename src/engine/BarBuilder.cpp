@@ -225,7 +225,10 @@ private:
         std::int64_t end = 0;
         std::size_t lineCount = 0;
         std::string open;
-        std::string close;
+        /// The close of the last line taken: a view of the source's bytes when the line was read ahead (they
+        /// stay in place for the walk), else of closeCopy. Copied once per bucket rather than once per line.
+        std::string_view close;
+        std::string closeCopy;
         double high = 0.0;
         double low = 0.0;
     };
@@ -488,7 +491,8 @@ void BarBuilder::Walk::addLine(std::string_view line)
         m_bucket.high = std::max(m_bucket.high, high);
         m_bucket.low = std::min(m_bucket.low, low);
     }
-    m_bucket.close.assign(m_record.close());
+    m_bucket.closeCopy.assign(m_record.close());
+    m_bucket.close = m_bucket.closeCopy;
     ++m_bucket.lineCount;
 }
 
@@ -502,7 +506,7 @@ void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
         m_bucket.high = std::max(m_bucket.high, parsed.high);
         m_bucket.low = std::min(m_bucket.low, parsed.low);
     }
-    m_bucket.close.assign(parsed.closeText());
+    m_bucket.close = parsed.closeText();
     ++m_bucket.lineCount;
 }
 
@@ -510,7 +514,7 @@ void BarBuilder::Walk::moveOn()
 {
     // The last line that fell into any bucket is the fill source of the empty buckets after it.
     if (m_bucket.lineCount > 0) {
-        m_fillClose.swap(m_bucket.close);
+        m_fillClose.assign(m_bucket.close);
     }
     m_bucket.lineCount = 0;
     m_entry.NextWidth();

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring> // memcpy
 
 namespace velmora {
 
@@ -53,7 +54,29 @@ Split splitLabel(double label)
     return {days, rest};
 }
 
-void appendNumber(std::string& out, std::int64_t value, int width)
+/// Writes into a buffer known to be large enough, with the few operations the writers use on a string.
+struct CharCursor
+{
+    char* at;
+    CharCursor& operator+=(char c)
+    {
+        *at++ = c;
+        return *this;
+    }
+    CharCursor& operator+=(std::string_view text)
+    {
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+        return *this;
+    }
+    void append(const char* begin, const char* end)
+    {
+        std::memcpy(at, begin, static_cast<std::size_t>(end - begin));
+        at += end - begin;
+    }
+};
+
+template <typename Out> void appendNumber(Out& out, std::int64_t value, int width)
 {
     char digits[24];
     char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
@@ -180,9 +203,24 @@ void BarLine::compile(std::string_view pattern)
         ++i;
     }
     flushLiteral();
+    // The most a time can take: its literals, and a few bytes for each field ("午後" is six).
+    m_maxTimeChars = 0;
+    for (const Token& token : m_tokens) {
+        m_maxTimeChars += token.piece == Piece::Literal ? m_literals[token.index].size() : 8;
+    }
 }
 
 void BarLine::appendDate(std::string& out, double label) const
+{
+    writeDate(out, label);
+}
+
+void BarLine::appendTime(std::string& out, double label) const
+{
+    writeTime(out, label);
+}
+
+template <typename Out> void BarLine::writeDate(Out& out, double label) const
 {
     const Civil date = civilFromDays(splitLabel(label).days);
     appendNumber(out, date.year, 4);
@@ -196,7 +234,7 @@ void BarLine::appendDate(std::string& out, double label) const
     appendNumber(out, date.day, 2);
 }
 
-void BarLine::appendTime(std::string& out, double label) const
+template <typename Out> void BarLine::writeTime(Out& out, double label) const
 {
     const std::int64_t ms = splitLabel(label).msOfDay;
     const std::int64_t hour = ms / 3'600'000;
@@ -211,7 +249,7 @@ void BarLine::appendTime(std::string& out, double label) const
     for (const Token& token : m_tokens) {
         switch (token.piece) {
         case Piece::Literal:
-            out += m_literals[token.index];
+            out += std::string_view(m_literals[token.index]);
             break;
         case Piece::Hour:
             appendNumber(out, shownHour, 1);
@@ -238,13 +276,13 @@ void BarLine::appendTime(std::string& out, double label) const
             appendNumber(out, milli, 3);
             break;
         case Piece::AmPm:
-            out += token.index != 0 ? (pm ? "PM" : "AM") : (pm ? "pm" : "am");
+            out += std::string_view(token.index != 0 ? (pm ? "PM" : "AM") : (pm ? "pm" : "am"));
             break;
         case Piece::AP:
             out += token.index != 0 ? (pm ? 'P' : 'A') : (pm ? 'p' : 'a');
             break;
         case Piece::AmPmJa:
-            out += pm ? "午後" : "午前";
+            out += std::string_view(pm ? "午後" : "午前");
             break;
         }
     }
@@ -253,18 +291,38 @@ void BarLine::appendTime(std::string& out, double label) const
 void BarLine::append(std::string& out, double label, bool daily, std::string_view open, double high, double low,
                      std::string_view close, const PriceFormat& prices) const
 {
-    appendDate(out, label);
-    out += ',';
-    if (!(daily && m_dropTimeInDaily)) {
-        appendTime(out, label);
+    // The line's pieces are written into buffers on the stack and appended in a few calls: appending each
+    // piece to the string costs more than writing it.
+    constexpr std::size_t Room = 1024;
+    constexpr std::size_t DateChars = 10;
+    const bool withTime = !(daily && m_dropTimeInDaily);
+    if (DateChars + 2 + (withTime ? m_maxTimeChars : 0) > Room) {
+        writeDate(out, label);
         out += ',';
+        if (withTime) {
+            writeTime(out, label);
+            out += ',';
+        }
+    } else {
+        char buffer[Room];
+        CharCursor cursor{buffer};
+        writeDate(cursor, label);
+        cursor += ',';
+        if (withTime) {
+            writeTime(cursor, label);
+            cursor += ',';
+        }
+        out.append(buffer, cursor.at);
     }
     out += open;
-    out += ',';
-    prices.appendTo(out, high);
-    out += ',';
-    prices.appendTo(out, low);
-    out += ',';
+    char priceText[2 * PriceFormat::MaxChars + 3];
+    char* at = priceText;
+    *at++ = ',';
+    at = prices.render(high, at);
+    *at++ = ',';
+    at = prices.render(low, at);
+    *at++ = ',';
+    out.append(priceText, at);
     out += close;
     out += "\r\n";
 }

@@ -50,12 +50,15 @@ private:
         std::uint32_t index = 0; ///< literal index, or letter case (0 lower, 1 upper) for the am/pm forms
     };
     void compile(std::string_view pattern);
+    template <typename Out> void writeDate(Out& out, double label) const;
+    template <typename Out> void writeTime(Out& out, double label) const;
 
     char m_dateSeparator;
     bool m_dropTimeInDaily;
     bool m_twelveHour = false;
     std::vector<Token> m_tokens;
     std::vector<std::string> m_literals;
+    std::size_t m_maxTimeChars = 0;
 };
 
 } // namespace velmora
