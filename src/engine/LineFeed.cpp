@@ -152,6 +152,10 @@ std::size_t LineFeed::prepare(std::size_t next)
     const std::size_t end = chunkEndLine(k);
     const std::size_t stop = chunkFirstLine(k) + chunk.stop;
     m_stop = stop < end ? stop : NoStop;
+    m_roundChunk = k;
+    m_roundFirst = chunkFirstLine(k);
+    m_roundClean = stop;
+    m_roundRecords = chunk.records.get();
     return stop < end ? stop + 1 : end;
 }
 

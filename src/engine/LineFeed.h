@@ -57,13 +57,10 @@ public:
     /// date memo the walk holds before it.
     const ParsedLine* take(std::size_t p, DateMemo& memo) const
     {
-        const std::size_t k = p / m_chunkLines - m_firstChunk;
-        const Chunk& chunk = slot(k);
-        const std::size_t i = p - chunkFirstLine(k);
-        if (i < chunk.stop) {
-            return chunk.records.get() + i;
+        if (p < m_roundClean) {
+            return m_roundRecords + (p - m_roundFirst);
         }
-        memo = memoBefore(k);
+        memo = memoBefore(m_roundChunk);
         return nullptr;
     }
 
@@ -106,6 +103,11 @@ private:
     std::size_t m_firstChunk = 0;
     std::size_t m_chunkCount = 0;
     std::size_t m_stop = NoStop; ///< the refused line prepare() last ended at
+    // The chunk of the round prepare() last gave: its first line, the end of its clean lines, its records.
+    std::size_t m_roundChunk = 0;
+    std::size_t m_roundFirst = 0;
+    std::size_t m_roundClean = 0;
+    const ParsedLine* m_roundRecords = nullptr;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
