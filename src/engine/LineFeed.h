@@ -19,9 +19,9 @@ struct LineFeedOptions
     /// Threads that read ahead; with none, the walk's own thread reads each piece when it gets there.
     unsigned workers = 0;
     /// Lines read in one piece by one thread; rounded to a multiple of SourceLines::Stride.
-    std::size_t chunkLines = 8 * SourceLines::Stride;
+    std::size_t chunkLines = 2 * SourceLines::Stride;
     /// Pieces held at once, read ahead or being walked; at least 3.
-    std::size_t depth = 8;
+    std::size_t depth = 4;
 
     /// Workers for this machine: one per processor up to four, none on a single processor.
     static LineFeedOptions forThisMachine();
