@@ -4,15 +4,6 @@
 
 namespace velmora {
 
-namespace {
-
-// A walk that logs more than this is kept no further: it is walked again at its turn rather than holding an
-// unbounded log in memory.
-constexpr std::size_t MaxEvents = std::size_t{1} << 20U;
-constexpr std::size_t MaxTextBytes = std::size_t{32} << 20U;
-
-} // namespace
-
 void RunHostRecorder::add(Event event)
 {
     const bool repeatable = event.kind == Kind::ProcessEvents || event.kind == Kind::Yield;
@@ -21,7 +12,7 @@ void RunHostRecorder::add(Event event)
         return;
     }
     m_textBytes += event.text.size();
-    if (m_events.size() >= MaxEvents || m_textBytes > MaxTextBytes) {
+    if (m_events.size() >= m_maxEvents || m_textBytes > m_maxTextBytes) {
         m_unusable = true;
         throw Overflow{};
     }

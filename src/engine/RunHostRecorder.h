@@ -20,6 +20,16 @@ public:
     {
     };
 
+    /// A walk that logs more than this is kept no further: it is walked again at its turn rather than holding
+    /// an unbounded log in memory.
+    static constexpr std::size_t MaxEvents = std::size_t{1} << 20U;
+    static constexpr std::size_t MaxTextBytes = std::size_t{32} << 20U;
+
+    explicit RunHostRecorder(std::size_t maxEvents = MaxEvents, std::size_t maxTextBytes = MaxTextBytes)
+        : m_maxEvents(maxEvents), m_maxTextBytes(maxTextBytes)
+    {
+    }
+
     void appendLog(std::string_view text) override;
     void showMessage(std::string_view text) override;
     void setProgressRange(int minimum, int maximum) override;
@@ -56,6 +66,8 @@ private:
 
     void add(Event event);
 
+    std::size_t m_maxEvents;
+    std::size_t m_maxTextBytes;
     std::vector<Event> m_events;
     std::size_t m_textBytes = 0;
     bool m_unusable = false;
