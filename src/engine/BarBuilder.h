@@ -56,7 +56,7 @@ struct BuildEnvironment
 };
 
 /// Output that a walk lets grow before it offers it to BuildEnvironment::spill.
-inline constexpr std::size_t SpillBytes = std::size_t{1} << 20U;
+inline constexpr std::size_t SpillBytes = std::size_t{1} << 16U;
 
 /// One job's walk over a file: the bars of one timeframe entry appended to output (each line with CR LF).
 struct WalkJob

@@ -124,6 +124,7 @@ struct BlockMasks
 
 struct Sse2Blocks
 {
+    static constexpr bool HasPopcount = false;
     BlockMasks operator()(const char* block) const { return {fullBlockMasks(block), fullBlockZeros(block)}; }
 };
 
@@ -131,6 +132,7 @@ struct Sse2Blocks
 /// The same masks with 32-byte compares, on processors that have them.
 struct Avx2Blocks
 {
+    static constexpr bool HasPopcount = true;
     __attribute__((target("avx2"))) BlockMasks operator()(const char* block) const
     {
         const __m256i lineFeed = _mm256_set1_epi8('\n');
@@ -152,7 +154,11 @@ struct Avx2Blocks
 #endif
 
 template <std::size_t Stride, typename Blocks>
-TextIndex indexText(const char* text, std::size_t byteCount, const Blocks& blocks)
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline TextIndex
+indexText(const char* text, std::size_t byteCount, const Blocks& blocks)
 {
     static_assert(std::has_single_bit(Stride));
     TextIndex found;
@@ -184,7 +190,7 @@ TextIndex indexText(const char* text, std::size_t byteCount, const Blocks& block
         }
         const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
         std::uint64_t ends = masks.lineFeeds | (masks.carriageReturns & ~followedByLineFeed);
-        const std::size_t count = bitCount(ends);
+        const std::size_t count = Blocks::HasPopcount ? static_cast<std::size_t>(std::popcount(ends)) : bitCount(ends);
         if ((found.terminators & (Stride - 1)) + count < Stride) {
             found.terminators += count;
         } else {
@@ -203,6 +209,15 @@ TextIndex indexText(const char* text, std::size_t byteCount, const Blocks& block
     }
     return found;
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+/// The index pass compiled for processors with AVX2 and a popcount instruction.
+template <std::size_t Stride>
+__attribute__((target("avx2,popcnt"))) TextIndex indexTextAvx2(const char* text, std::size_t byteCount)
+{
+    return indexText<Stride>(text, byteCount, Avx2Blocks{});
+}
+#endif
 
 /// The first CR or LF at or after from, or length.
 std::size_t findBreak(const char* text, std::size_t from, std::size_t length)
@@ -414,9 +429,9 @@ SourceLines SourceLines::fromBytes(std::string_view bytes)
 void SourceLines::index(std::size_t byteCount)
 {
 #if defined(__GNUC__) && defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    static const bool avx2 = __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
     TextIndex found =
-        avx2 ? indexText<Stride>(m_text, byteCount, Avx2Blocks{}) : indexText<Stride>(m_text, byteCount, Sse2Blocks{});
+        avx2 ? indexTextAvx2<Stride>(m_text, byteCount) : indexText<Stride>(m_text, byteCount, Sse2Blocks{});
 #else
     TextIndex found = indexText<Stride>(m_text, byteCount, Sse2Blocks{});
 #endif
