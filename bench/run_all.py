@@ -170,6 +170,9 @@ def main():
         os.makedirs(os.path.dirname(huge), exist_ok=True)
         print("\ngenerating %s (about 5 GB) ..." % huge, flush=True)
         subprocess.run([floor, "--ticks", huge, "92000000"], check=True)
+        # A file changed in the last two seconds may still be being written: every job would read it anew.
+        # Wait, so that the figure is the one of a file that is complete.
+        time.sleep(3)
         size_mb = os.path.getsize(huge) / 1e6
         try:
             ours = row("velmora-convert", [measure([convert, "--overwrite", huge])], size_mb)
