@@ -8,7 +8,10 @@
 #include <bit>
 #include <cstring> // memchr, memcpy
 #include <limits>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility> // exchange
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -413,7 +416,7 @@ SourceLines SourceLines::load(const std::filesystem::path& path)
     return lines;
 }
 
-SourceLines SourceLines::fromBytes(std::string_view bytes)
+SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFrom)
 {
     SourceLines lines;
     lines.m_owned = std::make_unique_for_overwrite<char[]>(bytes.size());
@@ -422,19 +425,86 @@ SourceLines SourceLines::fromBytes(std::string_view bytes)
     }
     lines.m_ownedBytes = bytes.size();
     lines.m_text = lines.m_owned.get();
-    lines.index(bytes.size());
+    lines.index(bytes.size(), halvesFrom);
     return lines;
 }
 
-void SourceLines::index(std::size_t byteCount)
+namespace {
+
+template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t byteCount)
 {
 #if defined(__GNUC__) && defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
-    TextIndex found =
-        avx2 ? indexTextAvx2<Stride>(m_text, byteCount) : indexText<Stride>(m_text, byteCount, Sse2Blocks{});
+    return avx2 ? indexTextAvx2<Stride>(text, byteCount) : indexText<Stride>(text, byteCount, Sse2Blocks{});
 #else
-    TextIndex found = indexText<Stride>(m_text, byteCount, Sse2Blocks{});
+    return indexText<Stride>(text, byteCount, Sse2Blocks{});
 #endif
+}
+
+/// The start of the line after the one that starts at `at`.
+std::size_t nextLineStart(const char* text, std::size_t at, std::size_t length)
+{
+    std::size_t end = findBreak(text, at, length);
+    if (end < length) {
+        end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
+    }
+    return end;
+}
+
+/// Lines a second thread indexes between two kept starts of the first: the second half of the text is indexed
+/// on its own, keeping a start every FineStride lines, and the starts of the whole text's grid are found from
+/// the nearest of those.
+constexpr std::size_t FineStride = 64;
+
+/// The index of the text in two halves, one on another thread. std::nullopt when the text cannot be cut at a
+/// line feed near its middle or no thread can be started.
+template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char* text, std::size_t byteCount)
+{
+    const void* feed = std::memchr(text + byteCount / 2, '\n', byteCount - byteCount / 2);
+    if (feed == nullptr) {
+        return std::nullopt;
+    }
+    // Cut after a line feed: no CR LF pair and no line is split between the halves.
+    const std::size_t middle = static_cast<std::size_t>(static_cast<const char*>(feed) - text) + 1;
+    TextIndex second;
+    std::thread other;
+    try {
+        other = std::thread(
+            [&second, text, middle, byteCount] { second = indexFast<FineStride>(text + middle, byteCount - middle); });
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    TextIndex found = indexFast<Stride>(text, middle);
+    other.join();
+    if (found.length < middle) {
+        return found; // the text ends at a zero byte in the first half
+    }
+    const std::size_t firstLines = found.terminators;
+    const char* rest = text + middle;
+    const std::size_t restLength = second.length;
+    found.length = middle + restLength;
+    found.terminators += second.terminators;
+    // A kept start is pushed each time the count of line ends reaches a multiple of Stride.
+    for (std::size_t g = found.starts.size(); g * Stride <= found.terminators; ++g) {
+        const std::size_t local = g * Stride - firstLines;
+        std::size_t at = static_cast<std::size_t>(second.starts[local / FineStride]);
+        for (std::size_t k = local % FineStride; k > 0; --k) {
+            at = nextLineStart(rest, at, restLength);
+        }
+        found.starts.push_back(middle + at);
+    }
+    return found;
+}
+
+} // namespace
+
+void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
+{
+    std::optional<TextIndex> halves;
+    if (byteCount >= halvesFrom && std::thread::hardware_concurrency() > 1) {
+        halves = indexInHalves<Stride>(m_text, byteCount);
+    }
+    TextIndex found = halves ? std::move(*halves) : indexFast<Stride>(m_text, byteCount);
     m_length = found.length;
     const bool lastLineUnended = m_length > 0 && m_text[m_length - 1] != '\n' && m_text[m_length - 1] != '\r';
     m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);

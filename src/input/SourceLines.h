@@ -33,8 +33,11 @@ public:
     /// "ファイル <path> は開けません".
     static SourceLines load(const std::filesystem::path& path);
 
-    /// The same line rules over bytes already in memory (copied).
-    static SourceLines fromBytes(std::string_view bytes);
+    /// Texts from this size on are indexed in two halves, one on another thread.
+    static constexpr std::size_t HalvesFrom = std::size_t{4} << 20U;
+
+    /// The same line rules over bytes already in memory (copied); halvesFrom as HalvesFrom, for tests.
+    static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
 
     std::size_t size() const { return m_lineCount; }
     bool empty() const { return m_lineCount == 0; }
@@ -84,7 +87,7 @@ public:
     static constexpr std::size_t NoLine = static_cast<std::size_t>(-1);
 
 private:
-    void index(std::size_t byteCount);
+    void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
     void moveCursor(std::size_t i, Cursor& cursor) const;
     /// Sets the cursor to the line that starts at start.
     void readLineAt(std::size_t start, Cursor& cursor) const;

@@ -3,6 +3,7 @@
 #include "platform/RunError.h"
 #include "support/TempDir.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -122,6 +123,36 @@ TEST(SourceLinesTest, ReachesAnyLineOfALongFileInAnyOrder)
             ASSERT_EQ(lines.line(i), expected[i]) << i;
         }
         EXPECT_LT(lines.memoryBytes(), text.size() / 10 + (lines.mapped() ? 0 : text.size()));
+    }
+}
+
+TEST(SourceLinesTest, IndexingInTwoHalvesFindsTheSameLines)
+{
+    // Long texts cut near their middle: kept starts before and after the cut, zero bytes in either half, CR LF
+    // pairs and runs of CRs around the middle, and a middle with no line feed after it.
+    std::mt19937 random(20100104);
+    const std::string_view breaks[] = {"\r\n", "\n", "\r", "\n\n", "\r\r\n", "\r\r"};
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        const int lineCount = 1000 + static_cast<int>(random() % 5000);
+        for (int i = 0; i < lineCount; ++i) {
+            text += std::to_string(i) + std::string(random() % 40, 'x');
+            text += breaks[round % 7 == 0 ? 2 : random() % 6];
+        }
+        if (round % 5 == 1) {
+            text[random() % text.size()] = '\0';
+        }
+        if (round % 3 == 2) {
+            text += "last";
+        }
+        const SourceLines whole = SourceLines::fromBytes(text, SIZE_MAX);
+        const SourceLines halves = SourceLines::fromBytes(text, 0);
+        ASSERT_EQ(halves.size(), whole.size()) << round;
+        ASSERT_EQ(linesOf(halves), linesOf(whole)) << round;
+        for (int k = 0; k < 500; ++k) {
+            const std::size_t i = random() % whole.size();
+            ASSERT_EQ(halves.line(i), whole.line(i)) << round << " line " << i;
+        }
     }
 }
 
