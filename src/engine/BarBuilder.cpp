@@ -208,8 +208,15 @@ public:
     {
     }
 
+    /// The price format found for the walks of one file, by the first usable line it was found from.
+    struct PriceMemo
+    {
+        std::size_t first = SIZE_MAX;
+        PriceFormat format;
+    };
+
     /// False when the file has no usable line (logged) and the walk is over.
-    bool start(std::string_view fileName);
+    bool start(std::string_view fileName, PriceMemo& prices);
     void advance(std::size_t limit, const LineFeed* feed);
     void finish();
 
@@ -372,7 +379,7 @@ void BarBuilder::Walk::closeBucket()
     }
 }
 
-bool BarBuilder::Walk::start(std::string_view fileName)
+bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
 {
     std::size_t p = 0;
     std::optional<std::int64_t> stamp;
@@ -407,8 +414,13 @@ bool BarBuilder::Walk::start(std::string_view fileName)
     }
 
     m_p = p;
-    m_prices =
-        PriceFormat::detect(m_lines.size(), p, m_settings.dateField, [this](std::size_t i) { return lineAt(i); });
+    // Every walk over the file samples the same lines from the same first line: one of them samples them.
+    if (prices.first != p) {
+        prices.format =
+            PriceFormat::detect(m_lines.size(), p, m_settings.dateField, [this](std::size_t i) { return lineAt(i); });
+        prices.first = p;
+    }
+    m_prices = prices.format;
     m_env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(m_lines.size() - 1, INT32_MAX)));
     m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
 
@@ -570,8 +582,9 @@ void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName,
         walks.push_back(std::make_unique<Walk>(*this, lines, *job));
     }
     std::vector<Walk*> active;
+    Walk::PriceMemo prices;
     for (auto& walk : walks) {
-        if (step(*walk, [&walk, fileName] { return walk->start(fileName); })) {
+        if (step(*walk, [&walk, fileName, &prices] { return walk->start(fileName, prices); })) {
             active.push_back(walk.get());
         }
     }

@@ -291,40 +291,47 @@ template <typename Out> void BarLine::writeTime(Out& out, double label) const
 void BarLine::append(std::string& out, double label, bool daily, std::string_view open, double high, double low,
                      std::string_view close, const PriceFormat& prices) const
 {
-    // The line's pieces are written into buffers on the stack and appended in a few calls: appending each
-    // piece to the string costs more than writing it.
-    constexpr std::size_t Room = 1024;
+    // The line is written into a buffer on the stack and appended in one call: appending each piece to the
+    // string costs more than writing it. A line too long for the buffer is appended piece by piece.
+    constexpr std::size_t Room = 2048;
     constexpr std::size_t DateChars = 10;
     const bool withTime = !(daily && m_dropTimeInDaily);
-    if (DateChars + 2 + (withTime ? m_maxTimeChars : 0) > Room) {
+    const std::size_t most =
+        DateChars + (withTime ? m_maxTimeChars : 0) + open.size() + close.size() + 2 * PriceFormat::MaxChars + 8;
+    if (most > Room) {
         writeDate(out, label);
         out += ',';
         if (withTime) {
             writeTime(out, label);
             out += ',';
         }
-    } else {
-        char buffer[Room];
-        CharCursor cursor{buffer};
-        writeDate(cursor, label);
-        cursor += ',';
-        if (withTime) {
-            writeTime(cursor, label);
-            cursor += ',';
-        }
-        out.append(buffer, cursor.at);
+        out += open;
+        out += ',';
+        prices.appendTo(out, high);
+        out += ',';
+        prices.appendTo(out, low);
+        out += ',';
+        out += close;
+        out += "\r\n";
+        return;
     }
-    out += open;
-    char priceText[2 * PriceFormat::MaxChars + 3];
-    char* at = priceText;
-    *at++ = ',';
-    at = prices.render(high, at);
-    *at++ = ',';
-    at = prices.render(low, at);
-    *at++ = ',';
-    out.append(priceText, at);
-    out += close;
-    out += "\r\n";
+    char buffer[Room];
+    CharCursor cursor{buffer};
+    writeDate(cursor, label);
+    cursor += ',';
+    if (withTime) {
+        writeTime(cursor, label);
+        cursor += ',';
+    }
+    cursor += open;
+    cursor += ',';
+    cursor.at = prices.render(high, cursor.at);
+    cursor += ',';
+    cursor.at = prices.render(low, cursor.at);
+    cursor += ',';
+    cursor += close;
+    cursor += std::string_view("\r\n");
+    out.append(buffer, cursor.at);
 }
 
 } // namespace velmora
