@@ -152,9 +152,8 @@ std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job)
     return static_cast<std::uint32_t>(z);
 }
 
-BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages,
-                       std::uint32_t seed)
-    : m_settings(settings), m_summer(summer), m_random(seed == 0 ? 0x9E3779B9U : seed)
+BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages)
+    : m_settings(settings), m_summer(summer)
 {
     // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
     // every bar in the wrong place: stop before the first job instead.
@@ -547,18 +546,6 @@ template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
         walk.job().failed = true;
     }
     return false;
-}
-
-void BarBuilder::BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
-                           const MarketWindow& window, BuildEnvironment& env, std::string& output)
-{
-    // Each walk starts its own hook choice; the next seed comes from the last.
-    m_random ^= m_random << 13;
-    m_random ^= m_random >> 17;
-    m_random ^= m_random << 5;
-    WalkJob job{entry, window, env, output, m_random};
-    WalkJob* const jobs[] = {&job};
-    BuildFiles(lines, fileName, jobs);
 }
 
 namespace {

@@ -83,19 +83,15 @@ class BarBuilder
 public:
     /// Setup of a run: reads the cut time (which must hold ":") and keeps the summer table to use (null when
     /// the table is off).
-    BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages,
-               std::uint32_t seed);
+    BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages);
 
     /// The market window of an entry, from the settings and the entry's first bucket width.
     static MarketWindow PrepareEntry(const ConversionSettings& settings, const TimeframeEntry& entry);
 
-    /// The bars of one file appended to output (each line with CR LF). fileName names the file in the log.
-    void BuildFile(const SourceLines& lines, std::string_view fileName, TimeframeEntry& entry,
-                   const MarketWindow& window, BuildEnvironment& env, std::string& output);
-
-    /// Every job's walk over the same file at once: the lines are read once, and each walk takes them in turn,
-    /// a chunk at a time, on this thread. Each walk does exactly what BuildFile would do for its job alone.
-    /// The first job is walked for real; jobs marked ahead go through their own environment.
+    /// The bars of every job's walk over the same file, appended to its output (each line with CR LF); fileName
+    /// names the file in the log. The lines are read once, and each walk takes them in turn, a chunk at a
+    /// time, on this thread; each does exactly what it would do alone. The first job is walked for real; jobs
+    /// marked ahead go through their own environment.
     void BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs);
 
     /// The cut time in minutes of the day.
@@ -112,7 +108,6 @@ private:
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
     std::int32_t m_cutMinutes = 0;
-    std::uint32_t m_random; ///< seeds of the walks BuildFile starts
     std::optional<LineFeedOptions> m_feedOptions = LineFeedOptions::forThisMachine();
 };
 

@@ -26,6 +26,10 @@ struct RunCancelled
 };
 
 constexpr std::string_view Finished = "処理が完了しました";
+
+// Jobs walked ahead wait for their turn with their bars in a temporary file each: a run over hundreds of files
+// keeps this many at most, the others walk at their turn.
+constexpr std::size_t MaxAheadJobs = 32;
 constexpr std::string_view SameAsSource = " は変換元のファイルと同じなので書き出しません";
 
 bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
@@ -196,7 +200,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
     const std::vector<std::string> entryTexts = splitTimeframeList(settings.timeframes);
 
     DateTextContext dates{m_state.separators, m_host, m_clock.today().year};
-    BarBuilder builder(settings, summer, m_host, m_hookSeed);
+    BarBuilder builder(settings, summer, m_host);
     builder.setLineFeed(m_feedOptions);
     BuildEnvironment env{m_host, dates, [this](std::size_t line) {
                              m_host.setProgressPosition(static_cast<int>(std::min<std::size_t>(line, INT32_MAX)));
@@ -267,7 +271,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             } else {
                 WalkJob job{entry, window, env, output, jobSeed(m_hookSeed, static_cast<std::uint64_t>(counter))};
                 std::vector<WalkJob*> jobs{&job};
-                for (std::size_t later = e + 1; later < predicted.size(); ++later) {
+                for (std::size_t later = e + 1; later < predicted.size() && ahead.size() < MaxAheadJobs; ++later) {
                     // A sequence carries its position from file to file: ahead of its turn only on the first.
                     if (ahead.contains({later, f}) || (predicted[later].isSequence() && f != 0)) {
                         continue;

@@ -419,6 +419,12 @@ std::vector<TranscriptCase> refusedLineCases()
                    {{"S_1min.txt", noSeparator}, {"T_1min.txt", mixed}},
                    [](RunRequest& r) { r.settings.timeframes = "5, 30, -10+20"; },
                    {}});
+    // More files than jobs are ever kept waiting: the later ones walk at their turn.
+    TranscriptCase many{"many_files", {}, [](RunRequest& r) { r.settings.timeframes = "5, 60, 240"; }, {}};
+    for (std::uint32_t i = 0; i < 40; ++i) {
+        many.files.push_back({"F" + std::to_string(i) + "_1min.txt", sourceText({.minutes = 300, .seed = 30 + i})});
+    }
+    all.push_back(std::move(many));
     return all;
 }
 
