@@ -19,6 +19,31 @@ public:
     bool raised = false;
 };
 
+/// hours × 60 + minutes of a time whose first two ":" pieces are each 1 to 9 plain digits, the form TimeStrToInt
+/// reads without a message or an error, when the result fits 32 bits; -1 for anything else.
+std::int64_t plainMinutes(std::string_view text)
+{
+    std::int64_t parts[2] = {0, 0};
+    std::size_t i = 0;
+    for (std::int64_t& part : parts) {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ':') {
+            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            if (digit > 9 || i - start == 9) {
+                return -1;
+            }
+            part = part * 10 + digit;
+            ++i;
+        }
+        if (i == start || (&part == &parts[0] && i == text.size())) {
+            return -1;
+        }
+        ++i;
+    }
+    const std::int64_t total = parts[0] * 60 + parts[1];
+    return total <= std::numeric_limits<std::int32_t>::max() ? total : -1;
+}
+
 bool within(std::string_view field, std::string_view line)
 {
     return field.data() >= line.data() && field.data() + field.size() <= line.data() + line.size();
@@ -58,17 +83,22 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
         m_memo.day = *day;
         m_memo.held = true;
     }
-    MessageFlag flag;
-    std::optional<std::int32_t> minute;
-    try {
-        minute = TimeStrToInt(timeText, flag);
-    } catch (const RunError&) {
-        return false;
+    // The usual "hh:mm" or "hh:mm:ss" is read here; anything else goes through the walk's own time reader.
+    std::int64_t minute = plainMinutes(timeText);
+    if (minute < 0) {
+        MessageFlag flag;
+        std::optional<std::int32_t> read;
+        try {
+            read = TimeStrToInt(timeText, flag);
+        } catch (const RunError&) {
+            return false;
+        }
+        if (!read || flag.raised) {
+            return false;
+        }
+        minute = *read;
     }
-    if (!minute || flag.raised) {
-        return false;
-    }
-    const std::int64_t value = m_memo.day * 1440 + *minute;
+    const std::int64_t value = m_memo.day * 1440 + minute;
     if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
         return false;
     }

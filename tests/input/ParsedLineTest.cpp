@@ -1,0 +1,76 @@
+#include "input/ParsedLine.h"
+
+#include "input/DateTimeText.h"
+#include "platform/RunError.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace velmora {
+namespace {
+
+class Messages : public MessageSink
+{
+public:
+    void showMessage(std::string_view /*text*/) override { ++count; }
+    int count = 0;
+};
+
+/// What the walk's own reading makes of a time: the minutes when it reads without a message or an error.
+std::optional<std::int64_t> walkMinutes(std::string_view time)
+{
+    Messages messages;
+    try {
+        const auto minutes = TimeStrToInt(time, messages);
+        if (minutes && messages.count == 0) {
+            return *minutes;
+        }
+    } catch (const RunError&) {
+    }
+    return std::nullopt;
+}
+
+TEST(ParsedLineTest, AcceptsATimeOnlyWhenTheWalksReadingGivesTheSameStampQuietly)
+{
+    const std::int64_t day = *parseDateText("2009/01/05", '/', 2026);
+    for (const std::string time :
+         {"17:00",         "17:00:15",    "7:5",         "017:05", "1:2:3:4", "0:0", "99999:59", "123456789:1",
+          "1234567890:00", "35791394:07", "35791394:08", "17",     "17:",     ":30", "",         "+5:30",
+          "-1:00",         "5:3x",        "5:30.5",      "x:00"}) {
+        LineParser parser(1, '/', 2026, {});
+        ParsedLine parsed{};
+        const bool accepted = parser.read("2009/01/05," + time + ",1.1,1.2,1.0,1.1", parsed);
+        const auto minutes = walkMinutes(time);
+        const bool fits = minutes && day * 1440 + *minutes <= INT32_MAX;
+        EXPECT_EQ(accepted, fits) << time;
+        if (accepted && fits) {
+            EXPECT_EQ(parsed.stamp, day * 1440 + *minutes) << time;
+        }
+    }
+}
+
+TEST(ParsedLineTest, HoldsThePricesOnlyWhenTheyAreInTheLineAndRead)
+{
+    LineParser parser(1, '/', 2026, {});
+    ParsedLine parsed{};
+    ASSERT_TRUE(parser.read("2009/01/05,17:00,1.10,1.25,0.95,1.20,7", parsed));
+    EXPECT_TRUE(parsed.pricesHeld());
+    EXPECT_EQ(parsed.openText(), "1.10");
+    EXPECT_EQ(parsed.closeText(), "1.20");
+    EXPECT_EQ(parsed.high, 1.25);
+    EXPECT_EQ(parsed.low, 0.95);
+
+    // A high that does not read, a missing close, and a close unquoted into the splitter's own buffer: the
+    // stamp is read, the prices are left to the walk, which ends the run or reads them itself.
+    for (const std::string line : {"2009/01/05,17:00,1.1,x,1.0,1.1", "2009/01/05,17:00,1.1,1.2,1.0",
+                                   "2009/01/05,17:00,1.1,1.2,1.0,\"1.1\"\"\""}) {
+        ASSERT_TRUE(parser.read(line, parsed)) << line;
+        EXPECT_FALSE(parsed.pricesHeld()) << line;
+    }
+    // A date that does not read with the separator in force is the walk's to read (it may switch separators).
+    EXPECT_FALSE(parser.read("2009.01.06,17:00,1.1,1.2,1.0,1.1", parsed));
+}
+
+} // namespace
+} // namespace velmora
