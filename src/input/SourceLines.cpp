@@ -467,9 +467,9 @@ template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char*
     // Cut after a line feed: no CR LF pair and no line is split between the halves.
     const std::size_t middle = static_cast<std::size_t>(static_cast<const char*>(feed) - text) + 1;
     TextIndex second;
-    std::thread other;
+    std::jthread other; // joined on every way out, an exception from this thread's half included
     try {
-        other = std::thread(
+        other = std::jthread(
             [&second, text, middle, byteCount] { second = indexFast<FineStride>(text + middle, byteCount - middle); });
     } catch (const std::system_error&) {
         return std::nullopt;
