@@ -222,6 +222,15 @@ __attribute__((target("avx2,popcnt"))) TextIndex indexTextAvx2(const char* text,
 }
 #endif
 
+/// The start of the line after a line that ends at end (a CR LF pair counts as one break).
+std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
+{
+    if (end < length) {
+        end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
+    }
+    return end;
+}
+
 /// The first CR or LF at or after from, or length.
 std::size_t findBreak(const char* text, std::size_t from, std::size_t length)
 {
@@ -444,11 +453,7 @@ template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t 
 /// The start of the line after the one that starts at `at`.
 std::size_t nextLineStart(const char* text, std::size_t at, std::size_t length)
 {
-    std::size_t end = findBreak(text, at, length);
-    if (end < length) {
-        end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
-    }
-    return end;
+    return afterBreak(text, findBreak(text, at, length), length);
 }
 
 /// Lines a second thread indexes between two kept starts of the first: the second half of the text is indexed
@@ -519,11 +524,7 @@ void SourceLines::readLineAt(std::size_t start, Cursor& cursor) const
 {
     cursor.start = start;
     cursor.end = findBreak(m_text, start, m_length);
-    std::size_t next = cursor.end;
-    if (next < m_length) {
-        next += (m_text[next] == '\r' && next + 1 < m_length && m_text[next + 1] == '\n') ? 2 : 1;
-    }
-    cursor.next = next;
+    cursor.next = afterBreak(m_text, cursor.end, m_length);
 }
 
 void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
