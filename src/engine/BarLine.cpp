@@ -65,8 +65,17 @@ struct CharCursor
     }
     CharCursor& operator+=(std::string_view text)
     {
-        std::memcpy(at, text.data(), text.size());
-        at += text.size();
+        // Prices are a few bytes: two overlapping moves of fixed size instead of a call for each.
+        const std::size_t size = text.size();
+        const char* from = text.data();
+        if (size >= 4 && size <= 16) {
+            const std::size_t piece = size >= 8 ? 8 : 4;
+            std::memcpy(at, from, piece);
+            std::memcpy(at + size - piece, from + size - piece, piece);
+        } else {
+            std::memcpy(at, from, size);
+        }
+        at += size;
         return *this;
     }
     void append(const char* begin, const char* end)
@@ -78,6 +87,14 @@ struct CharCursor
 
 template <typename Out> void appendNumber(Out& out, std::int64_t value, int width)
 {
+    if (value >= 0 && value < 100 && width <= 2) {
+        // Months, days, hours, minutes and seconds.
+        if (value >= 10 || width == 2) {
+            out += static_cast<char>('0' + value / 10);
+        }
+        out += static_cast<char>('0' + value % 10);
+        return;
+    }
     char digits[24];
     char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto length = end - digits; length < width; ++length) {
@@ -222,7 +239,12 @@ void BarLine::appendTime(std::string& out, double label) const
 
 template <typename Out> void BarLine::writeDate(Out& out, double label) const
 {
-    const Civil date = civilFromDays(splitLabel(label).days);
+    writeDay(out, splitLabel(label).days);
+}
+
+template <typename Out> void BarLine::writeDay(Out& out, std::int64_t days) const
+{
+    const Civil date = civilFromDays(days);
     appendNumber(out, date.year, 4);
     if (m_dateSeparator != '\0') {
         out += m_dateSeparator;
@@ -317,7 +339,15 @@ void BarLine::append(std::string& out, double label, bool daily, std::string_vie
     }
     char buffer[Room];
     CharCursor cursor{buffer};
-    writeDate(cursor, label);
+    // Bars of one day share their date: it is written once and copied after that.
+    const std::int64_t days = splitLabel(label).days;
+    if (days != m_dateDay) {
+        CharCursor dateCursor{m_dateText.data()};
+        writeDay(dateCursor, days);
+        m_dateLength = static_cast<std::size_t>(dateCursor.at - m_dateText.data());
+        m_dateDay = days;
+    }
+    cursor += std::string_view(m_dateText.data(), m_dateLength);
     cursor += ',';
     if (withTime) {
         writeTime(cursor, label);

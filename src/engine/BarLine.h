@@ -2,6 +2,7 @@
 
 #include "engine/PriceFormat.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,6 +52,7 @@ private:
     };
     void compile(std::string_view pattern);
     template <typename Out> void writeDate(Out& out, double label) const;
+    template <typename Out> void writeDay(Out& out, std::int64_t days) const;
     template <typename Out> void writeTime(Out& out, double label) const;
 
     char m_dateSeparator;
@@ -59,6 +61,10 @@ private:
     std::vector<Token> m_tokens;
     std::vector<std::string> m_literals;
     std::size_t m_maxTimeChars = 0;
+    /// The date text of the day written last.
+    mutable std::int64_t m_dateDay = INT64_MIN;
+    mutable std::array<char, 32> m_dateText{};
+    mutable std::size_t m_dateLength = 0;
 };
 
 } // namespace velmora

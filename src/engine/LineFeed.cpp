@@ -121,16 +121,29 @@ void LineFeed::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor& curso
     // A chunk after the first starts without a memo: for a line that reads cleanly, reading its date again
     // gives the day the memo would have given, as the separator cannot have changed in between.
     LineParser parser(m_dateField, m_separator, m_currentYear, k == 0 ? m_startMemo : DateMemo{});
+    const std::string_view text = m_lines.text();
+    std::size_t at = static_cast<std::size_t>(m_lines.line(first, cursor).data() - text.data());
     std::size_t i = 0;
     for (; first + i < end; ++i) {
-        const std::string_view line = m_lines.line(first + i, cursor);
 #if defined(__GNUC__)
         // The processor's own prefetching stops at page edges; asking ahead keeps the reads streaming.
-        __builtin_prefetch(line.data() + 2048);
+        __builtin_prefetch(text.data() + at + 2048);
 #endif
-        if (!parser.read(line, chunk.records[i])) {
+        if (text.size() - at >= LineParser::QuickWindow) {
+            std::size_t step = 0;
+            const auto quick = parser.readQuick(text.data() + at, chunk.records[i], step);
+            if (quick == LineParser::Quick::Refused) {
+                break;
+            }
+            if (quick == LineParser::Quick::Read) {
+                at += step;
+                continue;
+            }
+        }
+        if (!parser.read(m_lines.line(first + i, at, cursor), chunk.records[i])) {
             break;
         }
+        at = cursor.next;
     }
     chunk.stop = i;
     chunk.memo = parser.memo();

@@ -4,6 +4,11 @@
 #include "platform/MessageSink.h"
 #include "platform/RunError.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+#include <bit>
 #include <limits>
 #include <utility> // move
 
@@ -44,6 +49,53 @@ std::int64_t plainMinutes(std::string_view text)
     return total <= std::numeric_limits<std::int32_t>::max() ? total : -1;
 }
 
+/// One bit per byte of a 64-byte window: line breaks, commas, and bytes a plain field cannot hold (blanks,
+/// control bytes, quotes; as SourceRecord's quick split).
+struct WindowMasks
+{
+    std::uint64_t lineFeeds = 0;
+    std::uint64_t carriageReturns = 0;
+    std::uint64_t commas = 0;
+    std::uint64_t notPlain = 0;
+};
+
+WindowMasks windowMasks(const char* window)
+{
+    WindowMasks masks;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    // Bytes 0 to 32 are below 33 as signed bytes too; bytes from 128 up are negative and so also "below":
+    // the second compare takes them back out.
+    const __m128i blankLimit = _mm_set1_epi8(33);
+    const __m128i zero = _mm_setzero_si128();
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * part));
+        const auto bits = [](__m128i hits) {
+            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(hits)));
+        };
+        const __m128i low = _mm_andnot_si128(_mm_cmplt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, blankLimit));
+        const unsigned shift = 16 * part;
+        masks.lineFeeds |= bits(_mm_cmpeq_epi8(bytes, lineFeed)) << shift;
+        masks.carriageReturns |= bits(_mm_cmpeq_epi8(bytes, carriageReturn)) << shift;
+        masks.commas |= bits(_mm_cmpeq_epi8(bytes, comma)) << shift;
+        masks.notPlain |= bits(_mm_or_si128(low, _mm_cmpeq_epi8(bytes, quote))) << shift;
+    }
+#else
+    for (unsigned k = 0; k < 64; ++k) {
+        const auto byte = static_cast<unsigned char>(window[k]);
+        const std::uint64_t bit = std::uint64_t{1} << k;
+        masks.lineFeeds |= byte == '\n' ? bit : 0;
+        masks.carriageReturns |= byte == '\r' ? bit : 0;
+        masks.commas |= byte == ',' ? bit : 0;
+        masks.notPlain |= (byte <= 32 || byte == '"') ? bit : 0;
+    }
+#endif
+    return masks;
+}
+
 bool within(std::string_view field, std::string_view line)
 {
     return field.data() >= line.data() && field.data() + field.size() <= line.data() + line.size();
@@ -69,6 +121,63 @@ bool LineParser::read(std::string_view line, ParsedLine& out)
     }
     readPrices(line, out);
     return true;
+}
+
+LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std::size_t& next)
+{
+    const WindowMasks masks = windowMasks(start);
+    const std::uint64_t breaks = masks.lineFeeds | masks.carriageReturns;
+    if (breaks == 0) {
+        return Quick::NotPlain;
+    }
+    const auto length = static_cast<unsigned>(std::countr_zero(breaks));
+    const std::uint64_t inLine = (std::uint64_t{1} << length) - 1U;
+    if (length == 0 || (masks.notPlain & inLine) != 0 || m_record.dateIndex() < 0) {
+        return Quick::NotPlain;
+    }
+    // Without blanks, quotes and control bytes the comma-text rule gives the bytes between two commas.
+    std::uint64_t commas = masks.commas & inLine;
+    std::size_t fieldStart = 0;
+    for (std::int64_t k = m_record.dateIndex(); k > 0; --k) {
+        if (commas == 0) {
+            return Quick::NotPlain;
+        }
+        fieldStart = static_cast<std::size_t>(std::countr_zero(commas)) + 1;
+        commas &= commas - 1;
+    }
+    // The date, time, open, high, low and close from fieldStart on; fields past the line are missing.
+    std::size_t starts[6];
+    std::size_t ends[6];
+    std::size_t found = 0;
+    for (; found < 6; ++found) {
+        starts[found] = fieldStart;
+        if (commas == 0) {
+            ends[found++] = length;
+            break;
+        }
+        ends[found] = static_cast<std::size_t>(std::countr_zero(commas));
+        commas &= commas - 1;
+        fieldStart = ends[found] + 1;
+    }
+    if (found < 2) {
+        return Quick::NotPlain;
+    }
+    next = length + ((start[length] == '\r' && start[length + 1] == '\n') ? 2 : 1);
+    const auto field = [start, &starts, &ends](std::size_t k) {
+        return std::string_view(start + starts[k], ends[k] - starts[k]);
+    };
+    if (!readStamp(field(0), field(1), out.stamp)) {
+        return Quick::Refused;
+    }
+    out.openLength = ParsedLine::PricesNotHeld;
+    // Every field lies in the first 64 bytes, so 8 bytes from any field's start can be read.
+    if (found == 6 && readDecimalInLine(field(3), out.high) && readDecimalInLine(field(4), out.low)) {
+        out.open = start + starts[2];
+        out.close = start + starts[5];
+        out.openLength = static_cast<std::uint16_t>(ends[2] - starts[2]);
+        out.closeLength = static_cast<std::uint16_t>(ends[5] - starts[5]);
+    }
+    return Quick::Read;
 }
 
 bool LineParser::readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp)
@@ -119,7 +228,13 @@ void LineParser::readPrices(std::string_view line, ParsedLine& out) const
         close.size() >= ParsedLine::PricesNotHeld) {
         return;
     }
-    if (!readDecimal(m_record.high(), out.high) || !readDecimal(m_record.low(), out.low)) {
+    holdPrices(open, m_record.high(), m_record.low(), close, out);
+}
+
+void LineParser::holdPrices(std::string_view open, std::string_view high, std::string_view low, std::string_view close,
+                            ParsedLine& out)
+{
+    if (!readDecimal(high, out.high) || !readDecimal(low, out.low)) {
         return;
     }
     out.open = open.data();

@@ -71,6 +71,18 @@ public:
         return {m_text + cursor.start, cursor.end - cursor.start};
     }
 
+    /// line(i, cursor) for a reader that knows where line i starts: at the start of the text, at a start it was
+    /// given, or after the break of the line before it.
+    std::string_view line(std::size_t i, std::size_t start, Cursor& cursor) const
+    {
+        readLineAt(start, cursor);
+        cursor.line = i;
+        return {m_text + cursor.start, cursor.end - cursor.start};
+    }
+
+    /// The text the lines are cut from, up to its first zero byte: for readers that find line ends themselves.
+    std::string_view text() const { return {m_text, m_length}; }
+
     /// A number no other object loaded in this process has had: a copy of something read from these lines is
     /// known to belong to them when it carries their serial.
     std::uint64_t serial() const { return m_serial; }

@@ -25,8 +25,12 @@ TEST(BarLineTest, WritesTheDefaultLayoutWithCrLf)
     std::string out;
     line.append(out, labelOf(2008, 1, 8, 9, 0), false, "1.4700", 1.4712, 1.469, "1.4691", PriceFormat(4));
     line.append(out, labelOf(2008, 1, 8, 9, 5), false, "1.4691", 1.4691, 1.4691, "1.4691", PriceFormat(4));
+    line.append(out, labelOf(2008, 1, 9, 0, 0), false, "1.4691", 1.4691, 1.4691, "1.4691", PriceFormat(4));
+    line.append(out, labelOf(2008, 1, 8, 23, 55), false, "1.4691", 1.4691, 1.4691, "1.4691", PriceFormat(4));
     EXPECT_EQ(out, "2008/01/08,09:00:00,1.4700,1.4712,1.4690,1.4691\r\n"
-                   "2008/01/08,09:05:00,1.4691,1.4691,1.4691,1.4691\r\n");
+                   "2008/01/08,09:05:00,1.4691,1.4691,1.4691,1.4691\r\n"
+                   "2008/01/09,00:00:00,1.4691,1.4691,1.4691,1.4691\r\n"
+                   "2008/01/08,23:55:00,1.4691,1.4691,1.4691,1.4691\r\n");
 }
 
 TEST(BarLineTest, OpenAndCloseKeepTheirSourceText)
@@ -35,6 +39,15 @@ TEST(BarLineTest, OpenAndCloseKeepTheirSourceText)
     BarLine('/', "hh:nn", false)
         .append(out, labelOf(2008, 1, 8, 9, 0), false, "1.2340", 1.125, 1.375, "1.23456", PriceFormat(2));
     EXPECT_EQ(out, "2008/01/08,09:00,1.2340,1.12,1.38,1.23456\r\n");
+
+    const std::string digits = "123456789012345678901";
+    for (std::size_t size = 0; size <= digits.size(); ++size) {
+        const std::string open = digits.substr(0, size);
+        const std::string close = digits.substr(digits.size() - size);
+        std::string bar;
+        BarLine('/', "hh:nn", false).append(bar, labelOf(2008, 1, 8, 9, 0), false, open, 1, 1, close, PriceFormat(0));
+        EXPECT_EQ(bar, "2008/01/08,09:00," + open + ",1,1," + close + "\r\n");
+    }
 }
 
 TEST(BarLineTest, DateSeparatorIsWrittenAsGivenOrLeftOut)

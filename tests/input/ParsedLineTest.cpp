@@ -1,10 +1,12 @@
 #include "input/ParsedLine.h"
 
 #include "input/DateTimeText.h"
+#include "input/SourceLines.h"
 #include "platform/RunError.h"
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace velmora {
@@ -70,6 +72,69 @@ TEST(ParsedLineTest, HoldsThePricesOnlyWhenTheyAreInTheLineAndRead)
     }
     // A date that does not read with the separator in force is the walk's to read (it may switch separators).
     EXPECT_FALSE(parser.read("2009.01.06,17:00,1.1,1.2,1.0,1.1", parsed));
+}
+
+TEST(ParsedLineTest, TheOnePassReadingAgreesWithTheFieldByFieldReading)
+{
+    // Lines cut and read in one pass must give exactly what read() gives them, line end and date memo included;
+    // anything the pass does not take it leaves to read().
+    std::mt19937 random(20090108);
+    const auto pick = [&random](std::initializer_list<const char*> texts) {
+        return std::string(texts.begin()[random() % texts.size()]);
+    };
+    for (const std::int32_t dateField : {1, 2}) {
+        std::string text;
+        for (int k = 0; k < 3000; ++k) {
+            std::string line = dateField == 2 ? pick({"EURUSD,", "", "\"A\","}) : "";
+            line += pick({"2009/01/05", "2009/01/05", "2009/01/06", "2009.01.05", "09/1/5", "2009/13/01", ""});
+            const std::size_t more = random() % 7;
+            for (std::size_t f = 0; f < more; ++f) {
+                line += ',' + (f == 0 ? pick({"17:00", "17:00:15", "7:5", "x", "", "123456789:1", "17:00 "})
+                                      : pick({"1.1", "1.2500", "-1", "x", "", "1.23456789", "1e3", " 1.2", "\"1\""}));
+            }
+            if (random() % 10 == 0) {
+                line += ",1234567890123456789012345678901234567890";
+            }
+            text += line + pick({"\r\n", "\n", "\r"});
+        }
+        const SourceLines lines = SourceLines::fromBytes(text);
+        const std::string_view all = lines.text();
+        LineParser quick(dateField, '/', 2026, {});
+        LineParser plain(dateField, '/', 2026, {});
+        std::size_t taken = 0;
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            const std::string_view line = lines.line(i);
+            const auto at = static_cast<std::size_t>(line.data() - all.data());
+            if (all.size() - at < LineParser::QuickWindow) {
+                break;
+            }
+            ParsedLine fast{};
+            ParsedLine slow{};
+            std::size_t next = 0;
+            const LineParser::Quick result = quick.readQuick(all.data() + at, fast, next);
+            const bool read = plain.read(line, slow);
+            if (result == LineParser::Quick::NotPlain) {
+                ASSERT_EQ(quick.read(line, fast), read) << line;
+                continue;
+            }
+            ++taken;
+            ASSERT_EQ(result == LineParser::Quick::Read, read) << line;
+            ASSERT_EQ(all.data() + at + next, lines.line(i + 1).data()) << line;
+            ASSERT_EQ(quick.memo().text, plain.memo().text) << line;
+            if (!read) {
+                continue;
+            }
+            ASSERT_EQ(fast.stamp, slow.stamp) << line;
+            ASSERT_EQ(fast.pricesHeld(), slow.pricesHeld()) << line;
+            if (slow.pricesHeld()) {
+                ASSERT_EQ(fast.openText(), slow.openText()) << line;
+                ASSERT_EQ(fast.closeText(), slow.closeText()) << line;
+                ASSERT_EQ(fast.high, slow.high) << line;
+                ASSERT_EQ(fast.low, slow.low) << line;
+            }
+        }
+        EXPECT_GT(taken, 500U);
+    }
 }
 
 } // namespace

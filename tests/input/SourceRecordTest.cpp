@@ -2,6 +2,7 @@
 
 #include "platform/RunError.h"
 
+#include <bit>
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
@@ -72,6 +73,31 @@ TEST(SourceRecordTest, ReadsDecimalNumbers)
         EXPECT_EQ(parseDecimal(c.text), c.value) << '"' << c.text << '"';
     }
     EXPECT_EQ(errorOf([] { StrToFloat("1.47x"); }), "'1.47x' は浮動小数点数ではありません");
+}
+
+TEST(SourceRecordTest, ReadingAFieldInALineGivesWhatReadingItAloneGives)
+{
+    // The in-line reader looks past the field's end: whatever follows must not change its result.
+    std::mt19937 random(20090107);
+    const std::string_view alphabet = "0123456789012345678901234567890123456789....-+eE ,x\x80";
+    for (int round = 0; round < 50000; ++round) {
+        std::string text(random() % 11, 'x');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        std::string line = text;
+        for (int k = 0; k < 8; ++k) {
+            line += alphabet[random() % alphabet.size()];
+        }
+        const std::string_view field(line.data(), text.size());
+        double alone = -1;
+        double inLine = -2;
+        const bool read = readDecimal(text, alone);
+        ASSERT_EQ(readDecimalInLine(field, inLine), read) << testing::PrintToString(line);
+        if (read) {
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(inLine), std::bit_cast<std::uint64_t>(alone)) << text;
+        }
+    }
 }
 
 } // namespace
