@@ -16,6 +16,7 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
   WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
   --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
   --pandas-ticks    also run pandas on the tick file (needs about 10 GB of memory and minutes)
+  --only KEY        only the file KEY: 1y, 5y or ticks
   --huge            afterwards generate a 5 GB tick file, convert it once, report, and delete it
 """
 import os
@@ -23,6 +24,8 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -44,25 +47,36 @@ def status_fields(pid):
 
 def measure(command, cwd=None):
     """Runs the command; returns (seconds, peak kB, peak RssAnon kB, peak RssFile kB, processor seconds)."""
+    peaks = {"RssAnon": 0, "RssFile": 0, "VmHWM": 0}
+    done = threading.Event()
+    errors = tempfile.TemporaryFile()  # a pipe could fill up while the child is waited for
     start = time.perf_counter()
-    child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    anon = mapped = high_water = 0
-    while True:
-        fields = status_fields(child.pid)
-        anon = max(anon, fields.get("RssAnon", 0))
-        mapped = max(mapped, fields.get("RssFile", 0))
-        high_water = max(high_water, fields.get("VmHWM", 0))
-        finished, wait_status, usage = os.wait4(child.pid, os.WNOHANG)
-        if finished:
-            break
-        time.sleep(0.005)
-    elapsed = time.perf_counter() - start
-    error = child.stderr.read().decode(errors="replace")
+    child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=errors)
+
+    def sample():
+        # Until the child is reaped its pid cannot be taken by another process.
+        while not done.is_set():
+            for key, value in status_fields(child.pid).items():
+                peaks[key] = max(peaks[key], value)
+            done.wait(0.005)
+
+    # The wait blocks on the child itself, so the time is taken when it ends, not at the next sample.
+    sampler = threading.Thread(target=sample)
+    sampler.start()
+    try:
+        _, wait_status, usage = os.wait4(child.pid, 0)
+        elapsed = time.perf_counter() - start
+    finally:
+        done.set()
+        sampler.join()
+    errors.seek(0)
+    error = errors.read().decode(errors="replace")
+    errors.close()
     child.returncode = os.waitstatus_to_exitcode(wait_status)
     if child.returncode != 0:
         raise RuntimeError("%s failed (%d): %s" % (" ".join(command), child.returncode, error[-500:]))
     # ru_maxrss would count the Python process the child was forked from; VmHWM starts again at exec.
-    return elapsed, high_water or usage.ru_maxrss, anon, mapped, usage.ru_utime + usage.ru_stime
+    return elapsed, peaks["VmHWM"] or usage.ru_maxrss, peaks["RssAnon"], peaks["RssFile"], usage.ru_utime + usage.ru_stime
 
 
 def generate(floor, folder):
@@ -107,7 +121,7 @@ def print_table(title, size_mb, lines, rows):
     print("  %-16s %9s %9s %9s %11s %11s %11s %5s" % ("program", "median s", "cpu s", "MB/s", "peak RSS MB",
                                                       "anon MB", "file MB", "runs"))
     for r in rows:
-        print("  %-16s %9.2f %9.2f %9.1f %11.1f %11.1f %11.1f %5d" % (
+        print("  %-16s %9.3f %9.3f %9.1f %11.1f %11.1f %11.1f %5d" % (
             r["name"], r["seconds"], r["cpu"], r["mbps"], r["peak"], r["anon"], r["file"], r["runs"]))
     by_name = {r["name"]: r for r in rows}
     ours = by_name["velmora-convert"]
@@ -127,6 +141,9 @@ def main():
     if "--runs" in sys.argv:
         runs = int(sys.argv[sys.argv.index("--runs") + 1])
         args.remove(str(runs))
+    only = sys.argv[sys.argv.index("--only") + 1] if "--only" in sys.argv else None
+    if only:
+        args.remove(only)
     if not args:
         print(__doc__)
         return 2
@@ -138,6 +155,8 @@ def main():
     print("load average at start: %.2f %.2f %.2f, %d cores" % (os.getloadavg() + (os.cpu_count(),)))
 
     for key, source in generate(floor, folder):
+        if only and key != only:
+            continue
         size_mb = os.path.getsize(source) / 1e6
         with open(source, "rb") as text:
             lines = sum(block.count(b"\n") for block in iter(lambda: text.read(1 << 24), b""))
