@@ -88,6 +88,15 @@ struct AheadJob
     WalkJob job;
 };
 
+/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere.
+std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
+                                    const ConversionSettings& settings)
+{
+    const OutputLocation location =
+        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, linkage);
+    return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
+}
+
 /// The entries as they will resolve, in order, as far as they resolve without a refusal.
 std::vector<TimeframeEntry> predictEntries(const std::vector<std::string>& texts, BarKind kind)
 {
@@ -246,7 +255,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             }
             const SourceLines& lines = sources.load(file);
             output.clear();
-            spill.reset();
+            spill.reset(plannedTarget(file, entry, request.linkage, settings));
             m_host.processEvents();
             m_host.yieldProcessor();
             const std::string fileName = std::filesystem::path(file).filename().string();
@@ -259,7 +268,8 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                     done.reset();
                 }
             }
-            std::string_view bytes;
+            OutputSpill* jobSpill = &spill;
+            std::string* jobOutput = &output;
             if (done != nullptr) {
                 done->host.replay(m_host, env.hook);
                 m_state.separators = done->separators;
@@ -267,7 +277,8 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                 if (done->job.error) {
                     throw RunError(*done->job.error);
                 }
-                bytes = done->spill.finish(done->output);
+                jobSpill = &done->spill;
+                jobOutput = &done->output;
             } else {
                 WalkJob job{entry, window, env, output, jobSeed(m_hookSeed, static_cast<std::uint64_t>(counter))};
                 std::vector<WalkJob*> jobs{&job};
@@ -280,11 +291,11 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                     auto walk = std::make_unique<AheadJob>(
                         predicted[later], BarBuilder::PrepareEntry(settings, predicted[later]), m_state.separators,
                         lines.serial(), dates.currentYear, jobSeed(m_hookSeed, laterCounter));
+                    walk->spill.reset(plannedTarget(file, predicted[later], request.linkage, settings));
                     jobs.push_back(&walk->job);
                     ahead.emplace(std::pair{later, f}, std::move(walk));
                 }
                 builder.BuildFiles(lines, fileName, jobs);
-                bytes = spill.finish(output);
             }
             location.name = ForceExtension(location.name, settings.forceExtension, settings.extension);
             if (isSameFile(location.folder / location.name, file)) {
@@ -292,7 +303,9 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                 m_host.appendLog(location.name + std::string(SameAsSource));
                 continue;
             }
-            WriteOutput(bytes, location, settings.overwriteWithoutAsking, m_host);
+            WriteOutput(
+                [jobSpill, jobOutput](const std::filesystem::path& path) { jobSpill->writeTo(path, *jobOutput); },
+                location, settings.overwriteWithoutAsking, m_host);
         }
     }
 }

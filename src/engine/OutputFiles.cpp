@@ -46,9 +46,9 @@ bool fileExists(const fs::path& path)
     return fs::exists(status) && !fs::is_directory(status);
 }
 
-void writeAndLog(std::string_view bytes, const fs::path& path, std::string_view loggedName, RunHost& host)
+void writeAndLog(const OutputWriter& write, const fs::path& path, std::string_view loggedName, RunHost& host)
 {
-    writeFileAtomically(path, bytes);
+    write(path);
     std::string line(loggedName);
     line += WrittenSuffix;
     host.appendLog(line);
@@ -122,9 +122,15 @@ std::string ForceExtension(std::string_view name, bool force, std::string_view e
 
 void WriteOutput(std::string_view bytes, const OutputLocation& location, bool overwriteWithoutAsking, RunHost& host)
 {
+    WriteOutput([bytes](const fs::path& path) { writeFileAtomically(path, bytes); }, location, overwriteWithoutAsking,
+                host);
+}
+
+void WriteOutput(const OutputWriter& write, const OutputLocation& location, bool overwriteWithoutAsking, RunHost& host)
+{
     const auto target = location.folder / location.name;
     if (overwriteWithoutAsking || !fileExists(target)) {
-        writeAndLog(bytes, target, location.name, host);
+        writeAndLog(write, target, location.name, host);
         return;
     }
 
@@ -137,14 +143,14 @@ void WriteOutput(std::string_view bytes, const OutputLocation& location, bool ov
     const auto reply = host.askOverwrite({location.name, target, location.folder / proposed});
     switch (reply.answer) {
     case OverwriteAnswer::Overwrite:
-        writeAndLog(bytes, target, location.name, host);
+        writeAndLog(write, target, location.name, host);
         return;
     case OverwriteAnswer::SaveAs:
         // A save-as without a chosen file (a dialog closed some other way) must not write anywhere; it counts
         // as skipping. A bare name is taken in the output folder, not in whatever the current folder is.
         if (!reply.saveAsPath.empty()) {
             const auto path = reply.saveAsPath.is_absolute() ? reply.saveAsPath : location.folder / reply.saveAsPath;
-            writeAndLog(bytes, path, path.filename().string(), host);
+            writeAndLog(write, path, path.filename().string(), host);
             return;
         }
         break;

@@ -3,6 +3,7 @@
 #include "engine/RunHost.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,11 @@ std::string ForceExtension(std::string_view name, bool force, std::string_view e
 /// Writes the job's bytes to folder/name, or asks the host first when the file exists and overwriting without
 /// asking is off; logs the outcome. The write replaces the target only once the new file is complete.
 void WriteOutput(std::string_view bytes, const OutputLocation& location, bool overwriteWithoutAsking, RunHost& host);
+
+/// Writes the job's bytes to the path it is given, as writeFileAtomically() does.
+using OutputWriter = std::function<void(const std::filesystem::path&)>;
+
+/// WriteOutput with the bytes written by write.
+void WriteOutput(const OutputWriter& write, const OutputLocation& location, bool overwriteWithoutAsking, RunHost& host);
 
 } // namespace velmora

@@ -1,10 +1,32 @@
 #include "engine/OutputSpill.h"
 
+#include "platform/RunError.h"
+
+#include <utility> // move
+
 #ifndef _WIN32
 #include <sys/mman.h>
 #endif
 
 namespace velmora {
+
+namespace {
+
+struct FileCloser
+{
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::unique_ptr<std::FILE, FileCloser> openForReading(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return std::unique_ptr<std::FILE, FileCloser>(_wfopen(path.c_str(), L"rb"));
+#else
+    return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
+#endif
+}
+
+} // namespace
 
 OutputSpill::~OutputSpill()
 {
@@ -27,19 +49,45 @@ void OutputSpill::unmap()
     m_readBack.shrink_to_fit();
 }
 
-void OutputSpill::reset()
+void OutputSpill::reset(std::filesystem::path target)
 {
     unmap();
     m_spilled = 0;
     m_failed = false;
+    m_prepared.reset();
+    m_preparedRefused = false;
+    m_target = std::move(target);
     if (m_file != nullptr) {
         std::rewind(m_file);
     }
 }
 
+bool OutputSpill::takePrepared(std::string& output)
+{
+    if (m_spilled == 0 && !m_target.empty() && !m_preparedRefused) {
+        try {
+            m_prepared = std::make_unique<AtomicFile>(m_target);
+        } catch (const RunError&) {
+            // The folder refuses the file: the job's write will say so at its turn.
+            m_preparedRefused = true;
+        }
+    }
+    if (m_prepared == nullptr) {
+        return false;
+    }
+    if (!m_prepared->tryWrite(output)) {
+        // A full disk: what was spilled stays good, the rest stays in memory.
+        m_failed = true;
+        return true;
+    }
+    m_spilled += output.size();
+    output.clear();
+    return true;
+}
+
 void OutputSpill::take(std::string& output)
 {
-    if (m_failed || output.empty()) {
+    if (m_failed || output.empty() || takePrepared(output)) {
         return;
     }
     if (m_file == nullptr) {
@@ -47,7 +95,6 @@ void OutputSpill::take(std::string& output)
     }
     if (m_file == nullptr || std::fseek(m_file, static_cast<long>(m_spilled), SEEK_SET) != 0 ||
         std::fwrite(output.data(), 1, output.size(), m_file) != output.size()) {
-        // A full temporary folder: what was spilled stays good, the rest stays in memory.
         m_failed = true;
         return;
     }
@@ -62,16 +109,28 @@ std::string_view OutputSpill::finish(std::string& output)
         return output;
     }
     take(output);
+    if (m_prepared != nullptr) {
+        const auto file = openForReading(m_prepared->temporary());
+        if (file == nullptr) {
+            throw cannotCreateFile(m_target.string());
+        }
+        return readBack(file.get(), output);
+    }
     std::fflush(m_file);
+    return readBack(m_file, output);
+}
+
+std::string_view OutputSpill::readBack(std::FILE* file, std::string& output)
+{
     const std::size_t total = m_spilled;
 #ifndef _WIN32
-    if (output.empty() && !std::ferror(m_file)) {
+    if (output.empty() && !std::ferror(file)) {
         // The bytes are read once, straight after: mapping them all at once spares a fault per few pages.
         int flags = MAP_SHARED;
 #ifdef MAP_POPULATE
         flags |= MAP_POPULATE;
 #endif
-        void* address = ::mmap(nullptr, total, PROT_READ, flags, fileno(m_file), 0);
+        void* address = ::mmap(nullptr, total, PROT_READ, flags, fileno(file), 0);
         if (address != MAP_FAILED) {
             m_mapping = address;
             m_mappingBytes = total;
@@ -81,11 +140,24 @@ std::string_view OutputSpill::finish(std::string& output)
 #endif
     // Read the spilled part back in front of what stayed in memory.
     m_readBack.resize(total);
-    std::rewind(m_file);
-    const std::size_t got = std::fread(m_readBack.data(), 1, total, m_file);
+    std::rewind(file);
+    const std::size_t got = std::fread(m_readBack.data(), 1, total, file);
     m_readBack.resize(got);
     m_readBack += output;
     return m_readBack;
+}
+
+void OutputSpill::writeTo(const std::filesystem::path& path, std::string& output)
+{
+    if (m_prepared != nullptr && !m_failed && path == m_target) {
+        const std::unique_ptr<AtomicFile> file = std::move(m_prepared);
+        file->write(output);
+        output.clear();
+        m_spilled = 0;
+        file->commit();
+        return;
+    }
+    writeFileAtomically(path, finish(output));
 }
 
 } // namespace velmora

@@ -1,15 +1,20 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace velmora {
 
-/// Where the bars of one job go once they outgrow memory: an unnamed temporary file, read back through a
-/// memory map when the job's bytes are written. Keeps a run's own memory flat whatever the length of the
-/// source. Without a temporary folder (or on any failure) the bytes simply stay in memory.
+/// Where the bars of one job go once they outgrow memory, so that a run's own memory stays flat whatever the
+/// length of the source. When the job's target is known before its walk, they go to the temporary file beside
+/// that target (an AtomicFile): writing the job there then needs no copy of them. Otherwise they go to an unnamed
+/// temporary file, read back through a memory map when the job is written. Without a temporary file (or on any failure)
+/// the bytes simply stay in memory.
 class OutputSpill
 {
 public:
@@ -18,18 +23,24 @@ public:
     OutputSpill(const OutputSpill&) = delete;
     OutputSpill& operator=(const OutputSpill&) = delete;
 
-    /// Starts a new job: nothing spilled yet.
-    void reset();
+    /// Starts a new job: nothing spilled yet. target is where the job will most likely be written, or empty.
+    void reset(std::filesystem::path target = {});
 
     /// Moves the bytes of output to the file and clears it; leaves them where they are when it cannot.
     void take(std::string& output);
 
     /// The whole job: what was spilled followed by what is left in output. Valid until the next reset(),
-    /// take() or finish(), and as long as output is not changed.
+    /// take(), finish() or writeTo(), and as long as output is not changed.
     std::string_view finish(std::string& output);
+
+    /// Writes the whole job to path as writeFileAtomically() does, with its error: by renaming the spilled
+    /// bytes into place when path is the target given to reset(), by copying them otherwise.
+    void writeTo(const std::filesystem::path& path, std::string& output);
 
 private:
     void unmap();
+    bool takePrepared(std::string& output);
+    std::string_view readBack(std::FILE* file, std::string& output);
 
     std::FILE* m_file = nullptr;
     std::size_t m_spilled = 0;
@@ -37,6 +48,9 @@ private:
     void* m_mapping = nullptr;
     std::size_t m_mappingBytes = 0;
     std::string m_readBack; ///< the bytes when they cannot be mapped
+    std::filesystem::path m_target;
+    std::unique_ptr<AtomicFile> m_prepared; ///< the temporary file beside m_target, once bytes went there
+    bool m_preparedRefused = false;         ///< it could not be made: the unnamed file takes the bytes
 };
 
 } // namespace velmora

@@ -212,6 +212,11 @@ void AtomicFile::discard() noexcept
     }
 }
 
+bool AtomicFile::tryWrite(std::string_view bytes) noexcept
+{
+    return m_descriptor >= 0 && writeAll(m_descriptor, bytes);
+}
+
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes)
 {
     AtomicFile file(target);

@@ -21,10 +21,14 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     void write(std::string_view bytes);
+    /// write() that leaves the file in place when it fails: false, with an unknown part of the bytes written.
+    bool tryWrite(std::string_view bytes) noexcept;
     /// Flushes, syncs and renames over the target. Call at most once; later writes are refused.
     void commit();
 
     const std::filesystem::path& target() const { return m_target; }
+    /// The temporary file the bytes go to; empty once committed or discarded.
+    const std::filesystem::path& temporary() const { return m_temporary; }
 
 private:
     [[noreturn]] void fail();

@@ -184,6 +184,19 @@ TEST(ConversionRunTest, CancelIsSeenAtTheHookOrAfterTheLastJob)
     EXPECT_EQ(std::count(f.host.log.begin(), f.host.log.end(), "処理が完了しました"), 0);
     EXPECT_EQ(f.host.finishedTexts, std::vector<std::string>{"処理が完了しました"});
 
+    // Cancelled late in a walk whose bars, and those of the job walked beside it, already went to temporary
+    // files beside their targets: nothing of them is left.
+    RunFixture late;
+    late.request.settings.timeframes = "1, 2";
+    late.request.files = {late.dir.write("A_1min.txt", longSource).string()};
+    late.host.onProcessEvents = [&late](int count) { late.host.cancel = count >= 8; };
+    EXPECT_EQ(late.run(), RunOutcome::Cancelled);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(late.dir.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"A_1min.txt"});
+
     // A short walk makes no hook call: every job completes and the cancel is logged last.
     RunFixture shortRun;
     shortRun.request.files = {shortRun.dir.write("A_1min.txt", Source).string()};

@@ -1,7 +1,13 @@
 #include "engine/OutputSpill.h"
 
+#include "platform/RunError.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -33,6 +39,65 @@ TEST(OutputSpillTest, GivesBackSpilledAndRemainingBytesInOrderJobAfterJob)
         expected += "tail\r\n";
         EXPECT_EQ(spill.finish(output), expected) << chunks;
     }
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLeavesNoTemporary)
+{
+    const test::TempDir folder;
+    const auto planned = folder.file("planned.txt");
+    const auto elsewhere = folder.file("other.txt");
+    folder.write("planned.txt", "old");
+    OutputSpill spill;
+    for (const auto& target : {planned, elsewhere, folder.file("missing/x.txt")}) {
+        // A job spilled beside its planned target; then one that never spills and must not write the first.
+        for (const int chunks : {3, 0}) {
+            spill.reset(planned);
+            std::string expected;
+            std::string output;
+            for (int k = 0; k < chunks; ++k) {
+                output += bytesOf(100'000 + k, static_cast<char>('a' + k));
+                expected += output;
+                spill.take(output);
+            }
+            if (chunks > 0) {
+                const auto names = namesIn(folder.path());
+                EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                                        [](const std::string& name) { return name.starts_with(".planned.txt.tmp-"); }),
+                          1)
+                    << "the spill beside the planned target";
+            }
+            output += "tail\r\n";
+            expected += "tail\r\n";
+            if (target.parent_path() != folder.path()) {
+                EXPECT_THROW(spill.writeTo(target, output), RunError);
+                continue;
+            }
+            spill.writeTo(target, output);
+            EXPECT_EQ(test::readBytes(target), expected) << target;
+        }
+    }
+    EXPECT_EQ(test::readBytes(planned), "tail\r\n");
+    spill.reset();
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"other.txt", "planned.txt"}));
+
+    // A planned folder that refuses the file: the bytes go to the unnamed spill and still reach the target.
+    spill.reset(folder.file("missing/planned.txt"));
+    std::string output = bytesOf(100'000, 'a');
+    const std::string expected = output + "end";
+    spill.take(output);
+    output += "end";
+    spill.writeTo(elsewhere, output);
+    EXPECT_EQ(test::readBytes(elsewhere), expected);
 }
 
 } // namespace
