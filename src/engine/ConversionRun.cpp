@@ -282,6 +282,7 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
             } else {
                 WalkJob job{entry, window, env, output, jobSeed(m_hookSeed, static_cast<std::uint64_t>(counter))};
                 std::vector<WalkJob*> jobs{&job};
+                std::vector<AheadJob*> walkedAhead;
                 for (std::size_t later = e + 1; later < predicted.size() && ahead.size() < MaxAheadJobs; ++later) {
                     // A sequence carries its position from file to file: ahead of its turn only on the first.
                     if (ahead.contains({later, f}) || (predicted[later].isSequence() && f != 0)) {
@@ -293,9 +294,18 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                         lines.serial(), dates.currentYear, jobSeed(m_hookSeed, laterCounter));
                     walk->spill.reset(plannedTarget(file, predicted[later], request.linkage, settings));
                     jobs.push_back(&walk->job);
+                    walkedAhead.push_back(walk.get());
                     ahead.emplace(std::pair{later, f}, std::move(walk));
                 }
                 builder.BuildFiles(lines, fileName, jobs);
+                // Every job over the file is walked: their files go to the disk together, each renamed into
+                // place at its turn.
+                spill.complete(output);
+                for (AheadJob* walked : walkedAhead) {
+                    if (!walked->job.failed && !walked->job.error) {
+                        walked->spill.complete(walked->output);
+                    }
+                }
             }
             location.name = ForceExtension(location.name, settings.forceExtension, settings.extension);
             if (isSameFile(location.folder / location.name, file)) {

@@ -2,6 +2,7 @@
 
 #include "platform/RunError.h"
 
+#include <system_error>
 #include <utility> // move
 
 #ifndef _WIN32
@@ -30,6 +31,7 @@ std::unique_ptr<std::FILE, FileCloser> openForReading(const std::filesystem::pat
 
 OutputSpill::~OutputSpill()
 {
+    awaitSync();
     unmap();
     if (m_file != nullptr) {
         std::fclose(m_file);
@@ -49,8 +51,16 @@ void OutputSpill::unmap()
     m_readBack.shrink_to_fit();
 }
 
+void OutputSpill::awaitSync()
+{
+    if (m_sync.joinable()) {
+        m_sync.join();
+    }
+}
+
 void OutputSpill::reset(std::filesystem::path target)
 {
+    awaitSync();
     unmap();
     m_spilled = 0;
     m_failed = false;
@@ -64,7 +74,7 @@ void OutputSpill::reset(std::filesystem::path target)
 
 bool OutputSpill::takePrepared(std::string& output)
 {
-    if (m_spilled == 0 && !m_target.empty() && !m_preparedRefused) {
+    if (m_prepared == nullptr && m_spilled == 0 && !m_target.empty() && !m_preparedRefused) {
         try {
             m_prepared = std::make_unique<AtomicFile>(m_target);
         } catch (const RunError&) {
@@ -87,6 +97,7 @@ bool OutputSpill::takePrepared(std::string& output)
 
 void OutputSpill::take(std::string& output)
 {
+    awaitSync();
     if (m_failed || output.empty() || takePrepared(output)) {
         return;
     }
@@ -102,8 +113,22 @@ void OutputSpill::take(std::string& output)
     output.clear();
 }
 
+void OutputSpill::complete(std::string& output)
+{
+    awaitSync();
+    if (m_failed || (m_spilled == 0 && output.empty()) || !takePrepared(output) || m_failed) {
+        return;
+    }
+    try {
+        m_sync = std::thread([file = m_prepared.get()] { file->sync(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the file is put on the disk when the job is written.
+    }
+}
+
 std::string_view OutputSpill::finish(std::string& output)
 {
+    awaitSync();
     unmap();
     if (m_spilled == 0) {
         return output;
@@ -149,6 +174,7 @@ std::string_view OutputSpill::readBack(std::FILE* file, std::string& output)
 
 void OutputSpill::writeTo(const std::filesystem::path& path, std::string& output)
 {
+    awaitSync();
     if (m_prepared != nullptr && !m_failed && path == m_target) {
         const std::unique_ptr<AtomicFile> file = std::move(m_prepared);
         file->write(output);

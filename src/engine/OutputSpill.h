@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace velmora {
 
@@ -29,6 +30,10 @@ public:
     /// Moves the bytes of output to the file and clears it; leaves them where they are when it cannot.
     void take(std::string& output);
 
+    /// Says the job's bytes are all there: when a planned target was given, the rest of them goes beside it
+    /// too, and another thread starts putting the file on the disk while the run goes on to its next steps.
+    void complete(std::string& output);
+
     /// The whole job: what was spilled followed by what is left in output. Valid until the next reset(),
     /// take(), finish() or writeTo(), and as long as output is not changed.
     std::string_view finish(std::string& output);
@@ -39,6 +44,7 @@ public:
 
 private:
     void unmap();
+    void awaitSync();
     bool takePrepared(std::string& output);
     std::string_view readBack(std::FILE* file, std::string& output);
 
@@ -51,6 +57,7 @@ private:
     std::filesystem::path m_target;
     std::unique_ptr<AtomicFile> m_prepared; ///< the temporary file beside m_target, once bytes went there
     bool m_preparedRefused = false;         ///< it could not be made: the unnamed file takes the bytes
+    std::thread m_sync;                     ///< flushing m_prepared; joined before anything else touches it
 };
 
 } // namespace velmora

@@ -84,13 +84,21 @@ bool writeAll(int descriptor, std::string_view bytes)
     return true;
 }
 
-bool syncAndClose(int descriptor)
+bool syncDescriptor(int descriptor)
 {
 #ifdef _WIN32
-    const bool synced = _commit(descriptor) == 0;
+    return _commit(descriptor) == 0;
+#else
+    return ::fsync(descriptor) == 0;
+#endif
+}
+
+bool syncAndClose(int descriptor, bool synced)
+{
+    synced = synced || syncDescriptor(descriptor);
+#ifdef _WIN32
     return (_close(descriptor) == 0) && synced;
 #else
-    const bool synced = ::fsync(descriptor) == 0;
     return (::close(descriptor) == 0) && synced;
 #endif
 }
@@ -169,7 +177,7 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::write(std::string_view bytes)
 {
-    if (m_descriptor < 0 || !writeAll(m_descriptor, bytes)) {
+    if (!tryWrite(bytes)) {
         fail();
     }
 }
@@ -181,7 +189,7 @@ void AtomicFile::commit()
     }
     const int descriptor = m_descriptor;
     m_descriptor = -1;
-    if (!syncAndClose(descriptor)) {
+    if (!syncAndClose(descriptor, m_synced) || m_syncFailed) {
         fail();
     }
     if (!renameOver(m_temporary, m_destination)) {
@@ -214,7 +222,19 @@ void AtomicFile::discard() noexcept
 
 bool AtomicFile::tryWrite(std::string_view bytes) noexcept
 {
+    if (bytes.empty()) {
+        return m_descriptor >= 0;
+    }
+    m_synced = false;
     return m_descriptor >= 0 && writeAll(m_descriptor, bytes);
+}
+
+bool AtomicFile::sync() noexcept
+{
+    m_synced = m_descriptor >= 0 && syncDescriptor(m_descriptor);
+    // A failed flush is not tried again: the system may have dropped the bytes it could not write.
+    m_syncFailed = m_syncFailed || !m_synced;
+    return m_synced;
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes)

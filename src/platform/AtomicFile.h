@@ -23,7 +23,12 @@ public:
     void write(std::string_view bytes);
     /// write() that leaves the file in place when it fails: false, with an unknown part of the bytes written.
     bool tryWrite(std::string_view bytes) noexcept;
-    /// Flushes, syncs and renames over the target. Call at most once; later writes are refused.
+    /// Puts what was written so far on the disk, so that commit() has only to rename. May run on another
+    /// thread than the one that made the file, while that one leaves the file alone. False when it fails, and
+    /// commit() then fails too.
+    bool sync() noexcept;
+    /// Flushes, syncs (unless sync() did since the last write) and renames over the target. Call at most once;
+    /// later writes are refused.
     void commit();
 
     const std::filesystem::path& target() const { return m_target; }
@@ -38,6 +43,8 @@ private:
     std::filesystem::path m_destination; // the target with symbolic links followed
     std::filesystem::path m_temporary;
     int m_descriptor = -1;
+    bool m_synced = false;
+    bool m_syncFailed = false;
 };
 
 /// The whole content of a file replaced atomically (see AtomicFile).

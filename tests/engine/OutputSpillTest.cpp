@@ -59,8 +59,9 @@ TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLe
     folder.write("planned.txt", "old");
     OutputSpill spill;
     for (const auto& target : {planned, elsewhere, folder.file("missing/x.txt")}) {
-        // A job spilled beside its planned target; then one that never spills and must not write the first.
-        for (const int chunks : {3, 0}) {
+        // A job spilled beside its planned target, then put on the disk ahead of its write or not; then ones
+        // that never spilled and must not write the first.
+        for (const auto& [chunks, completed] : {std::pair{3, false}, {3, true}, {0, true}, {0, false}}) {
             spill.reset(planned);
             std::string expected;
             std::string output;
@@ -78,6 +79,9 @@ TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLe
             }
             output += "tail\r\n";
             expected += "tail\r\n";
+            if (completed) {
+                spill.complete(output);
+            }
             if (target.parent_path() != folder.path()) {
                 EXPECT_THROW(spill.writeTo(target, output), RunError);
                 continue;

@@ -38,6 +38,15 @@ TEST(AtomicFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     writeFileAtomically(target, "second");
     EXPECT_EQ(readBytes(target), "second");
     EXPECT_EQ(entriesIn(dir.path()), 1U);
+
+    // Put on the disk ahead of the commit, and written to again after that.
+    AtomicFile file(target);
+    file.write("third");
+    EXPECT_TRUE(file.sync());
+    file.write(" and more");
+    file.commit();
+    EXPECT_EQ(readBytes(target), "third and more");
+    EXPECT_EQ(entriesIn(dir.path()), 1U);
 }
 
 TEST(AtomicFileTest, AbandonedWriteLeavesTargetAsItWas)
