@@ -50,6 +50,9 @@ def measure(command, cwd=None):
     peaks = {"RssAnon": 0, "RssFile": 0, "VmHWM": 0}
     done = threading.Event()
     errors = tempfile.TemporaryFile()  # a pipe could fill up while the child is waited for
+    # Files the previous program left to be written must not be put on the disk in this one's time: a program
+    # that flushes its own files (as velmora does before renaming them into place) would wait for them too.
+    os.sync()
     start = time.perf_counter()
     child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=errors)
 
