@@ -230,9 +230,10 @@ private:
         std::int64_t start = 0;
         std::int64_t end = 0;
         std::size_t lineCount = 0;
-        std::string open;
-        /// The close of the last line taken: a view of the source's bytes when the line was read ahead (they
-        /// stay in place for the walk), else of closeCopy. Copied once per bucket rather than once per line.
+        /// The open of the first line taken and the close of the last: views of the source's bytes when the
+        /// line was read ahead (they stay in place for the walk), else of the copies.
+        std::string_view open;
+        std::string openCopy;
         std::string_view close;
         std::string closeCopy;
         double high = 0.0;
@@ -271,7 +272,8 @@ private:
     PriceFormat m_prices;
     bool m_daily = false;
     Bucket m_bucket;
-    std::string m_fillClose;
+    std::string_view m_fillClose; ///< a view of the source's bytes or of m_fillCopy
+    std::string m_fillCopy;
     // The stamp of the waiting line is read once, however many empty buckets it waits through.
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
@@ -495,7 +497,8 @@ void BarBuilder::Walk::addLine(std::string_view line)
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
     if (m_bucket.lineCount == 0) {
-        m_bucket.open.assign(m_record.open());
+        m_bucket.openCopy.assign(m_record.open());
+        m_bucket.open = m_bucket.openCopy;
         m_bucket.high = high;
         m_bucket.low = low;
     } else {
@@ -510,7 +513,7 @@ void BarBuilder::Walk::addLine(std::string_view line)
 void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
 {
     if (m_bucket.lineCount == 0) {
-        m_bucket.open.assign(parsed.openText());
+        m_bucket.open = parsed.openText();
         m_bucket.high = parsed.high;
         m_bucket.low = parsed.low;
     } else {
@@ -525,7 +528,12 @@ void BarBuilder::Walk::moveOn()
 {
     // The last line that fell into any bucket is the fill source of the empty buckets after it.
     if (m_bucket.lineCount > 0) {
-        m_fillClose.assign(m_bucket.close);
+        if (m_bucket.close.data() == m_bucket.closeCopy.data()) {
+            m_fillCopy.assign(m_bucket.close);
+            m_fillClose = m_fillCopy;
+        } else {
+            m_fillClose = m_bucket.close;
+        }
     }
     m_bucket.lineCount = 0;
     m_entry.NextWidth();

@@ -225,6 +225,11 @@ void BarLine::compile(std::string_view pattern)
     for (const Token& token : m_tokens) {
         m_maxTimeChars += token.piece == Piece::Literal ? m_literals[token.index].size() : 8;
     }
+    const auto isColon = [this](const Token& token) {
+        return token.piece == Piece::Literal && m_literals[token.index] == ":";
+    };
+    m_hhnnss = m_tokens.size() == 5 && m_tokens[0].piece == Piece::Hour2 && isColon(m_tokens[1]) &&
+               m_tokens[2].piece == Piece::Minute2 && isColon(m_tokens[3]) && m_tokens[4].piece == Piece::Second2;
 }
 
 void BarLine::appendDate(std::string& out, double label) const
@@ -267,6 +272,14 @@ template <typename Out> void BarLine::writeTime(Out& out, double label) const
     std::int64_t shownHour = hour;
     if (m_twelveHour) {
         shownHour = hour % 12 == 0 ? 12 : hour % 12;
+    }
+    if (m_hhnnss) {
+        // The usual pattern, written without walking its pieces.
+        const char text[8] = {static_cast<char>('0' + hour / 10),   static_cast<char>('0' + hour % 10),   ':',
+                              static_cast<char>('0' + minute / 10), static_cast<char>('0' + minute % 10), ':',
+                              static_cast<char>('0' + second / 10), static_cast<char>('0' + second % 10)};
+        out += std::string_view(text, sizeof text);
+        return;
     }
     for (const Token& token : m_tokens) {
         switch (token.piece) {

@@ -58,6 +58,7 @@ private:
     char m_dateSeparator;
     bool m_dropTimeInDaily;
     bool m_twelveHour = false;
+    bool m_hhnnss = false; ///< the pattern is "hh:nn:ss" (or the same written otherwise)
     std::vector<Token> m_tokens;
     std::vector<std::string> m_literals;
     std::size_t m_maxTimeChars = 0;

@@ -89,12 +89,16 @@ char* PriceFormat::render(double value, char* out) const
         return std::to_chars(out, out + MaxChars - 1, value, std::chars_format::fixed, m_decimals).ptr;
     }
     const auto units = static_cast<std::uint64_t>(scaled);
-    char digits[24];
-    const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, units).ptr;
+    // Pieces are moved 24 bytes at a time whatever their length (out has room for MaxChars): fixed moves cost
+    // less than a call per piece, and the bytes past a piece are written over or left past the end.
+    constexpr std::size_t Move = 24;
+    char digits[2 * Move] = {};
+    const char* digitsEnd = std::to_chars(digits, digits + Move, units).ptr;
     const auto length = static_cast<std::size_t>(digitsEnd - digits);
     const auto decimals = static_cast<std::size_t>(m_decimals);
+    static_assert(MaxChars >= 2 * Move + 2);
     if (decimals == 0) {
-        std::memcpy(out, digits, length);
+        std::memcpy(out, digits, Move);
         return out + length;
     }
     if (units < static_cast<std::uint64_t>(m_multiplier)) {
@@ -106,10 +110,10 @@ char* PriceFormat::render(double value, char* out) const
         return out + length;
     }
     const std::size_t whole = length - decimals;
-    std::memcpy(out, digits, whole);
+    std::memcpy(out, digits, Move);
     out += whole;
     *out++ = '.';
-    std::memcpy(out, digits + whole, decimals);
+    std::memcpy(out, digits + whole, Move);
     return out + decimals;
 }
 

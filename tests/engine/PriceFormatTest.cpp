@@ -42,6 +42,9 @@ TEST(PriceFormatTest, ZeroDecimalsWriteNoPoint)
     EXPECT_EQ(rendered(112.0, 0), "112");
     EXPECT_EQ(rendered(0.0, 0), "0");
     EXPECT_EQ(rendered(14350.4, 0), "14350");
+    // The longest digit strings the quick path writes: nineteen digits, whole or with fifteen decimals.
+    EXPECT_EQ(rendered(8e18, 0), "8000000000000000000");
+    EXPECT_EQ(rendered(1234.5, 15), "1234.500000000000000");
 }
 
 TEST(PriceFormatTest, NegativeAndHugeValuesStayReadable)
