@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring> // memcpy
 #include <memory>
 #include <vector>
 
@@ -225,17 +226,45 @@ public:
     char inputSeparator() const { return m_env.dates.separators.input; }
 
 private:
+    /// An open or close as the source writes it: moved in one fixed piece from a line read ahead, else copied.
+    /// Not to be copied itself (text may view chars).
+    struct PriceText
+    {
+        PriceText() = default;
+        PriceText(const PriceText&) = delete;
+        PriceText& operator=(const PriceText&) = delete;
+
+        void take(const char (&from)[ParsedLine::PriceChars], std::size_t length)
+        {
+            std::memcpy(chars, from, sizeof chars);
+            text = {chars, length};
+        }
+        void assign(std::string_view from)
+        {
+            copy.assign(from);
+            text = copy;
+        }
+        void assign(const PriceText& other)
+        {
+            if (other.text.data() == other.chars) {
+                take(other.chars, other.text.size());
+            } else {
+                assign(other.text);
+            }
+        }
+
+        char chars[ParsedLine::PriceChars] = {};
+        std::string_view text;
+        std::string copy;
+    };
+
     struct Bucket
     {
         std::int64_t start = 0;
         std::int64_t end = 0;
         std::size_t lineCount = 0;
-        /// The open of the first line taken and the close of the last: views of the source's bytes when the
-        /// line was read ahead (they stay in place for the walk), else of the copies.
-        std::string_view open;
-        std::string openCopy;
-        std::string_view close;
-        std::string closeCopy;
+        PriceText open;  ///< of the first line taken
+        PriceText close; ///< of the last line taken
         double high = 0.0;
         double low = 0.0;
     };
@@ -272,8 +301,7 @@ private:
     PriceFormat m_prices;
     bool m_daily = false;
     Bucket m_bucket;
-    std::string_view m_fillClose; ///< a view of the source's bytes or of m_fillCopy
-    std::string m_fillCopy;
+    PriceText m_fill; ///< the close empty buckets are filled from
     // The stamp of the waiting line is read once, however many empty buckets it waits through.
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
@@ -345,17 +373,17 @@ std::optional<std::int64_t> BarBuilder::Walk::stampOf(std::string_view line)
 void BarBuilder::Walk::closeBucket()
 {
     const Bucket& bucket = m_bucket;
-    std::string_view open = bucket.open;
-    std::string_view close = bucket.close;
+    std::string_view open = bucket.open.text;
+    std::string_view close = bucket.close.text;
     double high = bucket.high;
     double low = bucket.low;
     if (bucket.lineCount == 0) {
-        if (!m_settings.fillGaps || m_fillClose.empty() || bucket.start >= m_fillUntil) {
+        if (!m_settings.fillGaps || m_fill.text.empty() || bucket.start >= m_fillUntil) {
             return;
         }
-        open = m_fillClose;
-        close = m_fillClose;
-        high = StrToFloat(m_fillClose);
+        open = m_fill.text;
+        close = m_fill.text;
+        high = StrToFloat(m_fill.text);
         low = high;
     }
     if (m_entry.currentIsGap()) {
@@ -476,7 +504,7 @@ void BarBuilder::Walk::advance(std::size_t limit, const LineFeed* feed)
         closeBucket();
         moveOn();
         if (m_waiting >= m_bucket.end &&
-            (!m_settings.fillGaps || m_fillClose.empty() || m_bucket.start >= m_fillUntil)) {
+            (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
             // Empty buckets that get no fill bar write nothing: pass them in one step.
             m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
             m_bucket.end = m_bucket.start + m_entry.currentWidth();
@@ -497,30 +525,28 @@ void BarBuilder::Walk::addLine(std::string_view line)
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
     if (m_bucket.lineCount == 0) {
-        m_bucket.openCopy.assign(m_record.open());
-        m_bucket.open = m_bucket.openCopy;
+        m_bucket.open.assign(m_record.open());
         m_bucket.high = high;
         m_bucket.low = low;
     } else {
         m_bucket.high = std::max(m_bucket.high, high);
         m_bucket.low = std::min(m_bucket.low, low);
     }
-    m_bucket.closeCopy.assign(m_record.close());
-    m_bucket.close = m_bucket.closeCopy;
+    m_bucket.close.assign(m_record.close());
     ++m_bucket.lineCount;
 }
 
 void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
 {
     if (m_bucket.lineCount == 0) {
-        m_bucket.open = parsed.openText();
+        m_bucket.open.take(parsed.open, parsed.openLength);
         m_bucket.high = parsed.high;
         m_bucket.low = parsed.low;
     } else {
         m_bucket.high = std::max(m_bucket.high, parsed.high);
         m_bucket.low = std::min(m_bucket.low, parsed.low);
     }
-    m_bucket.close = parsed.closeText();
+    m_bucket.close.take(parsed.close, parsed.closeLength);
     ++m_bucket.lineCount;
 }
 
@@ -528,12 +554,7 @@ void BarBuilder::Walk::moveOn()
 {
     // The last line that fell into any bucket is the fill source of the empty buckets after it.
     if (m_bucket.lineCount > 0) {
-        if (m_bucket.close.data() == m_bucket.closeCopy.data()) {
-            m_fillCopy.assign(m_bucket.close);
-            m_fillClose = m_fillCopy;
-        } else {
-            m_fillClose = m_bucket.close;
-        }
+        m_fill.assign(m_bucket.close);
     }
     m_bucket.lineCount = 0;
     m_entry.NextWidth();

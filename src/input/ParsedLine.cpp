@@ -9,6 +9,7 @@
 #endif
 
 #include <bit>
+#include <cstring> // memcpy
 #include <limits>
 #include <utility> // move
 
@@ -96,11 +97,6 @@ WindowMasks windowMasks(const char* window)
     return masks;
 }
 
-bool within(std::string_view field, std::string_view line)
-{
-    return field.data() >= line.data() && field.data() + field.size() <= line.data() + line.size();
-}
-
 } // namespace
 
 LineParser::LineParser(std::int32_t dateField, char separator, int currentYear, DateMemo memo)
@@ -119,7 +115,7 @@ bool LineParser::read(std::string_view line, ParsedLine& out)
     if (!readStamp(m_record.date(), m_record.time(), out.stamp)) {
         return false;
     }
-    readPrices(line, out);
+    readPrices(out);
     return true;
 }
 
@@ -170,12 +166,19 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
         return Quick::Refused;
     }
     out.openLength = ParsedLine::PricesNotHeld;
-    // Every field lies in the first 64 bytes, so 8 bytes from any field's start can be read.
-    if (found == 6 && readDecimalInLine(field(3), out.high) && readDecimalInLine(field(4), out.low)) {
-        out.open = start + starts[2];
-        out.close = start + starts[5];
-        out.openLength = static_cast<std::uint16_t>(ends[2] - starts[2]);
-        out.closeLength = static_cast<std::uint16_t>(ends[5] - starts[5]);
+    if (found < 6) {
+        return Quick::Read;
+    }
+    // Every field lies in the first 64 bytes, so PriceChars bytes from any field's start can be read: the
+    // texts are moved in one fixed piece each, whatever their length.
+    const std::size_t openLength = ends[2] - starts[2];
+    const std::size_t closeLength = ends[5] - starts[5];
+    if (openLength <= ParsedLine::PriceChars && closeLength <= ParsedLine::PriceChars &&
+        readDecimalInLine(field(3), out.high) && readDecimalInLine(field(4), out.low)) {
+        std::memcpy(out.open, start + starts[2], ParsedLine::PriceChars);
+        std::memcpy(out.close, start + starts[5], ParsedLine::PriceChars);
+        out.openLength = static_cast<std::uint8_t>(openLength);
+        out.closeLength = static_cast<std::uint8_t>(closeLength);
     }
     return Quick::Read;
 }
@@ -215,7 +218,7 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
     return true;
 }
 
-void LineParser::readPrices(std::string_view line, ParsedLine& out) const
+void LineParser::readPrices(ParsedLine& out) const
 {
     out.openLength = ParsedLine::PricesNotHeld;
     if (!m_record.complete()) {
@@ -223,24 +226,14 @@ void LineParser::readPrices(std::string_view line, ParsedLine& out) const
     }
     const std::string_view open = m_record.open();
     const std::string_view close = m_record.close();
-    // A field unquoted from a quoted one lives in the splitter's own buffer, which the next line reuses.
-    if (!within(open, line) || !within(close, line) || open.size() >= ParsedLine::PricesNotHeld ||
-        close.size() >= ParsedLine::PricesNotHeld) {
+    if (open.size() > ParsedLine::PriceChars || close.size() > ParsedLine::PriceChars ||
+        !readDecimal(m_record.high(), out.high) || !readDecimal(m_record.low(), out.low)) {
         return;
     }
-    holdPrices(open, m_record.high(), m_record.low(), close, out);
-}
-
-void LineParser::holdPrices(std::string_view open, std::string_view high, std::string_view low, std::string_view close,
-                            ParsedLine& out)
-{
-    if (!readDecimal(high, out.high) || !readDecimal(low, out.low)) {
-        return;
-    }
-    out.open = open.data();
-    out.close = close.data();
-    out.openLength = static_cast<std::uint16_t>(open.size());
-    out.closeLength = static_cast<std::uint16_t>(close.size());
+    std::memcpy(out.open, open.data(), open.size());
+    std::memcpy(out.close, close.data(), close.size());
+    out.openLength = static_cast<std::uint8_t>(open.size());
+    out.closeLength = static_cast<std::uint8_t>(close.size());
 }
 
 } // namespace velmora

@@ -9,22 +9,25 @@
 namespace velmora {
 
 /// What a bar walk takes from one source line: its minute stamp, its high and low, and its open and close as
-/// the source writes them (views into the source's bytes). Left uninitialised where it is made: records are
-/// made by the million and every field is written before use.
+/// the source writes them, copied in (the walk then never goes back to the source's bytes for them). Left
+/// uninitialised where it is made: records are made by the million and every field is written before use.
 struct ParsedLine
 {
-    const char* open;
-    const char* close;
+    /// The longest open or close held here.
+    static constexpr std::size_t PriceChars = 16;
+
     double high;
     double low;
     std::int32_t stamp;
-    std::uint16_t openLength;
-    std::uint16_t closeLength;
+    std::uint8_t openLength;
+    std::uint8_t closeLength;
+    char open[PriceChars];
+    char close[PriceChars];
 
     /// openLength when the prices are not held here: a field is missing or does not read (the walk reads the
-    /// line again when it adds it to a bar, so that the error it ends the run with comes from there), or a
-    /// field is too long for the lengths above.
-    static constexpr std::uint16_t PricesNotHeld = UINT16_MAX;
+    /// line again when it adds it to a bar, so that the error it ends the run with comes from there), or an
+    /// open or close is longer than PriceChars.
+    static constexpr std::uint8_t PricesNotHeld = UINT8_MAX;
 
     bool pricesHeld() const { return openLength != PricesNotHeld; }
     std::string_view openText() const { return {open, openLength}; }
@@ -61,8 +64,9 @@ public:
         NotPlain, ///< not a line readQuick takes: read() must read it
     };
 
-    /// Bytes from a line's start that readQuick looks at, into the lines after it.
-    static constexpr std::size_t QuickWindow = 72;
+    /// Bytes from a line's start that readQuick looks at, into the lines after it: a line of up to 63 bytes
+    /// and PriceChars bytes from any of its fields.
+    static constexpr std::size_t QuickWindow = 64 + ParsedLine::PriceChars;
 
     /// read() for the usual line, found and cut in one pass: shorter than 64 bytes, its fields without blanks,
     /// quotes or control bytes. start must have QuickWindow bytes after it before the text ends. The line
@@ -73,9 +77,7 @@ public:
 
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
-    void readPrices(std::string_view line, ParsedLine& out) const;
-    static void holdPrices(std::string_view open, std::string_view high, std::string_view low, std::string_view close,
-                           ParsedLine& out);
+    void readPrices(ParsedLine& out) const;
 
     SourceRecord m_record;
     char m_separator;

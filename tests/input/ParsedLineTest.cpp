@@ -63,10 +63,14 @@ TEST(ParsedLineTest, HoldsThePricesOnlyWhenTheyAreInTheLineAndRead)
     EXPECT_EQ(parsed.high, 1.25);
     EXPECT_EQ(parsed.low, 0.95);
 
-    // A high that does not read, a missing close, and a close unquoted into the splitter's own buffer: the
-    // stamp is read, the prices are left to the walk, which ends the run or reads them itself.
+    // A close unquoted from a quoted field is held as the walk's own reading gives it.
+    ASSERT_TRUE(parser.read("2009/01/05,17:00,1.1,1.2,1.0,\"1.1\"\"\"", parsed));
+    EXPECT_EQ(parsed.closeText(), "1.1\"");
+
+    // A high that does not read, a missing close, and an open too long to hold: the stamp is read, the prices
+    // are left to the walk, which ends the run or reads them itself.
     for (const std::string line : {"2009/01/05,17:00,1.1,x,1.0,1.1", "2009/01/05,17:00,1.1,1.2,1.0",
-                                   "2009/01/05,17:00,1.1,1.2,1.0,\"1.1\"\"\""}) {
+                                   "2009/01/05,17:00,1.12345678901234567,1.2,1.0,1.1"}) {
         ASSERT_TRUE(parser.read(line, parsed)) << line;
         EXPECT_FALSE(parsed.pricesHeld()) << line;
     }
