@@ -106,6 +106,7 @@ void OutputSpill::take(std::string& output)
     }
     if (m_file == nullptr || std::fseek(m_file, static_cast<long>(m_spilled), SEEK_SET) != 0 ||
         std::fwrite(output.data(), 1, output.size(), m_file) != output.size()) {
+        // A full temporary folder: what was spilled stays good, the rest stays in memory.
         m_failed = true;
         return;
     }
