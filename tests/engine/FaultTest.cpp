@@ -15,6 +15,7 @@
 namespace velmora {
 namespace {
 
+using test::folderNames;
 using test::readBytes;
 using test::RecordingHost;
 using test::TempDir;
@@ -61,16 +62,6 @@ int inChild(const std::function<int()>& body)
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::vector<std::string> folderNames(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(FaultTest, SourceThatVanishesOrTurnsUnreadableBetweenJobsEndsTheRun)

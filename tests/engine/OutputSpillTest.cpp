@@ -41,16 +41,6 @@ TEST(OutputSpillTest, GivesBackSpilledAndRemainingBytesInOrderJobAfterJob)
     }
 }
 
-std::vector<std::string> namesIn(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLeavesNoTemporary)
 {
     const test::TempDir folder;
@@ -71,7 +61,7 @@ TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLe
                 spill.take(output);
             }
             if (chunks > 0) {
-                const auto names = namesIn(folder.path());
+                const auto names = test::folderNames(folder.path());
                 EXPECT_EQ(std::count_if(names.begin(), names.end(),
                                         [](const std::string& name) { return name.starts_with(".planned.txt.tmp-"); }),
                           1)
@@ -92,7 +82,7 @@ TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLe
     }
     EXPECT_EQ(test::readBytes(planned), "tail\r\n");
     spill.reset();
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"other.txt", "planned.txt"}));
+    EXPECT_EQ(test::folderNames(folder.path()), (std::vector<std::string>{"other.txt", "planned.txt"}));
 
     // A planned folder that refuses the file: the bytes go to the unnamed spill and still reach the target.
     spill.reset(folder.file("missing/planned.txt"));

@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -42,6 +43,16 @@ std::string readBytes(const std::filesystem::path& file)
     std::ostringstream content;
     content << in.rdbuf();
     return std::move(content).str();
+}
+
+std::vector<std::string> folderNames(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace velmora::test

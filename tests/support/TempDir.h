@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::test {
 
@@ -27,5 +28,8 @@ private:
 
 /// The whole content of a file as bytes; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);
+
+/// The names of what a folder holds, sorted.
+std::vector<std::string> folderNames(const std::filesystem::path& folder);
 
 } // namespace velmora::test
