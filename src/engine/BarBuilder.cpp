@@ -1,11 +1,13 @@
 #include "engine/BarBuilder.h"
 
+#include "engine/RunHostRecorder.h"
 #include "platform/RunError.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring> // memcpy
 #include <memory>
+#include <new> // bad_alloc
 #include <vector>
 
 namespace velmora {
@@ -564,15 +566,19 @@ void BarBuilder::Walk::moveOn()
 
 template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
 {
-    if (!walk.job().ahead) {
+    WalkJob& job = walk.job();
+    if (!job.ahead) {
         return action();
     }
     try {
         return action();
     } catch (const RunError& error) {
-        walk.job().error = error.what();
-    } catch (...) {
-        walk.job().failed = true;
+        job.ended = WalkEnd::Failed;
+        job.error = error.what();
+    } catch (const RunHostRecorder::Full&) {
+        job.ended = WalkEnd::Abandoned;
+    } catch (const std::bad_alloc&) {
+        job.ended = WalkEnd::Abandoned;
     }
     return false;
 }
@@ -590,7 +596,7 @@ template <typename Walks> bool sameReadingState(const Walks& walks)
 
 } // namespace
 
-void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs)
+void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs) const
 {
     std::vector<std::unique_ptr<Walk>> walks;
     walks.reserve(jobs.size());

@@ -58,6 +58,13 @@ struct BuildEnvironment
 /// Output that a walk lets grow before it offers it to BuildEnvironment::spill.
 inline constexpr std::size_t SpillBytes = std::size_t{1} << 16U;
 
+/// How a job walked ahead of its turn ended.
+enum class WalkEnd {
+    Finished,
+    Failed,    ///< a run error ended it: error holds the message, to be shown at the job's turn
+    Abandoned, ///< its recording filled up, or memory ran out: the job is walked again at its turn
+};
+
 /// One job's walk over a file: the bars of one timeframe entry appended to output (each line with CR LF).
 struct WalkJob
 {
@@ -67,11 +74,11 @@ struct WalkJob
     std::string& output;
     /// Seeds the choice of the iterations that call the hook.
     std::uint32_t seed = 0;
-    /// A job walked ahead of its turn, beside another: an error that ends it is kept in error (or, for
-    /// anything but a run error, failed is set) instead of thrown, and ends only this walk.
+    /// A job walked ahead of its turn, beside another: what ends it is kept in ended (and error) instead of
+    /// thrown, and ends only this walk.
     bool ahead = false;
-    std::optional<std::string> error = {};
-    bool failed = false;
+    WalkEnd ended = WalkEnd::Finished;
+    std::string error = {};
     /// False once the walk has set the input separator from its first usable line before reading with it (or
     /// found no usable line): the separator it started with made no difference.
     bool readsStartSeparator = true;
@@ -92,7 +99,7 @@ public:
     /// names the file in the log. The lines are read once, and each walk takes them in turn, a chunk at a
     /// time, on this thread; each does exactly what it would do alone. The first job is walked for real; jobs
     /// marked ahead go through their own environment.
-    void BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs);
+    void BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs) const;
 
     /// The cut time in minutes of the day.
     std::int32_t cutMinutes() const { return m_cutMinutes; }

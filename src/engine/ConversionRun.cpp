@@ -1,19 +1,21 @@
 #include "engine/ConversionRun.h"
 
 #include "engine/BarBuilder.h"
-#include "engine/OutputSpill.h"
-#include "engine/RunHostRecorder.h"
+#include "engine/JobOutput.h"
+#include "engine/OutputFiles.h"
+#include "engine/RecordedJob.h"
 #include "engine/SourceCache.h"
+#include "engine/SourceWalk.h"
+#include "engine/SummerShiftTable.h"
 #include "engine/TimeframeEntry.h"
+#include "engine/WalkAheadPlan.h"
+#include "engine/WalkTuning.h"
 #include "input/LastRecord.h"
 #include "platform/RunError.h"
 #include "platform/Text.h"
 
-#include <map>
 #include <memory>
-#include <optional>
 #include <system_error>
-#include <utility> // pair
 #include <vector>
 
 namespace velmora {
@@ -26,10 +28,6 @@ struct RunCancelled
 };
 
 constexpr std::string_view Finished = "処理が完了しました";
-
-// Jobs walked ahead wait for their turn with their bars in a temporary file each: a run over hundreds of files
-// keeps this many at most, the others walk at their turn.
-constexpr std::size_t MaxAheadJobs = 32;
 constexpr std::string_view SameAsSource = " は変換元のファイルと同じなので書き出しません";
 
 bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
@@ -50,44 +48,6 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
     return text;
 }
 
-/// A job walked ahead of its turn, beside an earlier job over the same file, so that the file is read once
-/// for all of them. At its turn it stands in for the walk if nothing the walk depends on has changed since.
-struct AheadJob
-{
-    AheadJob(const TimeframeEntry& predicted, const MarketWindow& entryWindow, const DateSeparators& start,
-             std::uint64_t sourceSerial, int currentYear, std::uint32_t seed)
-        : entry(predicted), startEntry(predicted), window(entryWindow), startSeparators(start), separators(start),
-          serial(sourceSerial), dates{separators, host, currentYear},
-          env{host, dates, [this](std::size_t line) { host.hook(line); },
-              [this](std::string& bytes) { spill.take(bytes); }},
-          job{entry, window, env, output, seed, true}
-    {
-    }
-    AheadJob(const AheadJob&) = delete;
-    AheadJob& operator=(const AheadJob&) = delete;
-
-    /// True when the walk would run now exactly as it ran ahead.
-    bool standsFor(const TimeframeEntry& now, const DateSeparators& separatorsNow, std::uint64_t serialNow) const
-    {
-        return !job.failed && host.usable() && serialNow == serial && now == startEntry &&
-               separatorsNow.output == startSeparators.output &&
-               (!job.readsStartSeparator || separatorsNow.input == startSeparators.input);
-    }
-
-    TimeframeEntry entry; ///< the walk's, as it leaves it
-    TimeframeEntry startEntry;
-    MarketWindow window;
-    DateSeparators startSeparators;
-    DateSeparators separators; ///< the walk's, as it leaves them
-    std::uint64_t serial;
-    RunHostRecorder host;
-    DateTextContext dates;
-    std::string output;
-    OutputSpill spill;
-    BuildEnvironment env;
-    WalkJob job;
-};
-
 /// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere.
 std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
                                     const ConversionSettings& settings)
@@ -97,25 +57,56 @@ std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntr
     return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
 }
 
-/// The entries as they will resolve, in order, as far as they resolve without a refusal.
-std::vector<TimeframeEntry> predictEntries(const std::vector<std::string>& texts, BarKind kind)
-{
-    std::vector<TimeframeEntry> entries;
-    try {
-        for (const std::string& text : texts) {
-            entries.push_back(TimeframeEntry::ResolveEntry(text, kind));
-        }
-    } catch (const RunError&) {
-        // The run ends at this entry: nothing after it is walked.
-    }
-    return entries;
-}
-
 } // namespace
 
-ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
-    : m_host(host), m_clock(clock), m_state(state), m_hookSeed(clock.tickCount())
+/// The jobs of one run in their order: every entry (outer) over every file (inner), each with its status, its
+/// bars (walked now, or played back from a walk done beside an earlier job over the same file), and its file,
+/// log line or question.
+class ConversionRun::JobSequence
 {
+public:
+    JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
+                const SummerShiftTable* summer);
+    void run();
+
+private:
+    using Job = WalkAheadPlan::Job;
+
+    void runJob(Job job, TimeframeEntry& entry, const MarketWindow& window);
+    bool linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry, const OutputLocation& location);
+    JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file);
+    std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
+                                              const std::string& file, std::uint64_t sourceSerial);
+    void progressAndCancel(std::size_t line);
+
+    ConversionRun& m_run;
+    RunHost& m_host;
+    RunState& m_state;
+    const RunRequest& m_request;
+    ConversionSettings& m_settings;
+    std::vector<std::string> m_entryTexts;
+    DateTextContext m_dates;
+    BarBuilder m_builder;
+    JobOutput m_output;
+    BuildEnvironment m_env;
+    SourceCache m_sources;
+    WalkAheadPlan m_plan;
+    int m_counter = 0;
+    int m_total = 0;
+    std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
+};
+
+ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
+    : m_host(host), m_clock(clock), m_state(state), m_hookSeed(clock.tickCount()),
+      m_tuning(std::make_unique<WalkTuning>())
+{
+}
+
+ConversionRun::~ConversionRun() = default;
+
+void ConversionRun::setTuning(const WalkTuning& tuning)
+{
+    *m_tuning = tuning;
 }
 
 bool ConversionRun::startChecksPass(const RunRequest& request)
@@ -173,7 +164,14 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     RunOutcome outcome = RunOutcome::Completed;
     std::string error;
     try {
-        runEntries(request, settings, request.summer.enabled ? &summer : nullptr);
+        if (request.linkage == nullptr) {
+            m_state.separators.output = separatorFromBox(request.dateSeparatorBox);
+        }
+        settings.outputDateSeparator = m_state.separators.output;
+        settings.timeZoneShiftDays = timeZoneShiftFromBox(request.timeZoneBox);
+        settings.dateField = dateFieldFromBox(request.dateFieldBox);
+        JobSequence jobs(*this, request, settings, request.summer.enabled ? &summer : nullptr);
+        jobs.run();
         m_host.appendLog(Finished);
         m_host.appendLog(std::to_string(m_clock.tickCount() - startTick) + "ms");
     } catch (const RunCancelled&) {
@@ -198,126 +196,109 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     return outcome;
 }
 
-void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& settings, const SummerShiftTable* summer)
+ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
+                                        const SummerShiftTable* summer)
+    : m_run(run), m_host(run.m_host), m_state(run.m_state), m_request(request), m_settings(settings),
+      m_entryTexts(splitTimeframeList(settings.timeframes)),
+      m_dates{m_state.separators, m_host, run.m_clock.today().year}, m_builder(settings, summer, m_host),
+      m_env{m_host, m_dates, [this](std::size_t line) { progressAndCancel(line); }, m_output.spiller()},
+      // Linkage runs check their targets between jobs, which can change what a walk depends on; they walk each
+      // job at its turn.
+      m_plan(request.linkage == nullptr && run.m_tuning->walkAhead ? predictEntries(m_entryTexts, m_state.kind)
+                                                                   : std::vector<TimeframeEntry>{},
+             request.files.size())
 {
-    if (request.linkage == nullptr) {
-        m_state.separators.output = separatorFromBox(request.dateSeparatorBox);
+    m_builder.setLineFeed(run.m_tuning->feed);
+    const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
+    m_total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
+}
+
+void ConversionRun::JobSequence::progressAndCancel(std::size_t line)
+{
+    m_host.setProgressPosition(static_cast<int>(std::min<std::size_t>(line, INT32_MAX)));
+    if (m_host.cancelRequested()) {
+        throw RunCancelled{};
     }
-    settings.outputDateSeparator = m_state.separators.output;
-    settings.timeZoneShiftDays = timeZoneShiftFromBox(request.timeZoneBox);
-    settings.dateField = dateFieldFromBox(request.dateFieldBox);
-    const std::vector<std::string> entryTexts = splitTimeframeList(settings.timeframes);
+    m_host.processEvents();
+}
 
-    DateTextContext dates{m_state.separators, m_host, m_clock.today().year};
-    BarBuilder builder(settings, summer, m_host);
-    builder.setLineFeed(m_feedOptions);
-    BuildEnvironment env{m_host, dates, [this](std::size_t line) {
-                             m_host.setProgressPosition(static_cast<int>(std::min<std::size_t>(line, INT32_MAX)));
-                             if (m_host.cancelRequested()) {
-                                 throw RunCancelled{};
-                             }
-                             m_host.processEvents();
-                         }};
-    const auto jobCount = static_cast<long long>(entryTexts.size()) * static_cast<long long>(request.files.size());
-    const int total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
-    int counter = 0;
-    std::string output;
-    SourceCache sources;
-    OutputSpill spill;
-    env.spill = [&spill](std::string& bytes) { spill.take(bytes); };
-    // Later entries over the same file are walked beside the first, reading the file once for all of them.
-    // Linkage runs check their targets between jobs, which can change what a walk depends on; they walk each
-    // job at its turn.
-    const std::vector<TimeframeEntry> predicted = request.linkage == nullptr && m_walkAhead
-                                                      ? predictEntries(entryTexts, m_state.kind)
-                                                      : std::vector<TimeframeEntry>{};
-    std::map<std::pair<std::size_t, std::size_t>, std::unique_ptr<AheadJob>> ahead;
-
-    for (std::size_t e = 0; e < entryTexts.size(); ++e) {
-        TimeframeEntry entry = TimeframeEntry::ResolveEntry(entryTexts[e], m_state.kind);
-        const MarketWindow window = BarBuilder::PrepareEntry(settings, entry);
-        for (std::size_t f = 0; f < request.files.size(); ++f) {
-            const std::string& file = request.files[f];
-            ++counter;
-            m_host.setStatusText(statusText(request, entry, counter, total));
-            const EntryNaming naming{entry.text(), entry.isDaily(), entry.isSequence()};
-            OutputLocation location = OutputLocationOf(file, naming, request.linkage);
-            if (request.linkage != nullptr && !request.linkage->minuteSubFolder.empty()) {
-                // One folder level; a failure shows when the file is written.
-                std::error_code ignored;
-                std::filesystem::create_directory(location.folder, ignored);
-                const auto target = location.folder / location.name;
-                const auto labelling = settings.labelling == VTLabelling ? BarLabelling::ByEnd : BarLabelling::ByStart;
-                if (request.linkage->overwritePolicy == 0 && std::filesystem::exists(target) &&
-                    !TargetNeedsUpdate(file, target, entry.text(), labelling, settings.dateField, dates)) {
-                    continue;
-                }
-            }
-            const SourceLines& lines = sources.load(file);
-            output.clear();
-            spill.reset(plannedTarget(file, entry, request.linkage, settings));
-            m_host.processEvents();
-            m_host.yieldProcessor();
-            const std::string fileName = std::filesystem::path(file).filename().string();
-            const auto found = ahead.find({e, f});
-            std::unique_ptr<AheadJob> done;
-            if (found != ahead.end()) {
-                done = std::move(found->second);
-                ahead.erase(found);
-                if (!done->standsFor(entry, m_state.separators, lines.serial())) {
-                    done.reset();
-                }
-            }
-            OutputSpill* jobSpill = &spill;
-            std::string* jobOutput = &output;
-            if (done != nullptr) {
-                done->host.replay(m_host, env.hook);
-                m_state.separators = done->separators;
-                entry = done->entry;
-                if (done->job.error) {
-                    throw RunError(*done->job.error);
-                }
-                jobSpill = &done->spill;
-                jobOutput = &done->output;
-            } else {
-                WalkJob job{entry, window, env, output, jobSeed(m_hookSeed, static_cast<std::uint64_t>(counter))};
-                std::vector<WalkJob*> jobs{&job};
-                std::vector<AheadJob*> walkedAhead;
-                for (std::size_t later = e + 1; later < predicted.size() && ahead.size() < MaxAheadJobs; ++later) {
-                    // A sequence carries its position from file to file: ahead of its turn only on the first.
-                    if (ahead.contains({later, f}) || (predicted[later].isSequence() && f != 0)) {
-                        continue;
-                    }
-                    const auto laterCounter = static_cast<std::uint64_t>(later * request.files.size() + f + 1);
-                    auto walk = std::make_unique<AheadJob>(
-                        predicted[later], BarBuilder::PrepareEntry(settings, predicted[later]), m_state.separators,
-                        lines.serial(), dates.currentYear, jobSeed(m_hookSeed, laterCounter));
-                    walk->spill.reset(plannedTarget(file, predicted[later], request.linkage, settings));
-                    jobs.push_back(&walk->job);
-                    walkedAhead.push_back(walk.get());
-                    ahead.emplace(std::pair{later, f}, std::move(walk));
-                }
-                builder.BuildFiles(lines, fileName, jobs);
-                // Every job over the file is walked: their files go to the disk together, each renamed into
-                // place at its turn.
-                spill.complete(output);
-                for (AheadJob* walked : walkedAhead) {
-                    if (!walked->job.failed && !walked->job.error) {
-                        walked->spill.complete(walked->output);
-                    }
-                }
-            }
-            location.name = ForceExtension(location.name, settings.forceExtension, settings.extension);
-            if (isSameFile(location.folder / location.name, file)) {
-                // Entry "1" on a "…_1min…" file names the output after its own source.
-                m_host.appendLog(location.name + std::string(SameAsSource));
-                continue;
-            }
-            WriteOutput(
-                [jobSpill, jobOutput](const std::filesystem::path& path) { jobSpill->writeTo(path, *jobOutput); },
-                location, settings.overwriteWithoutAsking, m_host);
+void ConversionRun::JobSequence::run()
+{
+    for (std::size_t e = 0; e < m_entryTexts.size(); ++e) {
+        TimeframeEntry entry = TimeframeEntry::ResolveEntry(m_entryTexts[e], m_state.kind);
+        const MarketWindow window = BarBuilder::PrepareEntry(m_settings, entry);
+        for (std::size_t f = 0; f < m_request.files.size(); ++f) {
+            runJob({e, f}, entry, window);
         }
     }
+}
+
+void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const MarketWindow& window)
+{
+    const std::string& file = m_request.files[job.file];
+    ++m_counter;
+    m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
+    OutputLocation location =
+        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, m_request.linkage);
+    if (linkageTargetUpToDate(file, entry, location)) {
+        return;
+    }
+    JobOutput& output = buildBars(job, entry, window, file);
+    location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
+    if (isSameFile(location.folder / location.name, file)) {
+        // Entry "1" on a "…_1min…" file names the output after its own source.
+        m_host.appendLog(location.name + std::string(SameAsSource));
+    } else {
+        WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
+                    m_settings.overwriteWithoutAsking, m_host);
+    }
+    m_played.reset();
+}
+
+bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
+                                                       const OutputLocation& location)
+{
+    if (m_request.linkage == nullptr || m_request.linkage->minuteSubFolder.empty()) {
+        return false;
+    }
+    // One folder level; a failure shows when the file is written.
+    std::error_code ignored;
+    std::filesystem::create_directory(location.folder, ignored);
+    const auto target = location.folder / location.name;
+    const auto labelling = m_settings.labelling == VTLabelling ? BarLabelling::ByEnd : BarLabelling::ByStart;
+    return m_request.linkage->overwritePolicy == 0 && std::filesystem::exists(target) &&
+           !TargetNeedsUpdate(file, target, entry.text(), labelling, m_settings.dateField, m_dates);
+}
+
+JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
+                                                 const std::string& file)
+{
+    const SourceLines& lines = m_sources.load(file);
+    m_output.start(plannedTarget(file, entry, m_request.linkage, m_settings));
+    m_host.processEvents();
+    m_host.yieldProcessor();
+    m_played = m_plan.take(job, entry, m_state.separators, lines.serial());
+    if (m_played != nullptr) {
+        m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
+        return m_played->output();
+    }
+    const auto counter = static_cast<std::uint64_t>(m_counter);
+    WalkJob walk{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)};
+    const std::vector<RecordedJob*> beside =
+        m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
+            return makeRecorded(later, number, file, lines.serial());
+        });
+    walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
+    return m_output;
+}
+
+std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
+                                                                      const std::string& file,
+                                                                      std::uint64_t sourceSerial)
+{
+    return std::make_unique<RecordedJob>(RecordedJob::Start{
+        entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
+        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings)});
 }
 
 } // namespace velmora

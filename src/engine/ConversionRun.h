@@ -1,61 +1,15 @@
 #pragma once
 
-#include "engine/ConversionSettings.h"
-#include "engine/LineFeed.h"
-#include "engine/OutputFiles.h"
 #include "engine/RunHost.h"
-#include "engine/SummerShiftTable.h"
-#include "input/DateTimeText.h"
+#include "engine/RunRequest.h"
 #include "platform/Clock.h"
 
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
+#include <memory>
 
 namespace velmora {
 
-/// State that outlives a run and belongs to its caller: the date separators in force and the bar kind of the
-/// two hidden kind buttons. The next run starts from what the last one left.
-struct RunState
-{
-    DateSeparators separators;
-    BarKind kind = BarKind::Minutes;
-};
-
-/// The summer-time dialog's table as a run takes it.
-struct SummerRows
-{
-    bool enabled = false;
-    std::vector<std::string> starts;
-    std::vector<std::string> ends;
-    std::vector<std::string> shifts;
-};
-
-/// Everything one press of "実行" reads. The boxes that the run itself converts are given as typed, so that
-/// a bad value ends the run the way the window's run does.
-struct RunRequest
-{
-    /// Every option but the three boxes below; its timeframes are the main window's box (or the linkage
-    /// window's while `linkage` is set).
-    ConversionSettings settings;
-    std::string dateSeparatorBox = "/"; ///< `EditDateS`
-    std::string timeZoneBox = "0";      ///< `Edit6`, whole hours
-    std::string dateFieldBox = "1";     ///< `Edit7`
-    std::vector<std::string> files;     ///< the registered files, in list order
-    SummerRows summer;
-    /// Set while the linkage batch drives the run: no start checks, linkage status texts and output folders,
-    /// and the timeframes of linkageTimeframes instead of the main window's box.
-    const LinkageContext* linkage = nullptr;
-    std::string linkageTimeframes;
-};
-
-enum class RunOutcome {
-    NotStarted, ///< a start check failed or the summer table did not load: nothing changed
-    Completed,
-    Cancelled,
-    Failed, ///< an error ended the run; its message has been shown
-};
+struct WalkTuning;
 
 /// One conversion run: every timeframe entry (outer loop) over every registered file (inner loop), one bar
 /// file per pair. Everything outside the engine is reached through the host.
@@ -70,21 +24,24 @@ public:
     /// Seeds the random choice of the iterations that call the progress-and-cancel hook; tests fix it.
     void setHookSeed(std::uint32_t seed) { m_hookSeed = seed; }
 
-    /// How walks read their lines (BarBuilder::setLineFeed), and whether later entries over a file are walked
-    /// beside the first. Either way the run does the same; tests compare the ways.
-    void setLineFeed(std::optional<LineFeedOptions> options) { m_feedOptions = options; }
-    void setWalkAhead(bool walkAhead) { m_walkAhead = walkAhead; }
+    /// How the run reads and walks its sources (engine/WalkTuning.h); tests compare the ways, which all give the
+    /// same files, log and messages.
+    void setTuning(const WalkTuning& tuning);
+
+    ConversionRun(const ConversionRun&) = delete;
+    ConversionRun& operator=(const ConversionRun&) = delete;
+    ~ConversionRun();
 
 private:
-    void runEntries(const RunRequest& request, ConversionSettings& settings, const SummerShiftTable* summer);
+    class JobSequence;
+
     bool startChecksPass(const RunRequest& request);
 
     RunHost& m_host;
     const Clock& m_clock;
     RunState& m_state;
     std::uint32_t m_hookSeed;
-    std::optional<LineFeedOptions> m_feedOptions = LineFeedOptions::forThisMachine();
-    bool m_walkAhead = true;
+    std::unique_ptr<WalkTuning> m_tuning;
 };
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "engine/LineFeed.h"
 
 #include <algorithm>
+#include <new> // bad_alloc
 #include <system_error>
 
 namespace velmora {
@@ -95,7 +96,7 @@ void LineFeed::work()
         Chunk& chunk = slot(k);
         try {
             readChunk(k, chunk, cursor);
-        } catch (...) {
+        } catch (const std::bad_alloc&) {
             // Out of memory for the records: the walks read these lines themselves.
             chunk.stop = 0;
         }

@@ -1,5 +1,6 @@
 #include "engine/LinkageBatch.h"
 
+#include "engine/OutputFiles.h"
 #include "engine/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "regex/TBRegExp.h"

@@ -80,6 +80,8 @@ bool OutputSpill::takePrepared(std::string& output)
         } catch (const RunError&) {
             // The folder refuses the file: the job's write will say so at its turn.
             m_preparedRefused = true;
+        } catch (const std::filesystem::filesystem_error&) {
+            m_preparedRefused = true;
         }
     }
     if (m_prepared == nullptr) {

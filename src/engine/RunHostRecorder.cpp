@@ -14,7 +14,7 @@ void RunHostRecorder::add(Event event)
     m_textBytes += event.text.size();
     if (m_events.size() >= m_maxEvents || m_textBytes > m_maxTextBytes) {
         m_unusable = true;
-        throw Overflow{};
+        throw Full{};
     }
     m_events.push_back(std::move(event));
 }

@@ -15,8 +15,8 @@ namespace velmora {
 class RunHostRecorder : public RunHost
 {
 public:
-    /// Thrown into the walk when the recording outgrows its limits: the job is then walked at its turn.
-    struct Overflow
+    /// Thrown into the walk when the recording is full: the job is then walked at its turn instead.
+    struct Full
     {
     };
 

@@ -8,6 +8,7 @@
 // To record the transcripts again (only after a deliberate change of behaviour), run the test with
 // VELMORA_RECORD_TRANSCRIPTS=1 in the environment; it writes tests/data/transcripts/<case>.txt.
 #include "engine/ConversionRun.h"
+#include "engine/WalkTuning.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -295,8 +296,7 @@ std::string transcriptOf(const TranscriptCase& c, const ReadingWay& way = readin
     }
     ConversionRun run(host, clock, state);
     run.setHookSeed(12345);
-    run.setLineFeed(way.feed);
-    run.setWalkAhead(way.walkAhead);
+    run.setTuning({way.feed, way.walkAhead});
     const RunOutcome outcome = run.execute(request);
 
     std::string transcript = "outcome " + std::to_string(static_cast<int>(outcome)) + "\n";

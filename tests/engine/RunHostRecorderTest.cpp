@@ -51,11 +51,11 @@ TEST(RunHostRecorderTest, OutgrowingItsLimitsOrAskingWhatAWalkNeverAsksMakesItUn
     RunHostRecorder small(2, 100);
     small.appendLog("one");
     small.appendLog("two");
-    EXPECT_THROW(small.appendLog("three"), RunHostRecorder::Overflow);
+    EXPECT_THROW(small.appendLog("three"), RunHostRecorder::Full);
     EXPECT_FALSE(small.usable());
 
     RunHostRecorder wordy(100, 5);
-    EXPECT_THROW(wordy.appendLog("longer than five"), RunHostRecorder::Overflow);
+    EXPECT_THROW(wordy.appendLog("longer than five"), RunHostRecorder::Full);
     EXPECT_FALSE(wordy.usable());
 
     RunHostRecorder asked;
