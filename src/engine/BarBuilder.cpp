@@ -406,7 +406,7 @@ void BarBuilder::Walk::closeBucket()
     std::string& output = m_job.output;
     m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
     if (output.size() >= SpillBytes && m_env.spill) {
-        m_env.spill(output);
+        m_env.spill();
     }
 }
 

@@ -50,9 +50,9 @@ struct BuildEnvironment
     /// The progress-and-cancel hook, called with the index of the waiting line about once in 3000
     /// iterations of the walk; it throws to end the run when a cancel has been asked for.
     std::function<void(std::size_t)> hook;
-    /// Called with the output once it holds SpillBytes or more; may move the bytes elsewhere and clear it, so
-    /// that a file of many years of bars never has to sit in memory whole.
-    std::function<void(std::string&)> spill = {};
+    /// Called once the job's output holds SpillBytes or more; may move its bytes elsewhere and clear it, so that
+    /// a file of many years of bars never has to sit in memory whole.
+    std::function<void()> spill = {};
 };
 
 /// Output that a walk lets grow before it offers it to BuildEnvironment::spill.

@@ -1,41 +1,68 @@
 #pragma once
 
-#include "engine/OutputSpill.h"
+#include "engine/DraftFile.h"
+#include "engine/SpillFile.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
-/// The bar lines of one job on their way to its file: the newest in memory, the rest spilled (see OutputSpill).
+/// The bar lines of one job on their way to its file. The newest are in memory; once they outgrow it they go
+/// to the draft beside the planned target, so that writing the job there is a rename, or, where there is no
+/// planned target or its folder refuses the draft, to an unnamed spill file that is read back when the job is
+/// written. Whatever cannot be moved (a full disk) simply stays in memory.
 class JobOutput
 {
 public:
+    JobOutput() = default;
+    ~JobOutput();
+    JobOutput(const JobOutput&) = delete;
+    JobOutput& operator=(const JobOutput&) = delete;
+
     /// A new job, most likely written to plannedTarget (empty when unknown): nothing held yet.
-    void start(std::filesystem::path plannedTarget)
-    {
-        m_bytes.clear();
-        m_spill.reset(std::move(plannedTarget));
-    }
+    void start(std::filesystem::path plannedTarget = {});
 
     /// Where the walk appends its bar lines.
     std::string& bytes() { return m_bytes; }
-    /// What the walk calls once bytes() has grown past SpillBytes.
-    std::function<void(std::string&)> spiller()
+
+    /// Moves what bytes() holds out of memory, where it can.
+    void spill();
+    /// spill() as the walk's spill function (BuildEnvironment::spill).
+    std::function<void()> spiller()
     {
-        return [this](std::string& bytes) { m_spill.take(bytes); };
+        return [this] { spill(); };
     }
 
-    /// Every bar is there: the file starts on its way to the disk while the run goes on.
-    void complete() { m_spill.complete(m_bytes); }
+    /// Every bar is there: with a planned target, the draft takes the rest and starts on its way to the disk
+    /// while the run goes on.
+    void complete();
 
-    /// Writes the whole job to path, replacing it atomically; throws the error of writeFileAtomically().
-    void writeTo(const std::filesystem::path& path) { m_spill.writeTo(path, m_bytes); }
+    /// The whole job: what was spilled followed by what is in memory. Valid until the next call of anything
+    /// else.
+    std::string_view contents();
+
+    /// Writes the whole job to path as writeFileAtomically() does, with its error: by renaming the draft into
+    /// place when path is the planned target, by copying the bytes otherwise.
+    void writeTo(const std::filesystem::path& path);
 
 private:
+    bool toDraft();
+    std::string_view readBack(std::FILE* file);
+    void releaseReadBack();
+
     std::string m_bytes;
-    OutputSpill m_spill;
+    std::filesystem::path m_target;
+    DraftFile m_draft;
+    SpillFile m_spillFile;
+    std::size_t m_spilled = 0; ///< bytes moved to the draft or the spill file
+    bool m_failed = false;     ///< a write out of memory failed: the rest of the job stays in memory
+    void* m_mapping = nullptr;
+    std::size_t m_mappingBytes = 0;
+    std::string m_readBack; ///< the bytes when they cannot be mapped
 };
 
 } // namespace velmora

@@ -1,4 +1,4 @@
-#include "engine/OutputSpill.h"
+#include "engine/JobOutput.h"
 
 #include "platform/RunError.h"
 #include "support/TempDir.h"
@@ -21,44 +21,44 @@ std::string bytesOf(int count, char first)
     return bytes;
 }
 
-TEST(OutputSpillTest, GivesBackSpilledAndRemainingBytesInOrderJobAfterJob)
+TEST(JobOutputTest, GivesBackSpilledAndRemainingBytesInOrderJobAfterJob)
 {
-    OutputSpill spill;
+    JobOutput spill;
     // A large job, then a smaller one that must not see the first one's tail, then one that never spills.
     for (const int chunks : {5, 2, 0}) {
-        spill.reset();
+        spill.start();
         std::string expected;
-        std::string output;
+        std::string& output = spill.bytes();
         for (int k = 0; k < chunks; ++k) {
             output += bytesOf(300'000 + k, static_cast<char>('a' + k));
             expected += output;
-            spill.take(output);
+            spill.spill();
             EXPECT_TRUE(output.empty());
         }
         output += "tail\r\n";
         expected += "tail\r\n";
-        EXPECT_EQ(spill.finish(output), expected) << chunks;
+        EXPECT_EQ(spill.contents(), expected) << chunks;
     }
 }
 
-TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLeavesNoTemporary)
+TEST(JobOutputTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLeavesNoTemporary)
 {
     const test::TempDir folder;
     const auto planned = folder.file("planned.txt");
     const auto elsewhere = folder.file("other.txt");
     folder.write("planned.txt", "old");
-    OutputSpill spill;
+    JobOutput spill;
     for (const auto& target : {planned, elsewhere, folder.file("missing/x.txt")}) {
         // A job spilled beside its planned target, then put on the disk ahead of its write or not; then ones
         // that never spilled and must not write the first.
         for (const auto& [chunks, completed] : {std::pair{3, false}, {3, true}, {0, true}, {0, false}}) {
-            spill.reset(planned);
+            spill.start(planned);
             std::string expected;
-            std::string output;
+            std::string& output = spill.bytes();
             for (int k = 0; k < chunks; ++k) {
                 output += bytesOf(100'000 + k, static_cast<char>('a' + k));
                 expected += output;
-                spill.take(output);
+                spill.spill();
             }
             if (chunks > 0) {
                 const auto names = test::folderNames(folder.path());
@@ -70,27 +70,27 @@ TEST(OutputSpillTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLe
             output += "tail\r\n";
             expected += "tail\r\n";
             if (completed) {
-                spill.complete(output);
+                spill.complete();
             }
             if (target.parent_path() != folder.path()) {
-                EXPECT_THROW(spill.writeTo(target, output), RunError);
+                EXPECT_THROW(spill.writeTo(target), RunError);
                 continue;
             }
-            spill.writeTo(target, output);
+            spill.writeTo(target);
             EXPECT_EQ(test::readBytes(target), expected) << target;
         }
     }
     EXPECT_EQ(test::readBytes(planned), "tail\r\n");
-    spill.reset();
+    spill.start();
     EXPECT_EQ(test::folderNames(folder.path()), (std::vector<std::string>{"other.txt", "planned.txt"}));
 
     // A planned folder that refuses the file: the bytes go to the unnamed spill and still reach the target.
-    spill.reset(folder.file("missing/planned.txt"));
-    std::string output = bytesOf(100'000, 'a');
-    const std::string expected = output + "end";
-    spill.take(output);
-    output += "end";
-    spill.writeTo(elsewhere, output);
+    spill.start(folder.file("missing/planned.txt"));
+    spill.bytes() = bytesOf(100'000, 'a');
+    const std::string expected = spill.bytes() + "end";
+    spill.spill();
+    spill.bytes() += "end";
+    spill.writeTo(elsewhere);
     EXPECT_EQ(test::readBytes(elsewhere), expected);
 }
 
