@@ -219,7 +219,7 @@ public:
 
     /// False when the file has no usable line (logged) and the walk is over.
     bool start(std::string_view fileName, PriceMemo& prices);
-    void advance(std::size_t limit, const LineFeed* feed);
+    void advance(std::size_t limit, const ReadAheadParser* feed);
     void finish();
 
     WalkJob& job() { return m_job; }
@@ -463,7 +463,7 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     return true;
 }
 
-void BarBuilder::Walk::advance(std::size_t limit, const LineFeed* feed)
+void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
 {
     while (m_p < limit) {
         if (randomHookDue()) {
@@ -617,16 +617,16 @@ void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName,
     // agree on the reading state, which they do unless one of them went its own way on a refused line.
     const std::size_t lineCount = lines.size();
     std::size_t next = active.front()->position() + 1;
-    std::optional<LineFeed> feed;
+    std::optional<ReadAheadParser> feed; // the lines parsed ahead of the walks
     const bool together =
         std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
-    if (m_feedOptions && together && sameReadingState(active) && next < lineCount) {
-        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_feedOptions);
+    if (m_readAhead && together && sameReadingState(active) && next < lineCount) {
+        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead);
         feed->start(next, active.front()->inputSeparator(), active.front()->memo());
     }
     for (;;) {
         const std::size_t end = (feed && next < lineCount) ? feed->prepare(next) : lineCount;
-        const LineFeed* reading = feed ? &*feed : nullptr;
+        const ReadAheadParser* reading = feed ? &*feed : nullptr;
         std::erase_if(active, [end, reading](Walk* walk) {
             return !step(*walk, [walk, end, reading] {
                 walk->advance(end, reading);

@@ -2,8 +2,8 @@
 
 #include "engine/BarLine.h"
 #include "engine/ConversionSettings.h"
-#include "engine/LineFeed.h"
 #include "engine/PriceFormat.h"
+#include "engine/ReadAheadParser.h"
 #include "engine/RunHost.h"
 #include "engine/SummerShiftTable.h"
 #include "engine/TimeframeEntry.h"
@@ -106,7 +106,7 @@ public:
 
     /// How the walks read their lines: ahead of the walks as the options say, or (std::nullopt) every line on
     /// the walks' own thread as it comes, which is slower and gives the same bars, log and messages.
-    void setLineFeed(std::optional<LineFeedOptions> options) { m_feedOptions = options; }
+    void setReadAhead(std::optional<ReadAheadOptions> options) { m_readAhead = options; }
 
 private:
     class Walk;
@@ -115,7 +115,7 @@ private:
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
     std::int32_t m_cutMinutes = 0;
-    std::optional<LineFeedOptions> m_feedOptions = LineFeedOptions::forThisMachine();
+    std::optional<ReadAheadOptions> m_readAhead = ReadAheadOptions::forThisMachine();
 };
 
 /// The seed of the hook choice for the job-th job of a run whose seed is runSeed.

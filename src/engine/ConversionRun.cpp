@@ -208,7 +208,7 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
                                                                    : std::vector<TimeframeEntry>{},
              request.files.size())
 {
-    m_builder.setLineFeed(run.m_tuning->feed);
+    m_builder.setReadAhead(run.m_tuning->readAhead);
     const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
     m_total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
 }

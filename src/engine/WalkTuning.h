@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/LineFeed.h"
+#include "engine/ReadAheadParser.h"
 
 #include <optional>
 
@@ -10,8 +10,8 @@ namespace velmora {
 /// fastest on this machine, and tests compare it with the others.
 struct WalkTuning
 {
-    /// How the walks read their lines (BarBuilder::setLineFeed); std::nullopt: each line by its walk as it comes.
-    std::optional<LineFeedOptions> feed = LineFeedOptions::forThisMachine();
+    /// How the walks read their lines (BarBuilder::setReadAhead); std::nullopt: each line by its walk as it comes.
+    std::optional<ReadAheadOptions> readAhead = ReadAheadOptions::forThisMachine();
     /// Later entries over a file are walked beside the first, so that the file is read once for all of them.
     bool walkAhead = true;
 };

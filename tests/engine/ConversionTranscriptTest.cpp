@@ -261,20 +261,20 @@ std::string eventText(const std::vector<std::string>& events)
 struct ReadingWay
 {
     std::string name;
-    std::optional<LineFeedOptions> feed;
+    std::optional<ReadAheadOptions> feed;
     bool walkAhead = true;
 };
 
 std::vector<ReadingWay> readingWays()
 {
     // Small chunks put chunk edges and refused lines at every kind of place in the test sources.
-    const LineFeedOptions onThisThread{.workers = 0, .chunkLines = 1024, .depth = 3};
-    const LineFeedOptions workers{.workers = 2, .chunkLines = 1024, .depth = 3};
+    const ReadAheadOptions onThisThread{.workers = 0, .chunkLines = 1024, .depth = 3};
+    const ReadAheadOptions workers{.workers = 2, .chunkLines = 1024, .depth = 3};
     return {{"plain", std::nullopt, false},
             {"feed on the walk's thread, ahead", onThisThread, true},
             {"feed with workers, one job at a time", workers, false},
             {"feed with workers, ahead", workers, true},
-            {"default", LineFeedOptions::forThisMachine(), true}};
+            {"default", ReadAheadOptions::forThisMachine(), true}};
 }
 
 std::string transcriptOf(const TranscriptCase& c, const ReadingWay& way = readingWays().back())

@@ -14,7 +14,7 @@
 namespace velmora {
 
 /// How the lines of a walk are read ahead of it.
-struct LineFeedOptions
+struct ReadAheadOptions
 {
     /// Threads that read ahead; with none, the walk's own thread reads each piece when it gets there.
     unsigned workers = 0;
@@ -24,7 +24,7 @@ struct LineFeedOptions
     std::size_t depth = 4;
 
     /// Workers for this machine: one per processor up to four, none on a single processor.
-    static LineFeedOptions forThisMachine();
+    static ReadAheadOptions forThisMachine();
 };
 
 /// Reads the lines of a file ahead of the walks over it, in pieces (chunks) on worker threads, into ParsedLine
@@ -35,13 +35,13 @@ struct LineFeedOptions
 /// ends the reading: the walks read that line themselves, and the reading starts again after it from the state
 /// the walks then agree on. So a walk sees every line exactly as its own reading would give it. Workers never
 /// touch anything but the source's bytes and their chunks.
-class LineFeed
+class ReadAheadParser
 {
 public:
-    LineFeed(const SourceLines& lines, std::int32_t dateField, int currentYear, const LineFeedOptions& options);
-    ~LineFeed();
-    LineFeed(const LineFeed&) = delete;
-    LineFeed& operator=(const LineFeed&) = delete;
+    ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear, const ReadAheadOptions& options);
+    ~ReadAheadParser();
+    ReadAheadParser(const ReadAheadParser&) = delete;
+    ReadAheadParser& operator=(const ReadAheadParser&) = delete;
 
     /// Starts reading at line `from`, with the input separator and the date memo the walks hold before it.
     void start(std::size_t from, char separator, const DateMemo& memo);

@@ -1,4 +1,4 @@
-#include "engine/LineFeed.h"
+#include "engine/ReadAheadParser.h"
 
 #include <algorithm>
 #include <new> // bad_alloc
@@ -6,27 +6,28 @@
 
 namespace velmora {
 
-LineFeedOptions LineFeedOptions::forThisMachine()
+ReadAheadOptions ReadAheadOptions::forThisMachine()
 {
-    LineFeedOptions options;
+    ReadAheadOptions options;
     const unsigned processors = std::thread::hardware_concurrency();
     options.workers = processors < 2 ? 0 : std::min(processors, 4U);
     return options;
 }
 
-LineFeed::LineFeed(const SourceLines& lines, std::int32_t dateField, int currentYear, const LineFeedOptions& options)
+ReadAheadParser::ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear,
+                                 const ReadAheadOptions& options)
     : m_lines(lines), m_dateField(dateField), m_currentYear(currentYear), m_workerCount(options.workers),
       m_chunkLines(std::max<std::size_t>(options.chunkLines / SourceLines::Stride, 1) * SourceLines::Stride),
       m_slots(std::max<std::size_t>(options.depth, 3))
 {
 }
 
-LineFeed::~LineFeed()
+ReadAheadParser::~ReadAheadParser()
 {
     stopWorkers();
 }
 
-void LineFeed::stopWorkers()
+void ReadAheadParser::stopWorkers()
 {
     if (m_workers.empty()) {
         return;
@@ -42,7 +43,7 @@ void LineFeed::stopWorkers()
     m_workers.clear();
 }
 
-void LineFeed::start(std::size_t from, char separator, const DateMemo& memo)
+void ReadAheadParser::start(std::size_t from, char separator, const DateMemo& memo)
 {
     stopWorkers();
     m_from = from;
@@ -71,13 +72,13 @@ void LineFeed::start(std::size_t from, char separator, const DateMemo& memo)
     }
 }
 
-bool LineFeed::mayTake(std::size_t k) const
+bool ReadAheadParser::mayTake(std::size_t k) const
 {
     // The slot of chunk k held chunk k - depth, which the walks must be done with.
     return k < m_limit && k < m_released + m_slots.size();
 }
 
-void LineFeed::work()
+void ReadAheadParser::work()
 {
     SourceLines::Cursor cursor;
     for (;;) {
@@ -111,7 +112,7 @@ void LineFeed::work()
     }
 }
 
-void LineFeed::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor& cursor) const
+void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor& cursor) const
 {
     const std::size_t first = chunkFirstLine(k);
     const std::size_t end = chunkEndLine(k);
@@ -150,7 +151,7 @@ void LineFeed::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor& curso
     chunk.memo = parser.memo();
 }
 
-std::size_t LineFeed::prepare(std::size_t next)
+std::size_t ReadAheadParser::prepare(std::size_t next)
 {
     const std::size_t k = next / m_chunkLines - m_firstChunk;
     Chunk& chunk = slot(k);
@@ -178,7 +179,7 @@ std::size_t LineFeed::prepare(std::size_t next)
     return stop < end ? stop + 1 : end;
 }
 
-const DateMemo& LineFeed::memoBefore(std::size_t k) const
+const DateMemo& ReadAheadParser::memoBefore(std::size_t k) const
 {
     const Chunk& chunk = slot(k);
     if (chunk.stop > 0) {
