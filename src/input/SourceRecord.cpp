@@ -1,17 +1,15 @@
 #include "input/SourceRecord.h"
 
+#include "input/ByteScan.h"
 #include "platform/RunError.h"
 
+#include <algorithm> // min
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring> // memcpy
 #include <string>
 #include <system_error>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace velmora {
 
@@ -237,40 +235,16 @@ bool SourceRecord::splitPlain(std::string_view line)
     const std::size_t size = line.size();
     std::size_t count = 0;
     m_starts[0] = 0;
-    std::size_t pos = 0;
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i quote = _mm_set1_epi8('"');
-    // Bytes 0 to 32 are below 33 as signed bytes too; bytes from 128 up are negative and so also "below":
-    // the second compare takes them back out.
-    const __m128i blankLimit = _mm_set1_epi8(33);
-    const __m128i zero = _mm_setzero_si128();
-    for (; size - pos >= 16; pos += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-        const __m128i low = _mm_andnot_si128(_mm_cmplt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, blankLimit));
-        if (_mm_movemask_epi8(_mm_or_si128(low, _mm_cmpeq_epi8(bytes, quote))) != 0) {
+    for (std::size_t pos = 0; pos < size; pos += 64) {
+        const FieldMasks masks = ByteScan::fieldMasks(data + pos, std::min<std::size_t>(64, size - pos));
+        if (masks.notPlain != 0) {
             return false;
         }
-        auto commas = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
-        while (commas != 0) {
+        for (std::uint64_t commas = masks.commas; commas != 0; commas &= commas - 1) {
             if (++count > MaxPlainFields - 1) {
                 return false;
             }
             m_starts[count] = static_cast<std::uint32_t>(pos + static_cast<std::size_t>(std::countr_zero(commas)) + 1);
-            commas &= commas - 1;
-        }
-    }
-#endif
-    for (; pos < size; ++pos) {
-        const auto byte = static_cast<unsigned char>(data[pos]);
-        if (byte <= 32 || byte == '"') {
-            return false;
-        }
-        if (byte == ',') {
-            if (++count > MaxPlainFields - 1) {
-                return false;
-            }
-            m_starts[count] = static_cast<std::uint32_t>(pos + 1);
         }
     }
     m_plainCount = count + 1;
