@@ -40,17 +40,18 @@ struct TextIndex
 
 /// One pass in 64-byte blocks, one bit per byte: each LF ends a line, and each CR not followed by a LF (a CR LF
 /// ends its line at the LF). The text is read at close to memory speed whatever the length of its lines.
-/// Bits set in a word; a plain expression, as the build does not assume the processor's popcount instruction
-/// and the library call would cost more than the block it counts.
-unsigned bitCount(std::uint64_t bits)
+/// The masks of full blocks by SSE2 (or byte by byte where there is none).
+struct Sse2Blocks
 {
-    bits -= (bits >> 1U) & 0x5555555555555555U;
-    bits = (bits & 0x3333333333333333U) + ((bits >> 2U) & 0x3333333333333333U);
-    bits = (bits + (bits >> 4U)) & 0x0F0F0F0F0F0F0F0FU;
-    return static_cast<unsigned>((bits * 0x0101010101010101U) >> 56U);
-}
+    static LineMasks masks(const char* block) { return ByteScan::lineMasks(block); }
+};
 
-template <std::size_t Stride> TextIndex indexText(const char* text, std::size_t byteCount)
+template <std::size_t Stride, typename Blocks>
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline TextIndex
+indexText(const char* text, std::size_t byteCount)
 {
     static_assert(std::has_single_bit(Stride));
     TextIndex found;
@@ -58,11 +59,8 @@ template <std::size_t Stride> TextIndex indexText(const char* text, std::size_t 
     found.starts.push_back(0);
     for (std::size_t blockStart = 0; blockStart < byteCount; blockStart += 64) {
         const char* block = text + blockStart;
-#if defined(__GNUC__)
-        // The processor's own prefetching stops at page edges; asking ahead keeps the reads streaming.
-        __builtin_prefetch(block + 2048);
-#endif
-        LineMasks masks = ByteScan::lineMasks(block, std::min<std::size_t>(64, byteCount - blockStart));
+        const std::size_t blockLength = std::min<std::size_t>(64, byteCount - blockStart);
+        LineMasks masks = blockLength == 64 ? Blocks::masks(block) : ScalarByteScan::lineMasks(block, blockLength);
         bool nextIsLineFeed = blockStart + 64 < byteCount && block[64] == '\n';
         const std::uint64_t zeros = masks.zeros;
         if (zeros != 0) {
@@ -75,7 +73,7 @@ template <std::size_t Stride> TextIndex indexText(const char* text, std::size_t 
         }
         const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
         std::uint64_t ends = masks.lineFeeds | (masks.carriageReturns & ~followedByLineFeed);
-        const std::size_t count = bitCount(ends);
+        const auto count = static_cast<std::size_t>(std::popcount(ends));
         if ((found.terminators & (Stride - 1)) + count < Stride) {
             found.terminators += count;
         } else {
@@ -93,6 +91,32 @@ template <std::size_t Stride> TextIndex indexText(const char* text, std::size_t 
         }
     }
     return found;
+}
+
+#ifdef VELMORA_BYTESCAN_AVX2
+/// The masks by AVX2.
+struct Avx2Blocks
+{
+    __attribute__((target("avx2"))) static LineMasks masks(const char* block) { return Avx2ByteScan::lineMasks(block); }
+};
+
+/// The index pass compiled for processors with AVX2 and a popcount instruction (std::popcount becomes one
+/// instruction here).
+template <std::size_t Stride>
+__attribute__((target("avx2,popcnt"))) TextIndex indexTextAvx2(const char* text, std::size_t byteCount)
+{
+    return indexText<Stride, Avx2Blocks>(text, byteCount);
+}
+#endif
+
+template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t byteCount)
+{
+#ifdef VELMORA_BYTESCAN_AVX2
+    if (ByteScan::hasAvx2()) {
+        return indexTextAvx2<Stride>(text, byteCount);
+    }
+#endif
+    return indexText<Stride, Sse2Blocks>(text, byteCount);
 }
 
 /// The start of the line after a line that ends at end (a CR LF pair counts as one break).
@@ -316,11 +340,11 @@ template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char*
     std::jthread other; // joined on every way out, an exception from this thread's half included
     try {
         other = std::jthread(
-            [&second, text, middle, byteCount] { second = indexText<FineStride>(text + middle, byteCount - middle); });
+            [&second, text, middle, byteCount] { second = indexFast<FineStride>(text + middle, byteCount - middle); });
     } catch (const std::system_error&) {
         return std::nullopt;
     }
-    TextIndex found = indexText<Stride>(text, middle);
+    TextIndex found = indexFast<Stride>(text, middle);
     other.join();
     if (found.length < middle) {
         return found; // the text ends at a zero byte in the first half
@@ -350,7 +374,7 @@ void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
     if (byteCount >= halvesFrom && std::thread::hardware_concurrency() > 1) {
         halves = indexInHalves<Stride>(m_text, byteCount);
     }
-    TextIndex found = halves ? std::move(*halves) : indexText<Stride>(m_text, byteCount);
+    TextIndex found = halves ? std::move(*halves) : indexFast<Stride>(m_text, byteCount);
     m_length = found.length;
     const bool lastLineUnended = m_length > 0 && m_text[m_length - 1] != '\n' && m_text[m_length - 1] != '\r';
     m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);

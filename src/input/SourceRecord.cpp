@@ -141,67 +141,8 @@ bool readDecimal(std::string_view text, double& value)
     return true;
 }
 
-namespace {
-
-constexpr std::uint64_t EveryByte(std::uint8_t byte)
-{
-    return 0x0101010101010101U * byte;
-}
-
-/// The value of eight decimal digits, the first in the lowest byte.
-std::uint64_t eightDigits(std::uint64_t word)
-{
-    word -= EveryByte('0');
-    word = word * 10 + (word >> 8U);
-    return (((word & 0x000000FF000000FFU) * (100 + (1000000ULL << 32U))) +
-            (((word >> 16U) & 0x000000FF000000FFU) * (1 + (10000ULL << 32U)))) >>
-           32U;
-}
-
-/// readDecimal's quick path for 1 to 8 bytes of digits with at most one ".", done in one 64-bit word.
-bool readShortPlainDecimal(std::string_view text, double& value)
-{
-    const std::size_t size = text.size();
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data(), sizeof word);
-    const std::uint64_t inText = size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1U;
-    word &= inText;
-    // The lowest byte equal to "." (bytes above a match may show false matches, never bytes below).
-    const std::uint64_t dots = word ^ EveryByte('.');
-    const std::uint64_t dotMatches = (dots - EveryByte(1)) & ~dots & EveryByte(0x80) & inText;
-    std::size_t digits = size;
-    std::size_t fractionDigits = 0;
-    if (dotMatches != 0) {
-        const auto point = static_cast<std::size_t>(std::countr_zero(dotMatches)) / 8;
-        const std::uint64_t below = (std::uint64_t{1} << (8 * point)) - 1U;
-        word = (word & below) | ((word >> 8U) & ~below);
-        digits = size - 1;
-        fractionDigits = size - 1 - point;
-    }
-    if (digits == 0) {
-        return false;
-    }
-    // Move the digits to the top and fill the bytes below with "0": eight digits of the same value.
-    if (digits < 8) {
-        word = (word << (8 * (8 - digits))) | (EveryByte('0') >> (8 * digits));
-    }
-    // Every byte a digit: its high half is 3 and adding 6 leaves it 3 (a second "." or any other byte fails).
-    if ((word & EveryByte(0xF0)) != EveryByte(0x30) || ((word + EveryByte(6)) & EveryByte(0xF0)) != EveryByte(0x30)) {
-        return false;
-    }
-    value = static_cast<double>(eightDigits(word)) / PowersOfTen[fractionDigits];
-    return true;
-}
-
-} // namespace
-
 bool readDecimalInLine(std::string_view text, double& value)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (!text.empty() && text.size() <= 8 && readShortPlainDecimal(text, value)) {
-            return true;
-        }
-    }
     return readDecimal(text, value);
 }
 
