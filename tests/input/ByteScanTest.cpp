@@ -93,6 +93,22 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                     EXPECT_EQ(field.commas, fieldRef.commas);
                     EXPECT_EQ(field.notPlain, fieldRef.notPlain);
                 }
+                if (size - from >= 64) {
+                    // The full-window forms the line index pass takes.
+                    const LineMasks lineRef = ScalarByteScan::lineMasks(text.get() + from, 64);
+                    const LineMasks full = ByteScan::lineMasks(text.get() + from);
+                    EXPECT_EQ(full.lineFeeds, lineRef.lineFeeds);
+                    EXPECT_EQ(full.carriageReturns, lineRef.carriageReturns);
+                    EXPECT_EQ(full.zeros, lineRef.zeros);
+#ifdef VELMORA_BYTESCAN_AVX2
+                    if (ByteScan::hasAvx2()) {
+                        const LineMasks wide = Avx2ByteScan::lineMasks(text.get() + from);
+                        EXPECT_EQ(wide.lineFeeds, lineRef.lineFeeds);
+                        EXPECT_EQ(wide.carriageReturns, lineRef.carriageReturns);
+                        EXPECT_EQ(wide.zeros, lineRef.zeros);
+                    }
+#endif
+                }
                 EXPECT_EQ(ByteScan::findLineBreak(text.get(), from, size),
                           ScalarByteScan::findLineBreak(text.get(), from, size));
                 EXPECT_EQ(ByteScan::findItemEnd(text.get(), from, size),
