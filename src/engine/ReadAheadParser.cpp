@@ -127,10 +127,6 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
     std::size_t at = static_cast<std::size_t>(m_lines.line(first, cursor).data() - text.data());
     std::size_t i = 0;
     for (; first + i < end; ++i) {
-#if defined(__GNUC__)
-        // The processor's own prefetching stops at page edges; asking ahead keeps the reads streaming.
-        __builtin_prefetch(text.data() + at + 2048);
-#endif
         if (text.size() - at >= LineParser::QuickWindow) {
             std::size_t step = 0;
             const auto quick = parser.readQuick(text.data() + at, chunk.records[i], step);

@@ -1,12 +1,9 @@
 #include "input/ParsedLine.h"
 
+#include "input/ByteScan.h"
 #include "input/DateTimeText.h"
 #include "platform/MessageSink.h"
 #include "platform/RunError.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 #include <bit>
 #include <cstring> // memcpy
@@ -50,53 +47,6 @@ std::int64_t plainMinutes(std::string_view text)
     return total <= std::numeric_limits<std::int32_t>::max() ? total : -1;
 }
 
-/// One bit per byte of a 64-byte window: line breaks, commas, and bytes a plain field cannot hold (blanks,
-/// control bytes, quotes; as SourceRecord's quick split).
-struct WindowMasks
-{
-    std::uint64_t lineFeeds = 0;
-    std::uint64_t carriageReturns = 0;
-    std::uint64_t commas = 0;
-    std::uint64_t notPlain = 0;
-};
-
-WindowMasks windowMasks(const char* window)
-{
-    WindowMasks masks;
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i quote = _mm_set1_epi8('"');
-    // Bytes 0 to 32 are below 33 as signed bytes too; bytes from 128 up are negative and so also "below":
-    // the second compare takes them back out.
-    const __m128i blankLimit = _mm_set1_epi8(33);
-    const __m128i zero = _mm_setzero_si128();
-    for (unsigned part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * part));
-        const auto bits = [](__m128i hits) {
-            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(hits)));
-        };
-        const __m128i low = _mm_andnot_si128(_mm_cmplt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, blankLimit));
-        const unsigned shift = 16 * part;
-        masks.lineFeeds |= bits(_mm_cmpeq_epi8(bytes, lineFeed)) << shift;
-        masks.carriageReturns |= bits(_mm_cmpeq_epi8(bytes, carriageReturn)) << shift;
-        masks.commas |= bits(_mm_cmpeq_epi8(bytes, comma)) << shift;
-        masks.notPlain |= bits(_mm_or_si128(low, _mm_cmpeq_epi8(bytes, quote))) << shift;
-    }
-#else
-    for (unsigned k = 0; k < 64; ++k) {
-        const auto byte = static_cast<unsigned char>(window[k]);
-        const std::uint64_t bit = std::uint64_t{1} << k;
-        masks.lineFeeds |= byte == '\n' ? bit : 0;
-        masks.carriageReturns |= byte == '\r' ? bit : 0;
-        masks.commas |= byte == ',' ? bit : 0;
-        masks.notPlain |= (byte <= 32 || byte == '"') ? bit : 0;
-    }
-#endif
-    return masks;
-}
-
 } // namespace
 
 LineParser::LineParser(std::int32_t dateField, char separator, int currentYear, DateMemo memo)
@@ -121,7 +71,7 @@ bool LineParser::read(std::string_view line, ParsedLine& out)
 
 LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std::size_t& next)
 {
-    const WindowMasks masks = windowMasks(start);
+    const FieldMasks masks = ByteScan::fieldMasks(start, 64);
     const std::uint64_t breaks = masks.lineFeeds | masks.carriageReturns;
     if (breaks == 0) {
         return Quick::NotPlain;

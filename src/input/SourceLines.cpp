@@ -1,5 +1,6 @@
 #include "input/SourceLines.h"
 
+#include "input/ByteScan.h"
 #include "platform/RunError.h"
 #include "platform/Text.h"
 
@@ -13,13 +14,6 @@
 #include <system_error>
 #include <thread>
 #include <utility> // exchange
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 #ifdef _WIN32
 #include <cstdio>
@@ -35,68 +29,6 @@ namespace velmora {
 
 namespace {
 
-/// Bit i set where block[i] is a LF, and where it is a CR; bytes from length on count as neither.
-struct BreakMasks
-{
-    std::uint64_t lineFeeds = 0;
-    std::uint64_t carriageReturns = 0;
-};
-
-BreakMasks scalarMasks(const char* block, std::size_t length)
-{
-    BreakMasks masks;
-    for (std::size_t i = 0; i < length; ++i) {
-        masks.lineFeeds |= std::uint64_t{block[i] == '\n'} << i;
-        masks.carriageReturns |= std::uint64_t{block[i] == '\r'} << i;
-    }
-    return masks;
-}
-
-BreakMasks fullBlockMasks(const char* block)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
-    BreakMasks masks;
-    for (unsigned part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-        const auto lf = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        const auto cr = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, carriageReturn)));
-        masks.lineFeeds |= std::uint64_t{lf} << (16 * part);
-        masks.carriageReturns |= std::uint64_t{cr} << (16 * part);
-    }
-    return masks;
-#else
-    return scalarMasks(block, 64);
-#endif
-}
-
-/// Bit i set where block[i] is a zero byte; bytes from length on count as none.
-std::uint64_t scalarZeros(const char* block, std::size_t length)
-{
-    std::uint64_t zeros = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        zeros |= std::uint64_t{block[i] == '\0'} << i;
-    }
-    return zeros;
-}
-
-std::uint64_t fullBlockZeros(const char* block)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i zero = _mm_setzero_si128();
-    std::uint64_t zeros = 0;
-    for (unsigned part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-        zeros |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)))}
-                 << (16 * part);
-    }
-    return zeros;
-#else
-    return scalarZeros(block, 64);
-#endif
-}
-
 /// What one pass over the bytes finds: where the text ends (the first zero byte, or the end), how many line
 /// breaks it holds, and the start of every Stride-th line.
 struct TextIndex
@@ -106,83 +38,31 @@ struct TextIndex
     std::vector<std::uint64_t> starts;
 };
 
-/// Bits set in a word; a plain expression, as the build does not assume the processor's popcount instruction
-/// and the library call would cost more than the block it counts.
-unsigned bitCount(std::uint64_t bits)
-{
-    bits -= (bits >> 1U) & 0x5555555555555555U;
-    bits = (bits & 0x3333333333333333U) + ((bits >> 2U) & 0x3333333333333333U);
-    bits = (bits + (bits >> 4U)) & 0x0F0F0F0F0F0F0F0FU;
-    return static_cast<unsigned>((bits * 0x0101010101010101U) >> 56U);
-}
-
 /// One pass in 64-byte blocks, one bit per byte: each LF ends a line, and each CR not followed by a LF (a CR LF
 /// ends its line at the LF). The text is read at close to memory speed whatever the length of its lines.
-/// The masks of a full block of 64 bytes: line feeds, carriage returns and zero bytes.
-struct BlockMasks
-{
-    BreakMasks breaks;
-    std::uint64_t zeros = 0;
-};
-
+/// The masks of full blocks by SSE2 (or byte by byte where there is none).
 struct Sse2Blocks
 {
-    static constexpr bool HasPopcount = false;
-    BlockMasks operator()(const char* block) const { return {fullBlockMasks(block), fullBlockZeros(block)}; }
+    static LineMasks masks(const char* block) { return ByteScan::lineMasks(block); }
 };
-
-#if defined(__GNUC__) && defined(__x86_64__)
-/// The same masks with 32-byte compares, on processors that have them.
-struct Avx2Blocks
-{
-    static constexpr bool HasPopcount = true;
-    __attribute__((target("avx2"))) BlockMasks operator()(const char* block) const
-    {
-        const __m256i lineFeed = _mm256_set1_epi8('\n');
-        const __m256i carriageReturn = _mm256_set1_epi8('\r');
-        const __m256i zero = _mm256_setzero_si256();
-        BlockMasks masks;
-        for (unsigned part = 0; part < 2; ++part) {
-            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * part));
-            const auto lf = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, lineFeed)));
-            const auto cr = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, carriageReturn)));
-            const auto nul = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, zero)));
-            masks.breaks.lineFeeds |= std::uint64_t{lf} << (32 * part);
-            masks.breaks.carriageReturns |= std::uint64_t{cr} << (32 * part);
-            masks.zeros |= std::uint64_t{nul} << (32 * part);
-        }
-        return masks;
-    }
-};
-#endif
 
 template <std::size_t Stride, typename Blocks>
 #if defined(__GNUC__)
 [[gnu::always_inline]]
 #endif
 inline TextIndex
-indexText(const char* text, std::size_t byteCount, const Blocks& blocks)
+indexText(const char* text, std::size_t byteCount)
 {
     static_assert(std::has_single_bit(Stride));
     TextIndex found;
     found.length = byteCount;
     found.starts.push_back(0);
     for (std::size_t blockStart = 0; blockStart < byteCount; blockStart += 64) {
-        const std::size_t blockLength = std::min<std::size_t>(64, byteCount - blockStart);
         const char* block = text + blockStart;
-#if defined(__GNUC__)
-        // The processor's own prefetching stops at page edges; asking ahead keeps the reads streaming.
-        __builtin_prefetch(block + 2048);
-#endif
-        BlockMasks full;
-        if (blockLength == 64) {
-            full = blocks(block);
-        } else {
-            full = {scalarMasks(block, blockLength), scalarZeros(block, blockLength)};
-        }
-        BreakMasks masks = full.breaks;
+        const std::size_t blockLength = std::min<std::size_t>(64, byteCount - blockStart);
+        LineMasks masks = blockLength == 64 ? Blocks::masks(block) : ScalarByteScan::lineMasks(block, blockLength);
         bool nextIsLineFeed = blockStart + 64 < byteCount && block[64] == '\n';
-        const std::uint64_t zeros = full.zeros;
+        const std::uint64_t zeros = masks.zeros;
         if (zeros != 0) {
             const auto zeroAt = static_cast<unsigned>(std::countr_zero(zeros));
             const std::uint64_t before = (std::uint64_t{1} << zeroAt) - 1U;
@@ -193,7 +73,7 @@ indexText(const char* text, std::size_t byteCount, const Blocks& blocks)
         }
         const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
         std::uint64_t ends = masks.lineFeeds | (masks.carriageReturns & ~followedByLineFeed);
-        const std::size_t count = Blocks::HasPopcount ? static_cast<std::size_t>(std::popcount(ends)) : bitCount(ends);
+        const auto count = static_cast<std::size_t>(std::popcount(ends));
         if ((found.terminators & (Stride - 1)) + count < Stride) {
             found.terminators += count;
         } else {
@@ -213,14 +93,31 @@ indexText(const char* text, std::size_t byteCount, const Blocks& blocks)
     return found;
 }
 
-#if defined(__GNUC__) && defined(__x86_64__)
-/// The index pass compiled for processors with AVX2 and a popcount instruction.
+#ifdef VELMORA_BYTESCAN_AVX2
+/// The masks by AVX2.
+struct Avx2Blocks
+{
+    __attribute__((target("avx2"))) static LineMasks masks(const char* block) { return Avx2ByteScan::lineMasks(block); }
+};
+
+/// The index pass compiled for processors with AVX2 and a popcount instruction (std::popcount becomes one
+/// instruction here).
 template <std::size_t Stride>
 __attribute__((target("avx2,popcnt"))) TextIndex indexTextAvx2(const char* text, std::size_t byteCount)
 {
-    return indexText<Stride>(text, byteCount, Avx2Blocks{});
+    return indexText<Stride, Avx2Blocks>(text, byteCount);
 }
 #endif
+
+template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t byteCount)
+{
+#ifdef VELMORA_BYTESCAN_AVX2
+    if (ByteScan::hasAvx2()) {
+        return indexTextAvx2<Stride>(text, byteCount);
+    }
+#endif
+    return indexText<Stride, Sse2Blocks>(text, byteCount);
+}
 
 /// The start of the line after a line that ends at end (a CR LF pair counts as one break).
 std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
@@ -229,28 +126,6 @@ std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
         end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
     }
     return end;
-}
-
-/// The first CR or LF at or after from, or length.
-std::size_t findBreak(const char* text, std::size_t from, std::size_t length)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
-    while (length - from >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
-        const auto hits = static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn))));
-        if (hits != 0) {
-            return from + static_cast<std::size_t>(std::countr_zero(hits));
-        }
-        from += 16;
-    }
-#endif
-    while (from < length && text[from] != '\n' && text[from] != '\r') {
-        ++from;
-    }
-    return from;
 }
 
 #ifdef _WIN32
@@ -440,20 +315,10 @@ SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFro
 
 namespace {
 
-template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t byteCount)
-{
-#if defined(__GNUC__) && defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
-    return avx2 ? indexTextAvx2<Stride>(text, byteCount) : indexText<Stride>(text, byteCount, Sse2Blocks{});
-#else
-    return indexText<Stride>(text, byteCount, Sse2Blocks{});
-#endif
-}
-
 /// The start of the line after the one that starts at `at`.
 std::size_t nextLineStart(const char* text, std::size_t at, std::size_t length)
 {
-    return afterBreak(text, findBreak(text, at, length), length);
+    return afterBreak(text, ByteScan::findLineBreak(text, at, length), length);
 }
 
 /// Lines a second thread indexes between two kept starts of the first: the second half of the text is indexed
@@ -523,7 +388,7 @@ void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
 void SourceLines::readLineAt(std::size_t start, Cursor& cursor) const
 {
     cursor.start = start;
-    cursor.end = findBreak(m_text, start, m_length);
+    cursor.end = ByteScan::findLineBreak(m_text, start, m_length);
     cursor.next = afterBreak(m_text, cursor.end, m_length);
 }
 

@@ -1,17 +1,15 @@
 #include "input/SourceRecord.h"
 
+#include "input/ByteScan.h"
 #include "platform/RunError.h"
 
+#include <algorithm> // min
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring> // memcpy
 #include <string>
 #include <system_error>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace velmora {
 
@@ -143,67 +141,8 @@ bool readDecimal(std::string_view text, double& value)
     return true;
 }
 
-namespace {
-
-constexpr std::uint64_t EveryByte(std::uint8_t byte)
-{
-    return 0x0101010101010101U * byte;
-}
-
-/// The value of eight decimal digits, the first in the lowest byte.
-std::uint64_t eightDigits(std::uint64_t word)
-{
-    word -= EveryByte('0');
-    word = word * 10 + (word >> 8U);
-    return (((word & 0x000000FF000000FFU) * (100 + (1000000ULL << 32U))) +
-            (((word >> 16U) & 0x000000FF000000FFU) * (1 + (10000ULL << 32U)))) >>
-           32U;
-}
-
-/// readDecimal's quick path for 1 to 8 bytes of digits with at most one ".", done in one 64-bit word.
-bool readShortPlainDecimal(std::string_view text, double& value)
-{
-    const std::size_t size = text.size();
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data(), sizeof word);
-    const std::uint64_t inText = size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1U;
-    word &= inText;
-    // The lowest byte equal to "." (bytes above a match may show false matches, never bytes below).
-    const std::uint64_t dots = word ^ EveryByte('.');
-    const std::uint64_t dotMatches = (dots - EveryByte(1)) & ~dots & EveryByte(0x80) & inText;
-    std::size_t digits = size;
-    std::size_t fractionDigits = 0;
-    if (dotMatches != 0) {
-        const auto point = static_cast<std::size_t>(std::countr_zero(dotMatches)) / 8;
-        const std::uint64_t below = (std::uint64_t{1} << (8 * point)) - 1U;
-        word = (word & below) | ((word >> 8U) & ~below);
-        digits = size - 1;
-        fractionDigits = size - 1 - point;
-    }
-    if (digits == 0) {
-        return false;
-    }
-    // Move the digits to the top and fill the bytes below with "0": eight digits of the same value.
-    if (digits < 8) {
-        word = (word << (8 * (8 - digits))) | (EveryByte('0') >> (8 * digits));
-    }
-    // Every byte a digit: its high half is 3 and adding 6 leaves it 3 (a second "." or any other byte fails).
-    if ((word & EveryByte(0xF0)) != EveryByte(0x30) || ((word + EveryByte(6)) & EveryByte(0xF0)) != EveryByte(0x30)) {
-        return false;
-    }
-    value = static_cast<double>(eightDigits(word)) / PowersOfTen[fractionDigits];
-    return true;
-}
-
-} // namespace
-
 bool readDecimalInLine(std::string_view text, double& value)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (!text.empty() && text.size() <= 8 && readShortPlainDecimal(text, value)) {
-            return true;
-        }
-    }
     return readDecimal(text, value);
 }
 
@@ -237,40 +176,16 @@ bool SourceRecord::splitPlain(std::string_view line)
     const std::size_t size = line.size();
     std::size_t count = 0;
     m_starts[0] = 0;
-    std::size_t pos = 0;
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i quote = _mm_set1_epi8('"');
-    // Bytes 0 to 32 are below 33 as signed bytes too; bytes from 128 up are negative and so also "below":
-    // the second compare takes them back out.
-    const __m128i blankLimit = _mm_set1_epi8(33);
-    const __m128i zero = _mm_setzero_si128();
-    for (; size - pos >= 16; pos += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-        const __m128i low = _mm_andnot_si128(_mm_cmplt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, blankLimit));
-        if (_mm_movemask_epi8(_mm_or_si128(low, _mm_cmpeq_epi8(bytes, quote))) != 0) {
+    for (std::size_t pos = 0; pos < size; pos += 64) {
+        const FieldMasks masks = ByteScan::fieldMasks(data + pos, std::min<std::size_t>(64, size - pos));
+        if (masks.notPlain != 0) {
             return false;
         }
-        auto commas = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
-        while (commas != 0) {
+        for (std::uint64_t commas = masks.commas; commas != 0; commas &= commas - 1) {
             if (++count > MaxPlainFields - 1) {
                 return false;
             }
             m_starts[count] = static_cast<std::uint32_t>(pos + static_cast<std::size_t>(std::countr_zero(commas)) + 1);
-            commas &= commas - 1;
-        }
-    }
-#endif
-    for (; pos < size; ++pos) {
-        const auto byte = static_cast<unsigned char>(data[pos]);
-        if (byte <= 32 || byte == '"') {
-            return false;
-        }
-        if (byte == ',') {
-            if (++count > MaxPlainFields - 1) {
-                return false;
-            }
-            m_starts[count] = static_cast<std::uint32_t>(pos + 1);
         }
     }
     m_plainCount = count + 1;

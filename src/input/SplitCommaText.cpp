@@ -1,10 +1,9 @@
 #include "input/SplitCommaText.h"
 
-#include <array>
-#include <bit>
+#include "input/ByteScan.h"
+
 #include <cassert>
-#include <cstdint>
-#include <cstring> // memchr, memcpy
+#include <cstring> // memchr
 
 namespace velmora {
 
@@ -14,43 +13,6 @@ bool isBlank(char byte)
 {
     const auto value = static_cast<unsigned char>(byte);
     return value >= 1 && value <= 32;
-}
-
-/// Bytes that end an unquoted item: blanks and the comma (the zero byte is cut off before the walk).
-constexpr auto EndsItem = [] {
-    std::array<bool, 256> table{};
-    for (std::size_t byte = 1; byte <= 32; ++byte) {
-        table[byte] = true;
-    }
-    table[static_cast<unsigned char>(',')] = true;
-    return table;
-}();
-
-/// The position of the first blank or comma at or after pos, or size. Looks at eight bytes per step where it
-/// can: this runs over every byte of every source line.
-std::size_t findItemEnd(const char* data, std::size_t pos, std::size_t size)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t Ones = 0x0101010101010101U;
-        constexpr std::uint64_t Highs = 0x8080808080808080U;
-        while (size - pos >= 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, data + pos, sizeof word);
-            // Per byte: below 33, or equal to ','. Both tests may mark bytes after a true hit through a
-            // borrow, never before one, so the lowest marked byte is the first real one.
-            const std::uint64_t blanks = (word - Ones * 33U) & ~word & Highs;
-            const std::uint64_t commaBytes = word ^ (Ones * static_cast<unsigned char>(','));
-            const std::uint64_t commas = (commaBytes - Ones) & ~commaBytes & Highs;
-            if (const std::uint64_t hits = blanks | commas) {
-                return pos + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
-            }
-            pos += 8;
-        }
-    }
-    while (pos < size && !EndsItem[static_cast<unsigned char>(data[pos])]) {
-        ++pos;
-    }
-    return pos;
 }
 
 /// One item as found in the text: where its bytes lie, and whether they still hold doubled quotes.
@@ -104,7 +66,7 @@ template <class Emit> void walkItems(std::string_view text, Emit&& emit)
             }
         } else {
             const std::size_t start = pos;
-            pos = findItemEnd(data, pos, size);
+            pos = ByteScan::findItemEnd(data, pos, size);
             emit(RawItem{start, pos - start, false});
         }
         while (pos < size && isBlank(data[pos])) {
