@@ -1,33 +1,12 @@
 #include "engine/OutputSpill.h"
 
 #include "platform/RunError.h"
+#include "platform/StdioFile.h"
 
 #include <system_error>
 #include <utility> // move
 
-#ifndef _WIN32
-#include <sys/mman.h>
-#endif
-
 namespace velmora {
-
-namespace {
-
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::unique_ptr<std::FILE, FileCloser> openForReading(const std::filesystem::path& path)
-{
-#ifdef _WIN32
-    return std::unique_ptr<std::FILE, FileCloser>(_wfopen(path.c_str(), L"rb"));
-#else
-    return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
-#endif
-}
-
-} // namespace
 
 OutputSpill::~OutputSpill()
 {
@@ -40,13 +19,7 @@ OutputSpill::~OutputSpill()
 
 void OutputSpill::unmap()
 {
-#ifndef _WIN32
-    if (m_mapping != nullptr) {
-        ::munmap(m_mapping, m_mappingBytes);
-    }
-#endif
-    m_mapping = nullptr;
-    m_mappingBytes = 0;
+    m_mapping = FileBytes();
     m_readBack.clear();
     m_readBack.shrink_to_fit();
 }
@@ -149,21 +122,13 @@ std::string_view OutputSpill::finish(std::string& output)
 std::string_view OutputSpill::readBack(std::FILE* file, std::string& output)
 {
     const std::size_t total = m_spilled;
-#ifndef _WIN32
     if (output.empty() && !std::ferror(file)) {
         // The bytes are read once, straight after: mapping them all at once spares a fault per few pages.
-        int flags = MAP_SHARED;
-#ifdef MAP_POPULATE
-        flags |= MAP_POPULATE;
-#endif
-        void* address = ::mmap(nullptr, total, PROT_READ, flags, fileno(file), 0);
-        if (address != MAP_FAILED) {
-            m_mapping = address;
-            m_mappingBytes = total;
-            return {static_cast<const char*>(m_mapping), total};
+        m_mapping = FileBytes::mapOpenFile(file, total);
+        if (m_mapping.mapped()) {
+            return m_mapping.view();
         }
     }
-#endif
     // Read the spilled part back in front of what stayed in memory.
     m_readBack.resize(total);
     std::rewind(file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AtomicFile.h"
+#include "platform/FileBytes.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -51,8 +52,7 @@ private:
     std::FILE* m_file = nullptr;
     std::size_t m_spilled = 0;
     bool m_failed = false;
-    void* m_mapping = nullptr;
-    std::size_t m_mappingBytes = 0;
+    FileBytes m_mapping;
     std::string m_readBack; ///< the bytes when they cannot be mapped
     std::filesystem::path m_target;
     std::unique_ptr<AtomicFile> m_prepared; ///< the temporary file beside m_target, once bytes went there
