@@ -231,8 +231,8 @@ def main():
         os.makedirs(os.path.dirname(huge), exist_ok=True)
         print("\ngenerating %s (about 5 GB) ..." % huge, flush=True)
         subprocess.run([floor, "--ticks", huge, "92000000"], check=True)
-        # A file changed in the last two seconds may still be being written: every job would read it anew.
-        # Wait, so that the figure is the one of a file that is complete.
+        # Where the file system's times do not come from this machine's clock, a file changed in the last two
+        # seconds is read anew by every job. Wait, so that the figure is the same on every file system.
         time.sleep(3)
         size_mb = os.path.getsize(huge) / 1e6
         try:
