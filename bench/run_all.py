@@ -11,13 +11,15 @@ and prints the median wall time, MB/s of input, peak memory and the ratios. Peak
 the peak resident set (VmHWM, which counts the pages of a mapped source), and the largest RssAnon (the
 program's own memory) and RssFile (mapped file pages) seen while sampling /proc/<pid>/status every 5 ms.
 
-usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge]
+usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge] [--fresh]
   BUILD_BIN_FOLDER  folder holding velmora-convert and FloorBench (a release build: build/release/bin)
   WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
   --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
   --pandas-ticks    also run pandas on the tick file (needs about 10 GB of memory and minutes)
   --only KEY        only the file KEY: 1y, 5y or ticks
   --huge            afterwards generate a 5 GB tick file, convert it once, report, and delete it
+  --fresh           instead of the above, velmora-convert on the five-year and the tick file, each run once on the
+                    file left alone for 3 s and once on the file touched just before the run
 """
 import os
 import shutil
@@ -45,14 +47,17 @@ def status_fields(pid):
     return fields
 
 
-def measure(command, cwd=None):
-    """Runs the command; returns (seconds, peak kB, peak RssAnon kB, peak RssFile kB, processor seconds)."""
+def measure(command, cwd=None, before=None):
+    """Runs the command; returns (seconds, peak kB, peak RssAnon kB, peak RssFile kB, processor seconds).
+    before, when given, is called right before the program starts, after pending writes were flushed."""
     peaks = {"RssAnon": 0, "RssFile": 0, "VmHWM": 0}
     done = threading.Event()
     errors = tempfile.TemporaryFile()  # a pipe could fill up while the child is waited for
     # Files the previous program left to be written must not be put on the disk in this one's time: a program
     # that flushes its own files (as velmora does before renaming them into place) would wait for them too.
     os.sync()
+    if before:
+        before()
     start = time.perf_counter()
     child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=errors)
 
@@ -138,6 +143,35 @@ def print_table(title, size_mb, lines, rows):
     print("  velmora own memory    %6.1f MB RssAnon (target < 64)" % ours["anon"])
 
 
+def fresh_runs(convert, files, runs, only):
+    """velmora-convert's default job on a file left alone and on the same file touched just before the run."""
+    for key, source in files:
+        if key not in ("5y", "ticks") or (only and key != only):
+            continue
+        size_mb = os.path.getsize(source) / 1e6
+        results = {"left alone": [], "touched": []}
+        # Interleaved, so that a change in the machine's load touches both alike.
+        for _ in range(runs):
+            # Left alone: no change for 3 s, past the 2 s after which any file is read once for all its jobs.
+            wait = 3.0 - (time.time() - os.stat(source).st_ctime)
+            if wait > 0:
+                time.sleep(wait)
+            results["left alone"].append(measure([convert, "--overwrite", source]))
+            # Touched as a download tool or a script leaves it: its times moved a moment before the program starts.
+            results["touched"].append(measure([convert, "--overwrite", source], before=lambda: os.utime(source)))
+        rows = [row(name, r, size_mb) for name, r in results.items()]
+        title = {"5y": "five years of 1-minute bars", "ticks": "ticks with seconds"}[key]
+        print("\n%s, velmora-convert: %.1f MB" % (title, size_mb))
+        print("  %-12s %9s %9s %11s %11s %11s %5s" % ("source", "median s", "cpu s", "peak RSS MB", "anon MB",
+                                                      "file MB", "runs"))
+        for r in rows:
+            print("  %-12s %9.3f %9.3f %11.1f %11.1f %11.1f %5d" % (r["name"], r["seconds"], r["cpu"], r["peak"],
+                                                                   r["anon"], r["file"], r["runs"]))
+        alone, touched = rows
+        print("  touched / left alone  %.2f x in wall time, %.2f x in peak RSS (target: within 1.15)" % (
+            touched["seconds"] / alone["seconds"], touched["peak"] / alone["peak"]))
+
+
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     runs = 3
@@ -156,6 +190,11 @@ def main():
     floor = os.path.join(bin_folder, "FloorBench")
     os.makedirs(folder, exist_ok=True)
     print("load average at start: %.2f %.2f %.2f, %d cores" % (os.getloadavg() + (os.cpu_count(),)))
+
+    if "--fresh" in sys.argv:
+        fresh_runs(convert, generate(floor, folder), runs, only)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
 
     for key, source in generate(floor, folder):
         if only and key != only:
@@ -192,8 +231,8 @@ def main():
         os.makedirs(os.path.dirname(huge), exist_ok=True)
         print("\ngenerating %s (about 5 GB) ..." % huge, flush=True)
         subprocess.run([floor, "--ticks", huge, "92000000"], check=True)
-        # A file changed in the last two seconds may still be being written: every job would read it anew.
-        # Wait, so that the figure is the one of a file that is complete.
+        # Where the file system's times do not come from this machine's clock, a file changed in the last two
+        # seconds is read anew by every job. Wait, so that the figure is the same on every file system.
         time.sleep(3)
         size_mb = os.path.getsize(huge) / 1e6
         try:

@@ -1,19 +1,12 @@
 #include "cli/CliRunner.h"
 #include "engine/SettingsKeys.h"
+#include "platform/Terminal.h"
 
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#if defined(_WIN32)
-#include <io.h>
-#define VELMORA_ISATTY _isatty
-#else
-#include <unistd.h> // isatty
-#define VELMORA_ISATTY isatty
-#endif
 
 namespace {
 
@@ -55,10 +48,10 @@ int main(int argc, char** argv)
         // The desktop program's own settings file, which lies beside both programs.
         environment.defaultSettingsFile = velmora::settingsFilePath(program.parent_path() / "velmora");
     }
-    if (VELMORA_ISATTY(0) != 0) {
+    if (velmora::isTerminal(0)) {
         environment.answers = &std::cin;
     }
-    environment.progressBar = VELMORA_ISATTY(2) != 0;
+    environment.progressBar = velmora::isTerminal(2);
     environment.cancelFlag = &interrupted;
     std::signal(SIGINT, onInterrupt);
 

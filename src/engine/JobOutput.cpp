@@ -2,37 +2,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/RunError.h"
-
-#include <memory>
-
-#ifndef _WIN32
-#include <sys/mman.h>
-#endif
+#include "platform/StdioFile.h"
 
 namespace velmora {
-
-namespace {
-
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::unique_ptr<std::FILE, FileCloser> openForReading(const std::filesystem::path& path)
-{
-#ifdef _WIN32
-    return std::unique_ptr<std::FILE, FileCloser>(_wfopen(path.c_str(), L"rb"));
-#else
-    return std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "rb"));
-#endif
-}
-
-} // namespace
-
-JobOutput::~JobOutput()
-{
-    releaseReadBack();
-}
 
 void JobOutput::start(std::filesystem::path plannedTarget)
 {
@@ -103,21 +75,13 @@ std::string_view JobOutput::contents()
 std::string_view JobOutput::readBack(std::FILE* file)
 {
     const std::size_t total = m_spilled;
-#ifndef _WIN32
     if (m_bytes.empty() && !std::ferror(file)) {
         // The bytes are read once, straight after: mapping them all at once spares a fault per few pages.
-        int flags = MAP_SHARED;
-#ifdef MAP_POPULATE
-        flags |= MAP_POPULATE;
-#endif
-        void* address = ::mmap(nullptr, total, PROT_READ, flags, fileno(file), 0);
-        if (address != MAP_FAILED) {
-            m_mapping = address;
-            m_mappingBytes = total;
-            return {static_cast<const char*>(m_mapping), total};
+        m_mapping = FileBytes::mapOpenFile(file, total);
+        if (m_mapping.mapped()) {
+            return m_mapping.view();
         }
     }
-#endif
     // Read the spilled part back in front of what stayed in memory.
     m_readBack.resize(total);
     std::rewind(file);
@@ -129,13 +93,7 @@ std::string_view JobOutput::readBack(std::FILE* file)
 
 void JobOutput::releaseReadBack()
 {
-#ifndef _WIN32
-    if (m_mapping != nullptr) {
-        ::munmap(m_mapping, m_mappingBytes);
-    }
-#endif
-    m_mapping = nullptr;
-    m_mappingBytes = 0;
+    m_mapping = FileBytes();
     m_readBack.clear();
     m_readBack.shrink_to_fit();
 }

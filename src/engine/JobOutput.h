@@ -2,6 +2,7 @@
 
 #include "engine/DraftFile.h"
 #include "engine/SpillFile.h"
+#include "platform/FileBytes.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -19,7 +20,7 @@ class JobOutput
 {
 public:
     JobOutput() = default;
-    ~JobOutput();
+    ~JobOutput() = default;
     JobOutput(const JobOutput&) = delete;
     JobOutput& operator=(const JobOutput&) = delete;
 
@@ -60,9 +61,8 @@ private:
     SpillFile m_spillFile;
     std::size_t m_spilled = 0; ///< bytes moved to the draft or the spill file
     bool m_failed = false;     ///< a write out of memory failed: the rest of the job stays in memory
-    void* m_mapping = nullptr;
-    std::size_t m_mappingBytes = 0;
-    std::string m_readBack; ///< the bytes when they cannot be mapped
+    FileBytes m_mapping;       ///< the spilled bytes mapped back
+    std::string m_readBack;    ///< the bytes when they cannot be mapped
 };
 
 } // namespace velmora

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "input/SourceLines.h"
+#include "platform/FileIdentity.h"
 
-#include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 
@@ -19,22 +18,14 @@ public:
     const SourceLines& load(const std::string& path);
 
 private:
-    struct Identity
-    {
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::uint64_t size = 0;
-        std::int64_t modified = 0; ///< nanoseconds
-        std::int64_t changed = 0;  ///< nanoseconds; no program can set it back
-        bool operator==(const Identity&) const = default;
-    };
     struct Entry
     {
-        Identity identity;
+        FileIdentity identity;
         SourceLines lines;
     };
 
-    static bool identify(const std::string& path, Identity& identity);
+    /// True when any later change of the file is bound to change its identity, so that its lines may be kept.
+    static bool settled(const FileIdentity& identity);
 
     std::map<std::string, Entry> m_entries;
     SourceLines m_uncached;

@@ -3,12 +3,12 @@
 #include "input/SourceRecord.h"
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
+#include "platform/StdioFile.h"
 #include "platform/Text.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <system_error>
 
@@ -16,20 +16,10 @@ namespace velmora {
 
 namespace {
 
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle openForReading(const std::filesystem::path& path)
+StdioFile openSource(const std::filesystem::path& path)
 {
     errno = 0;
-#ifdef _WIN32
-    FileHandle file(_wfopen(path.c_str(), L"rb"));
-#else
-    FileHandle file(std::fopen(path.c_str(), "rb"));
-#endif
+    StdioFile file = openForReading(path);
     if (!file) {
         if (errno == ENOENT) {
             throw fileNotFound();
@@ -49,12 +39,7 @@ public:
     /// Goes on reading at the byte offset, dropping whatever was read ahead.
     void seek(std::uint64_t offset)
     {
-#ifdef _WIN32
-        const int failed = _fseeki64(m_file, static_cast<long long>(offset), SEEK_SET);
-#else
-        const int failed = fseeko(m_file, static_cast<off_t>(offset), SEEK_SET);
-#endif
-        if (failed != 0) {
+        if (!seekTo(m_file, offset)) {
             throw cannotOpenFile(pathText(m_path));
         }
         m_position = 0;
@@ -140,7 +125,7 @@ std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& pat
 {
     std::string kept;
     {
-        const FileHandle file = openForReading(path);
+        const StdioFile file = openSource(path);
         LineReader reader(file.get(), path);
         reader.next(kept);
         // A first line of F bytes with its break suggests the size of the last: start 2F before the end, which

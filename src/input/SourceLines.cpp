@@ -1,6 +1,7 @@
 #include "input/SourceLines.h"
 
 #include "input/ByteScan.h"
+#include "platform/FileBytes.h"
 #include "platform/RunError.h"
 #include "platform/Text.h"
 
@@ -14,16 +15,6 @@
 #include <system_error>
 #include <thread>
 #include <utility> // exchange
-
-#ifdef _WIN32
-#include <cstdio>
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
@@ -128,109 +119,6 @@ std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
     return end;
 }
 
-#ifdef _WIN32
-
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-/// Reads the whole file into a buffer allocated once at the file's size. Returns false when it cannot.
-bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& bytes, std::size_t& count)
-{
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!file || error) {
-        return false;
-    }
-    bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
-    count = std::fread(bytes.get(), 1, static_cast<std::size_t>(size), file.get());
-    return !std::ferror(file.get());
-}
-
-#else
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& bytes, std::size_t& count)
-{
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status = {};
-    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    bytes = std::make_unique_for_overwrite<char[]>(size);
-    count = 0;
-    // The file is taken as it was when opened: a file that grows meanwhile is read up to its size then,
-    // one that shrinks up to where it now ends.
-    while (count < size) {
-        const std::size_t chunk = std::min<std::size_t>(size - count, std::size_t{1} << 30U);
-        const ssize_t got = ::read(file.get(), bytes.get() + count, chunk);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        count += static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-/// Maps the whole regular file read-only. Returns false, leaving the file to be read instead, when the file
-/// is empty or the mapping fails; throws nothing.
-bool mapWholeFile(const std::filesystem::path& path, void*& mapping, std::size_t& count, bool& opened)
-{
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status = {};
-    opened = file.get() >= 0 && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
-    if (!opened || status.st_size <= 0) {
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    // Mapping every page in one go spares a fault per few pages, but only pays while the file fits in free
-    // memory with room to spare; a larger file is paged in as the walk reaches it.
-    int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE
-    const long freePages = ::sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (freePages > 0 && pageSize > 0 &&
-        size < static_cast<std::size_t>(freePages) / 4 * static_cast<std::size_t>(pageSize)) {
-        flags |= MAP_POPULATE;
-    }
-#endif
-    void* address = ::mmap(nullptr, size, PROT_READ, flags, file.get(), 0);
-    if (address == MAP_FAILED) {
-        return false;
-    }
-    mapping = address;
-    count = size;
-    return true;
-}
-
-#endif
-
 } // namespace
 
 SourceLines::~SourceLines()
@@ -250,10 +138,7 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_text = std::exchange(other.m_text, nullptr);
         m_length = std::exchange(other.m_length, 0);
         m_lineCount = std::exchange(other.m_lineCount, 0);
-        m_owned = std::move(other.m_owned);
-        m_ownedBytes = std::exchange(other.m_ownedBytes, 0);
-        m_mapping = std::exchange(other.m_mapping, nullptr);
-        m_mappingBytes = std::exchange(other.m_mappingBytes, 0);
+        m_bytes = std::move(other.m_bytes);
         m_starts = std::move(other.m_starts);
         m_serial = std::exchange(other.m_serial, 0);
         m_cursor = std::exchange(other.m_cursor, Cursor{});
@@ -263,52 +148,28 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
 
 void SourceLines::release() noexcept
 {
-#ifndef _WIN32
-    if (m_mapping != nullptr) {
-        ::munmap(m_mapping, m_mappingBytes);
-    }
-#endif
-    m_mapping = nullptr;
-    m_mappingBytes = 0;
-    m_owned.reset();
-    m_ownedBytes = 0;
+    m_bytes = FileBytes();
     m_text = nullptr;
 }
 
 SourceLines SourceLines::load(const std::filesystem::path& path)
 {
+    std::optional<FileBytes> bytes = FileBytes::load(path);
+    if (!bytes) {
+        throw cannotOpenFile(pathText(path));
+    }
     SourceLines lines;
-    std::size_t count = 0;
-#ifndef _WIN32
-    bool opened = false;
-    if (mapWholeFile(path, lines.m_mapping, count, opened)) {
-        lines.m_mappingBytes = count;
-        lines.m_text = static_cast<const char*>(lines.m_mapping);
-        lines.index(count);
-        return lines;
-    }
-    if (!opened) {
-        throw cannotOpenFile(pathText(path));
-    }
-#endif
-    if (!readWholeFile(path, lines.m_owned, count)) {
-        throw cannotOpenFile(pathText(path));
-    }
-    lines.m_ownedBytes = count;
-    lines.m_text = lines.m_owned.get();
-    lines.index(count);
+    lines.m_bytes = std::move(*bytes);
+    lines.m_text = lines.m_bytes.data();
+    lines.index(lines.m_bytes.size());
     return lines;
 }
 
 SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFrom)
 {
     SourceLines lines;
-    lines.m_owned = std::make_unique_for_overwrite<char[]>(bytes.size());
-    if (!bytes.empty()) {
-        std::memcpy(lines.m_owned.get(), bytes.data(), bytes.size());
-    }
-    lines.m_ownedBytes = bytes.size();
-    lines.m_text = lines.m_owned.get();
+    lines.m_bytes = FileBytes::copyOf(bytes);
+    lines.m_text = lines.m_bytes.data();
     lines.index(bytes.size(), halvesFrom);
     return lines;
 }
@@ -407,7 +268,7 @@ void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
 
 std::size_t SourceLines::memoryBytes() const
 {
-    return m_ownedBytes + m_starts.capacity() * sizeof(std::uint64_t);
+    return m_bytes.heapBytes() + m_starts.capacity() * sizeof(std::uint64_t);
 }
 
 } // namespace velmora

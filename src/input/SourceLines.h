@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/FileBytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -92,7 +93,7 @@ public:
     std::size_t memoryBytes() const;
 
     /// True when the file's bytes are mapped rather than copied.
-    bool mapped() const { return m_mapping != nullptr; }
+    bool mapped() const { return m_bytes.mapped(); }
 
     /// Lines between two kept line starts.
     static constexpr std::size_t Stride = 1024;
@@ -108,10 +109,7 @@ private:
     const char* m_text = nullptr;
     std::size_t m_length = 0; ///< bytes before the first zero byte
     std::size_t m_lineCount = 0;
-    std::unique_ptr<char[]> m_owned; ///< the bytes when they are not mapped
-    std::size_t m_ownedBytes = 0;
-    void* m_mapping = nullptr;
-    std::size_t m_mappingBytes = 0;
+    FileBytes m_bytes;
     std::vector<std::uint64_t> m_starts; ///< the start of lines 0, Stride, 2 × Stride …
 
     std::uint64_t m_serial = 0;

@@ -1,0 +1,73 @@
+#include "platform/FileBytes.h"
+
+#include "platform/StdioFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace velmora {
+namespace {
+
+using Access = FileBytes::Access;
+
+TEST(FileBytesTest, HoldsTheWholeFileMappedOrRead)
+{
+    std::string large(3 << 20, 'x');
+    large[1000] = '\0';
+    large.back() = '\n';
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {{"empty", ""}, {"small", "a\r\nb"}, {"large", large}};
+    const test::TempDir dir;
+    for (const auto& item : cases) {
+        const auto path = dir.write(item.name, item.bytes);
+        for (const Access access : {Access::MapOrRead, Access::Read}) {
+            SCOPED_TRACE(std::string(item.name) + (access == Access::Read ? " read" : " mapped"));
+            std::optional<FileBytes> file = FileBytes::load(path, access);
+            ASSERT_TRUE(file.has_value());
+            EXPECT_EQ(file->view(), item.bytes);
+#ifndef _WIN32
+            // An empty file cannot be mapped and is read instead.
+            EXPECT_EQ(file->mapped(), access == Access::MapOrRead && !item.bytes.empty());
+#endif
+            EXPECT_EQ(file->heapBytes(), file->mapped() ? 0 : item.bytes.size());
+            // The bytes stay with the object they move to.
+            const FileBytes moved = std::move(*file);
+            EXPECT_EQ(moved.view(), item.bytes);
+        }
+    }
+}
+
+TEST(FileBytesTest, NothingWhereThereIsNoRegularFile)
+{
+    const test::TempDir dir;
+    for (const Access access : {Access::MapOrRead, Access::Read}) {
+        EXPECT_FALSE(FileBytes::load(dir.file("missing.txt"), access).has_value());
+        EXPECT_FALSE(FileBytes::load(dir.path(), access).has_value());
+    }
+}
+
+TEST(FileBytesTest, MapsAnOpenFileWrittenThroughItsStream)
+{
+    const test::TempDir dir;
+    const std::string bytes(100'000, 'b');
+    const auto path = dir.write("spill", bytes);
+    const StdioFile file = openForReading(path);
+    ASSERT_NE(file, nullptr);
+    const FileBytes mapping = FileBytes::mapOpenFile(file.get(), bytes.size());
+#ifndef _WIN32
+    ASSERT_TRUE(mapping.mapped());
+    EXPECT_EQ(mapping.view(), bytes);
+#endif
+    // Reading goes on from any offset, the mapping notwithstanding.
+    ASSERT_TRUE(seekTo(file.get(), bytes.size() - 2));
+    char tail[3] = {};
+    EXPECT_EQ(std::fread(tail, 1, 3, file.get()), 2U);
+    EXPECT_STREQ(tail, "bb");
+}
+
+} // namespace
+} // namespace velmora
