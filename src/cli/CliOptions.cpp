@@ -119,9 +119,9 @@ std::string takeLabel(std::string_view option, std::string_view value, CliOption
 {
     const auto name = lowered(value);
     if (name == "start") {
-        options.labelling = MetaTraderLabelling;
+        options.labelling = BarLabelling::ByStart;
     } else if (name == "end") {
-        options.labelling = VTLabelling;
+        options.labelling = BarLabelling::ByEnd;
     } else {
         return badValue(option, value, "expected start or end");
     }

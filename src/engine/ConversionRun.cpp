@@ -247,9 +247,9 @@ void ConversionRun::runEntries(const RunRequest& request, ConversionSettings& se
                 std::error_code ignored;
                 std::filesystem::create_directory(location.folder, ignored);
                 const auto target = location.folder / location.name;
-                const auto labelling = settings.labelling == VTLabelling ? BarLabelling::ByEnd : BarLabelling::ByStart;
-                if (request.linkage->overwritePolicy == 0 && std::filesystem::exists(target) &&
-                    !TargetNeedsUpdate(file, target, entry.text(), labelling, settings.dateField, dates)) {
+                if (request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer &&
+                    std::filesystem::exists(target) &&
+                    !TargetNeedsUpdate(file, target, entry.text(), settings.labelling, settings.dateField, dates)) {
                     continue;
                 }
             }

@@ -27,7 +27,7 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     settings.timeframes = form.minute;
     settings.timeFormat = form.shortTimeFormat;
     settings.cutTime = form.mktChangeTime;
-    settings.labelling = form.radioGroup1 == VTLabelling ? VTLabelling : MetaTraderLabelling;
+    settings.labelling = form.radioGroup1;
     settings.fillGaps = form.checkBox1;
     settings.marketWindow = form.checkBox2;
     settings.marketOpenDay = weekdayOf(form.mktOpenYoubi, SundayPosition);

@@ -322,8 +322,8 @@ void TForm1::buildControls()
     auto* vt = new QRadioButton(QStringLiteral("0時5分のバーとする　※ VT 仕様"), RadioGroup1);
     vt->setObjectName(QStringLiteral("RadioGroup1Item1"));
     vt->setGeometry(264, 20, 250, 20);
-    m_radioGroup1Buttons->addButton(metaTrader, MetaTraderLabelling);
-    m_radioGroup1Buttons->addButton(vt, VTLabelling);
+    m_radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
+    m_radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
 
     // The bar kind the run keeps between runs; hidden, as the timeframe entries decide it.
@@ -481,8 +481,7 @@ void TForm1::applySettings(const FormSettings& settings)
     CheckBox3->setChecked(settings.checkBox3);
     CheckBox4->setChecked(settings.checkBox4);
     CheckBox6->setChecked(settings.checkBox6);
-    m_radioGroup1Buttons->button(settings.radioGroup1 == VTLabelling ? VTLabelling : MetaTraderLabelling)
-        ->setChecked(true);
+    setLabelling(settings.radioGroup1);
     const auto weekdayIndex = [](std::int32_t stored, int fallback) {
         return stored >= 0 && stored < 7 ? static_cast<int>(stored) : fallback;
     };
@@ -531,7 +530,7 @@ FormSettings TForm1::currentSettings() const
     settings.checkBox3 = CheckBox3->isChecked();
     settings.checkBox4 = CheckBox4->isChecked();
     settings.checkBox6 = CheckBox6->isChecked();
-    settings.radioGroup1 = m_radioGroup1Buttons->checkedId() == VTLabelling ? VTLabelling : MetaTraderLabelling;
+    settings.radioGroup1 = labelling();
     settings.mktOpenYoubi = ComboBox1->currentIndex();
     settings.mktCloseYoubi = ComboBox2->currentIndex();
     settings.top = pos().y();
@@ -560,6 +559,16 @@ void TForm1::syncKindButtons()
 {
     RadioButton1->setChecked(m_runState.kind == BarKind::Minutes);
     RadioButton2->setChecked(m_runState.kind == BarKind::Daily);
+}
+
+BarLabelling TForm1::labelling() const
+{
+    return labellingFromIndex(m_radioGroup1Buttons->checkedId());
+}
+
+void TForm1::setLabelling(BarLabelling labelling)
+{
+    m_radioGroup1Buttons->button(static_cast<int>(labelling))->setChecked(true);
 }
 
 void TForm1::CheckBox2Click()
@@ -689,7 +698,7 @@ std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& ba
     {
         TForm1& window;
         BarKind kind;
-        int labelling;
+        BarLabelling labelling;
         QString timeframes;
         QStringList files;
         ~SavedState()
@@ -698,20 +707,18 @@ std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& ba
             window.m_running = false;
             window.m_runState.kind = kind;
             window.syncKindButtons();
-            window.m_radioGroup1Buttons->button(labelling)->setChecked(true);
+            window.setLabelling(labelling);
             window.Edit1->setText(timeframes);
             window.ListBox1->clear();
             window.ListBox1->addItems(files);
             window.UpdateListScrollWidth();
         }
-    } saved{*this, m_runState.kind,
-            m_radioGroup1Buttons->checkedId() == VTLabelling ? VTLabelling : MetaTraderLabelling, Edit1->text(),
-            registeredFiles()};
+    } saved{*this, m_runState.kind, labelling(), Edit1->text(), registeredFiles()};
 
     m_linkageRunning = true;
     m_running = true;
     m_cancelRequested = false;
-    m_radioGroup1Buttons->button(MetaTraderLabelling)->setChecked(true);
+    setLabelling(BarLabelling::ByStart);
     const RunRequest request = runRequest();
 
     LinkageBatchHooks hooks;

@@ -167,6 +167,8 @@ private:
     void finishBusyWork();
     bool acceptsDrop(const QMimeData* mime) const;
     void syncKindButtons();
+    BarLabelling labelling() const;
+    void setLabelling(BarLabelling labelling);
 
     std::filesystem::path m_settingsFile;
     QString m_firstArgument;

@@ -35,8 +35,6 @@ constexpr int GroupHeight = 64;
 constexpr int ShownHeightBelowButtons = 64;
 constexpr int ProgressBarWidth = 160;
 constexpr int StatusTextPadding = 20; // the status bar's own margin and a gap before the progress bar
-constexpr int KeepPolicy = 0;    // "元のファイルより新しいファイルになる場合のみ、上書き"
-constexpr int RebuildPolicy = 1; // "強制上書き"
 
 QString fromStd(const std::string& text)
 {
@@ -77,7 +75,7 @@ TForm2::TForm2(std::filesystem::path settingsFile, TForm1* mainWindow, QWidget* 
 
     m_settings = loadForm2Settings(IniFile(m_settingsFile));
     Edit1->setText(fromStd(m_settings->edit1Text));
-    m_radioGroup1Buttons->button(overwritePolicyFromIndex(m_settings->radioGroup1))->setChecked(true);
+    m_radioGroup1Buttons->button(static_cast<int>(m_settings->radioGroup1))->setChecked(true);
 
     for (const std::string& folder : ListCurrencyFolders(m_tool->baseFolder())) {
         auto* item = new QListWidgetItem(fromStd(folder), CheckListBox1);
@@ -136,8 +134,8 @@ void TForm2::buildControls()
     auto* rebuild = new QRadioButton(QStringLiteral("強制上書き"), RadioGroup1);
     rebuild->setObjectName(QStringLiteral("RadioGroup1Item1"));
     rebuild->setGeometry(Margin, 40, 400, 20);
-    m_radioGroup1Buttons->addButton(keep, KeepPolicy);
-    m_radioGroup1Buttons->addButton(rebuild, RebuildPolicy);
+    m_radioGroup1Buttons->addButton(keep, static_cast<int>(LinkageOverwrite::WhenNewer));
+    m_radioGroup1Buttons->addButton(rebuild, static_cast<int>(LinkageOverwrite::Always));
     keep->setChecked(true);
 
     Button1 = new QPushButton(QStringLiteral("実行"), Panel);
@@ -285,7 +283,7 @@ std::optional<LinkageBatchOutcome> TForm2::RunLinkageBatch()
         batch.checkedFolders.push_back(folder.toStdString());
     }
     batch.timeframes = Edit1->text().toStdString();
-    batch.overwritePolicy = m_radioGroup1Buttons->checkedId() == RebuildPolicy ? RebuildPolicy : KeepPolicy;
+    batch.overwritePolicy = overwritePolicy();
 
     m_batchRunning = true;
     SetControlsEnabled(false);
@@ -302,6 +300,11 @@ std::optional<LinkageBatchOutcome> TForm2::RunLinkageBatch()
         return std::nullopt;
     }
     return result->outcome;
+}
+
+LinkageOverwrite TForm2::overwritePolicy() const
+{
+    return overwritePolicyFromIndex(m_radioGroup1Buttons->checkedId());
 }
 
 void TForm2::SetControlsEnabled(bool enabled)
@@ -356,7 +359,7 @@ Form2Settings TForm2::currentSettings() const
     Form2Settings settings;
     settings.checkList = joinCheckedFolders(checked);
     settings.edit1Text = Edit1->text().toStdString();
-    settings.radioGroup1 = m_radioGroup1Buttons->checkedId() == RebuildPolicy ? RebuildPolicy : KeepPolicy;
+    settings.radioGroup1 = overwritePolicy();
     return settings;
 }
 
