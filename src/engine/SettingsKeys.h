@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ConversionSettings.h"
+#include "engine/SettingRanges.h"
 
 #include <array>
 #include <cstdint>
@@ -49,8 +50,8 @@ struct FormSettings
     bool checkBox4 = false;
     bool checkBox6 = false;
     BarLabelling radioGroup1 = BarLabelling::ByStart;
-    std::int32_t mktOpenYoubi = 0;
-    std::int32_t mktCloseYoubi = 5;
+    std::int32_t mktOpenYoubi = DefaultOpenWeekdayPosition;
+    std::int32_t mktCloseYoubi = DefaultCloseWeekdayPosition;
     std::optional<std::int32_t> top;  // std::nullopt: centred vertically in the work area
     std::optional<std::int32_t> left; // std::nullopt: centred horizontally in the work area
     std::int32_t width = 625;         // the window's built-in size at 96 dots per inch

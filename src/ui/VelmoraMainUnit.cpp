@@ -151,8 +151,8 @@ QFont japaneseUiFont()
     return font;
 }
 
-TUpDown::TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent)
-    : QWidget(parent), m_associate(associate), m_minimum(minimum), m_maximum(maximum), m_position(0)
+TUpDown::TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent)
+    : QWidget(parent), m_associate(associate), m_minimum(range.minimum), m_maximum(range.maximum), m_position(0)
 {
     m_up = new QToolButton(this);
     m_up->setObjectName(QStringLiteral("up"));
@@ -173,7 +173,7 @@ TUpDown::TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent
     }
     connect(m_up, &QToolButton::clicked, this, &TUpDown::stepUp);
     connect(m_down, &QToolButton::clicked, this, &TUpDown::stepDown);
-    setPosition(std::clamp(0, minimum, maximum));
+    setPosition(range.clamp(0));
 }
 
 void TUpDown::setPosition(int position)
@@ -343,7 +343,7 @@ void TForm1::buildControls()
     constexpr int UpDownWidth = 16;
     constexpr int LabelAfterSpin = BoxX + SpinBoxWidth + UpDownWidth + 8;
     Edit7 = makeEdit(QStringLiteral("Edit7"), Bevel2, BoxX, 74, SpinBoxWidth);
-    UpDown2 = new TUpDown(Edit7, MinDateField, MaxDateField, Bevel2);
+    UpDown2 = new TUpDown(Edit7, DateFieldRange, Bevel2);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
     UpDown2->setGeometry(BoxX + SpinBoxWidth, 74, UpDownWidth, 20);
     UpDown2->setPosition(1);
@@ -352,7 +352,7 @@ void TForm1::buildControls()
                        LabelAfterSpin, 77);
 
     Edit6 = makeEdit(QStringLiteral("Edit6"), Bevel2, BoxX, 98, SpinBoxWidth);
-    UpDown1 = new TUpDown(Edit6, MinTimeZoneHours, MaxTimeZoneHours, Bevel2);
+    UpDown1 = new TUpDown(Edit6, TimeZoneHoursRange, Bevel2);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setGeometry(BoxX + SpinBoxWidth, 98, UpDownWidth, 20);
     UpDown1->setPosition(0);
@@ -387,12 +387,12 @@ void TForm1::buildControls()
     ComboBox1 = new QComboBox(Bevel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems(weekdayItems());
-    ComboBox1->setCurrentIndex(0);
+    ComboBox1->setCurrentIndex(DefaultOpenWeekdayPosition);
     Edit4 = makeEdit(QStringLiteral("Edit4"), Bevel2, 0, 0, 60);
     ComboBox2 = new QComboBox(Bevel2);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems(weekdayItems());
-    ComboBox2->setCurrentIndex(5);
+    ComboBox2->setCurrentIndex(DefaultCloseWeekdayPosition);
     Edit5 = makeEdit(QStringLiteral("Edit5"), Bevel2, 0, 0, 60);
     placeMarketControls();
 
@@ -482,11 +482,8 @@ void TForm1::applySettings(const FormSettings& settings)
     CheckBox4->setChecked(settings.checkBox4);
     CheckBox6->setChecked(settings.checkBox6);
     setLabelling(settings.radioGroup1);
-    const auto weekdayIndex = [](std::int32_t stored, int fallback) {
-        return stored >= 0 && stored < 7 ? static_cast<int>(stored) : fallback;
-    };
-    ComboBox1->setCurrentIndex(weekdayIndex(settings.mktOpenYoubi, 0));
-    ComboBox2->setCurrentIndex(weekdayIndex(settings.mktCloseYoubi, 5));
+    ComboBox1->setCurrentIndex(weekdayListPosition(settings.mktOpenYoubi, DefaultOpenWeekdayPosition));
+    ComboBox2->setCurrentIndex(weekdayListPosition(settings.mktCloseYoubi, DefaultCloseWeekdayPosition));
 
     // Centred in the work area at the built-in size unless stored; never above or left of the work area, so
     // the title bar stays reachable on a small screen.

@@ -2,6 +2,7 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/LinkageBatch.h"
+#include "engine/SettingRanges.h"
 #include "engine/SettingsKeys.h"
 #include "platform/Clock.h"
 
@@ -47,7 +48,7 @@ class TUpDown : public QWidget
     Q_OBJECT
 
 public:
-    TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent);
+    TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent);
 
     int position() const { return m_position; }
     /// Clamps to the range and shows the value in the box.

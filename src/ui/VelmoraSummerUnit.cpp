@@ -1,5 +1,6 @@
 #include "ui/VelmoraSummerUnit.h"
 
+#include "engine/SettingRanges.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
@@ -302,17 +303,17 @@ void TSummer::Button7Click()
     for (const auto& info : daylightRegimes()) {
         regime->addItem(qText(info.name), static_cast<int>(info.regime));
     }
-    const auto makeSpin = [&ask](const char* name, int minimum, int maximum, int value) {
+    const auto makeSpin = [&ask](const char* name, ValueRange range, int value) {
         auto* spin = new QSpinBox(&ask);
         spin->setObjectName(QLatin1String(name));
-        spin->setRange(minimum, maximum);
+        spin->setRange(range.minimum, range.maximum);
         spin->setValue(value);
         return spin;
     };
-    auto* firstYear = makeSpin("FirstYearEdit", 1, LastDaylightYear, m_currentYear);
-    auto* lastYear = makeSpin("LastYearEdit", 1, LastDaylightYear, m_currentYear + 1);
-    auto* shift = makeSpin("ShiftEdit", -1440, 1440, 60);
-    auto* offset = makeSpin("UtcOffsetEdit", -23, 23, 0);
+    auto* firstYear = makeSpin("FirstYearEdit", {1, LastDaylightYear}, m_currentYear);
+    auto* lastYear = makeSpin("LastYearEdit", {1, LastDaylightYear}, m_currentYear + 1);
+    auto* shift = makeSpin("ShiftEdit", DaylightShiftMinutesRange, 60);
+    auto* offset = makeSpin("UtcOffsetEdit", SourceUtcOffsetHoursRange, 0);
     offset->setPrefix(QStringLiteral("UTC "));
     offset->setSuffix(QStringLiteral(" 時間"));
     form->addRow(QStringLiteral("夏時間の規則"), regime);
