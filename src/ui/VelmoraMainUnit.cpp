@@ -6,6 +6,8 @@
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
 #include "ui/FileRegistration.h"
+#include "ui/QtText.h"
+#include "ui/StatusProgress.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraSummerUnit.h"
 #include "ui/WindowRunHost.h"
@@ -52,7 +54,6 @@ constexpr int FrameMargin = 24; // the two upper frames are the window's width l
 constexpr int Edit1Margin = 48; // the timeframe box is the window's width less this
 constexpr int ProgressBarStartX = 100;
 constexpr int ProgressBarWidth = 160;
-constexpr int StatusTextPadding = 20; // the status bar's own margin and a gap before the progress bar
 
 const QStringList& weekdayItems()
 {
@@ -60,16 +61,6 @@ const QStringList& weekdayItems()
                                    QStringLiteral("水曜"), QStringLiteral("木曜"), QStringLiteral("金曜"),
                                    QStringLiteral("土曜")};
     return items;
-}
-
-QString fromStd(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-std::string toStd(const QString& text)
-{
-    return text.toStdString();
 }
 
 /// Rounded to the nearest integer, halves to the even neighbour.
@@ -127,7 +118,7 @@ QLabel* makeHeading(const QString& name, const QString& caption, QWidget* parent
 /// The integer a spin box's text stands for, or the buttons' position when the text is not a number.
 std::int32_t boxValue(const QLineEdit* box, const TUpDown* buttons)
 {
-    return parseInt(toStd(box->text())).value_or(buttons->position());
+    return parseInt(stdText(box->text())).value_or(buttons->position());
 }
 
 } // namespace
@@ -185,7 +176,7 @@ void TUpDown::setPosition(int position)
 void TUpDown::step(int delta)
 {
     // Step from what the box shows: the user may have typed a value since the last click.
-    const auto typed = parseInt(toStd(m_associate->text()));
+    const auto typed = parseInt(stdText(m_associate->text()));
     const int from = typed ? std::clamp(*typed, m_minimum, m_maximum) : m_position;
     setPosition(from + delta);
 }
@@ -261,11 +252,7 @@ void TForm1::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
-    ProgressBar1 = new QProgressBar(StatusBar1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
+    ProgressBar1 = makeStatusProgressBar(StatusBar1);
 
     // File area.
     Panel2 = new QWidget(Panel1);
@@ -465,13 +452,13 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::applySettings(const FormSettings& settings)
 {
-    Edit1->setText(fromStd(settings.minute));
-    Edit3->setText(fromStd(settings.mktChangeTime));
-    Edit2->setText(fromStd(settings.shortTimeFormat));
-    Edit4->setText(fromStd(settings.mktOpenTime));
-    Edit5->setText(fromStd(settings.mktCloseTime));
-    EditExt->setText(fromStd(settings.editExt));
-    EditDateS->setText(fromStd(settings.dateSeparator));
+    Edit1->setText(qText(settings.minute));
+    Edit3->setText(qText(settings.mktChangeTime));
+    Edit2->setText(qText(settings.shortTimeFormat));
+    Edit4->setText(qText(settings.mktOpenTime));
+    Edit5->setText(qText(settings.mktCloseTime));
+    EditExt->setText(qText(settings.editExt));
+    EditDateS->setText(qText(settings.dateSeparator));
     UpDown1->setPosition(settings.timeZoneEditValue);
     UpDown2->setPosition(settings.dateCsvField);
     RadioButton1->setChecked(settings.radioButton1);
@@ -498,7 +485,7 @@ void TForm1::applySettings(const FormSettings& settings)
 
     ListBox1->clear();
     for (const std::string& file : settings.listBox) {
-        ListBox1->addItem(fromStd(file));
+        ListBox1->addItem(qText(file));
     }
     m_runState.kind = barKindFromSettings(settings);
 }
@@ -511,13 +498,13 @@ void TForm1::LoadMainSettings()
 FormSettings TForm1::currentSettings() const
 {
     FormSettings settings;
-    settings.minute = toStd(Edit1->text());
-    settings.mktChangeTime = toStd(Edit3->text());
-    settings.shortTimeFormat = toStd(Edit2->text());
-    settings.mktOpenTime = toStd(Edit4->text());
-    settings.mktCloseTime = toStd(Edit5->text());
-    settings.editExt = toStd(EditExt->text());
-    settings.dateSeparator = toStd(EditDateS->text());
+    settings.minute = stdText(Edit1->text());
+    settings.mktChangeTime = stdText(Edit3->text());
+    settings.shortTimeFormat = stdText(Edit2->text());
+    settings.mktOpenTime = stdText(Edit4->text());
+    settings.mktCloseTime = stdText(Edit5->text());
+    settings.editExt = stdText(EditExt->text());
+    settings.dateSeparator = stdText(EditDateS->text());
     settings.timeZoneEditValue = boxValue(Edit6, UpDown1);
     settings.dateCsvField = boxValue(Edit7, UpDown2);
     settings.radioButton1 = RadioButton1->isChecked();
@@ -536,7 +523,7 @@ FormSettings TForm1::currentSettings() const
     settings.height = height();
     settings.listBox.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i) {
-        settings.listBox.push_back(toStd(ListBox1->item(i)->text()));
+        settings.listBox.push_back(stdText(ListBox1->item(i)->text()));
     }
     return settings;
 }
@@ -584,7 +571,7 @@ void TForm1::CheckBox4Click()
 
 void TForm1::EditDateSChange()
 {
-    const std::string box = toStd(EditDateS->text());
+    const std::string box = stdText(EditDateS->text());
     if (box.empty()) {
         return;
     }
@@ -653,9 +640,9 @@ RunRequest TForm1::runRequest() const
 {
     RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{});
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
-    request.dateSeparatorBox = toStd(EditDateS->text());
-    request.timeZoneBox = toStd(Edit6->text());
-    request.dateFieldBox = toStd(Edit7->text());
+    request.dateSeparatorBox = stdText(EditDateS->text());
+    request.timeZoneBox = stdText(Edit6->text());
+    request.dateFieldBox = stdText(Edit7->text());
     if (m_summer != nullptr) {
         request.summer = m_summer->rowsForRun();
     }
@@ -722,7 +709,7 @@ std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& ba
     hooks.beforeRun = [this](std::string_view, std::span<const std::string> files) {
         ListBox1->clear();
         for (const std::string& file : files) {
-            ListBox1->addItem(fromStd(file));
+            ListBox1->addItem(qText(file));
         }
         UpdateListScrollWidth();
         Button1->setEnabled(true);
@@ -773,7 +760,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::ShowFilePreview(const QString& path)
 {
-    const auto lines = readPreviewLines(std::filesystem::path(toStd(path)));
+    const auto lines = readPreviewLines(stdPath(path));
     for (const std::string& line : lines) {
         Memo1->appendPlainText(displayText(line));
     }
@@ -910,10 +897,7 @@ void TForm1::clearLog()
 
 void TForm1::setStatusText(const QString& text)
 {
-    StatusBar1->showMessage(text);
-    // The progress bar stands just after the text, whose width depends on the font.
-    const int textWidth = StatusBar1->fontMetrics().horizontalAdvance(text);
-    ProgressBar1->move(textWidth + StatusTextPadding, ProgressBar1->y());
+    showStatusText(StatusBar1, ProgressBar1, text);
 }
 
 QString TForm1::statusText() const
@@ -923,12 +907,12 @@ QString TForm1::statusText() const
 
 void TForm1::setProgressRange(int minimum, int maximum)
 {
-    ProgressBar1->setRange(minimum, std::max(minimum, maximum));
+    velmora::setProgressRange(ProgressBar1, minimum, maximum);
 }
 
 void TForm1::setProgressPosition(int position)
 {
-    ProgressBar1->setValue(std::clamp(position, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    velmora::setProgressPosition(ProgressBar1, position);
 }
 
 void TForm1::showTimeframeText(const QString& text)
