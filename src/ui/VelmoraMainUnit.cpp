@@ -55,6 +55,12 @@ constexpr int Edit1Margin = 48; // the timeframe box is the window's width less 
 constexpr int ProgressBarStartX = 100;
 constexpr int ProgressBarWidth = 160;
 
+// The column of boxes in the advanced settings.
+constexpr int BoxX = 8;
+constexpr int SpinBoxWidth = 40;
+constexpr int UpDownWidth = 16;
+constexpr int LabelAfterSpin = BoxX + SpinBoxWidth + UpDownWidth + 8;
+
 const QStringList& weekdayItems()
 {
     static const QStringList items{QStringLiteral("日曜"), QStringLiteral("月曜"), QStringLiteral("火曜"),
@@ -230,6 +236,19 @@ TForm1::~TForm1()
 
 void TForm1::buildControls()
 {
+    buildFrame();
+    buildFileArea();
+    buildButtonRow();
+    buildNormalSettings();
+    buildAdvancedSettings();
+    buildSpecialSettings();
+    buildOpenDialog();
+    connectHandlers();
+}
+
+// The upper panel of fixed height over the log, and the status bar with its progress bar.
+void TForm1::buildFrame()
+{
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Panel"));
     auto* column = new QVBoxLayout(central);
@@ -253,8 +272,10 @@ void TForm1::buildControls()
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
     ProgressBar1 = makeStatusProgressBar(StatusBar1);
+}
 
-    // File area.
+void TForm1::buildFileArea()
+{
     Panel2 = new QWidget(Panel1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setGeometry(0, 0, BuiltInWidth, 96);
@@ -266,8 +287,11 @@ void TForm1::buildControls()
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(0, 96 - 73, BuiltInWidth, 73);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
 
-    // Button row; "キャンセル" takes the place of "実行" while busy.
+// "キャンセル" takes the place of "実行" while busy.
+void TForm1::buildButtonRow()
+{
     auto makeButton = [this](const QString& name, const QString& caption, int x) {
         auto* button = new QPushButton(caption, Panel1);
         button->setObjectName(name);
@@ -282,8 +306,10 @@ void TForm1::buildControls()
     Cancel->setVisible(false);
     Cancel->setEnabled(false);
     Button1->setEnabled(false);
+}
 
-    // Normal settings.
+void TForm1::buildNormalSettings()
+{
     Bevel1 = makeFrame(QStringLiteral("Bevel1"), Panel1, 8, 144, 601, 67);
     Label9 = makeHeading(QStringLiteral("Label9"), QStringLiteral("通常設定"), Bevel1);
     Label2 =
@@ -294,10 +320,20 @@ void TForm1::buildControls()
                                       "「5, 60, 240, 1440」 と入力"),
                        Bevel1, 16, 22);
     Edit1 = makeEdit(QStringLiteral("Edit1"), Bevel1, 16, 41, 569);
+}
 
-    // Advanced settings.
+void TForm1::buildAdvancedSettings()
+{
     Bevel2 = makeFrame(QStringLiteral("Bevel2"), Panel1, 8, 224, 601, 321);
     Label10 = makeHeading(QStringLiteral("Label10"), QStringLiteral("詳細設定(上級者向け)"), Bevel2);
+    buildLabellingGroup();
+    buildKindButtons();
+    buildBoxes();
+    buildOptionChecks();
+}
+
+void TForm1::buildLabellingGroup()
+{
     RadioGroup1 = new QGroupBox(
         QStringLiteral("【時間足のまとめ方】 例えば5分足を作るとき 0時0分0秒～0時4分59秒までを― … "), Bevel2);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -312,8 +348,11 @@ void TForm1::buildControls()
     m_radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
     m_radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
+}
 
-    // The bar kind the run keeps between runs; hidden, as the timeframe entries decide it.
+// The bar kind the run keeps between runs; hidden, as the timeframe entries decide it.
+void TForm1::buildKindButtons()
+{
     auto* kindButtons = new QButtonGroup(this);
     RadioButton1 = new QRadioButton(QStringLiteral("時間足"), Bevel2);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
@@ -324,11 +363,11 @@ void TForm1::buildControls()
     kindButtons->addButton(RadioButton1);
     kindButtons->addButton(RadioButton2);
     RadioButton1->setChecked(true);
+}
 
-    constexpr int BoxX = 8;
-    constexpr int SpinBoxWidth = 40;
-    constexpr int UpDownWidth = 16;
-    constexpr int LabelAfterSpin = BoxX + SpinBoxWidth + UpDownWidth + 8;
+// The two spin boxes and the text boxes, one under the other with their captions beside them.
+void TForm1::buildBoxes()
+{
     Edit7 = makeEdit(QStringLiteral("Edit7"), Bevel2, BoxX, 74, SpinBoxWidth);
     UpDown2 = new TUpDown(Edit7, DateFieldRange, Bevel2);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
@@ -354,7 +393,10 @@ void TForm1::buildControls()
 
     Edit3 = makeEdit(QStringLiteral("Edit3"), Bevel2, BoxX, 170, 80);
     Label8 = makeLabel(QStringLiteral("Label8"), QStringLiteral("基準区切り時刻"), Bevel2, 96, 173);
+}
 
+void TForm1::buildOptionChecks()
+{
     CheckBox3 = makeCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("日足作成時は、時刻のフィールドを削除"),
                              Bevel2, BoxX, 196);
     CheckBox4 =
@@ -382,8 +424,10 @@ void TForm1::buildControls()
     ComboBox2->setCurrentIndex(DefaultCloseWeekdayPosition);
     Edit5 = makeEdit(QStringLiteral("Edit5"), Bevel2, 0, 0, 60);
     placeMarketControls();
+}
 
-    // Special settings.
+void TForm1::buildSpecialSettings()
+{
     Bevel3 = makeFrame(QStringLiteral("Bevel3"), Panel1, 8, 560, 601, 41);
     Label11 = makeHeading(QStringLiteral("Label11"), QStringLiteral("特殊設定"), Bevel3);
     Label11->move(8, 13);
@@ -392,12 +436,18 @@ void TForm1::buildControls()
     Button5->setAutoDefault(false);
     Button5->adjustSize();
     Button5->setGeometry(Label11->x() + Label11->width() + 16, 7, Button5->width() + 16, ButtonHeight);
+}
 
+void TForm1::buildOpenDialog()
+{
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setOptions(QFileDialog::DontUseNativeDialog);
+}
 
+void TForm1::connectHandlers()
+{
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::ClearFileList);
     connect(Button4, &QPushButton::clicked, this, &TForm1::OpenAndRegisterFile);

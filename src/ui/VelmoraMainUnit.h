@@ -160,6 +160,18 @@ protected:
 
 private:
     void buildControls();
+    void buildFrame();
+    void buildFileArea();
+    void buildButtonRow();
+    void buildNormalSettings();
+    void buildAdvancedSettings();
+    void buildLabellingGroup();
+    void buildKindButtons();
+    void buildBoxes();
+    void buildOptionChecks();
+    void buildSpecialSettings();
+    void buildOpenDialog();
+    void connectHandlers();
     void layoutControls();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);
