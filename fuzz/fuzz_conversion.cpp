@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.timeframes = (a & 0x80U) != 0 ? std::string(reader.line(64)) : Timeframes[a % Timeframes.size()];
     settings.timeFormat = TimeFormats[b % TimeFormats.size()];
     settings.cutTime = Cuts[(b >> 3) % Cuts.size()];
-    settings.labelling = (b & 0x40U) != 0 ? VTLabelling : MetaTraderLabelling;
+    settings.labelling = (b & 0x40U) != 0 ? BarLabelling::ByEnd : BarLabelling::ByStart;
     settings.fillGaps = (b & 0x80U) != 0;
     settings.marketWindow = (c & 1U) != 0;
     settings.marketOpenDay = 1 + (c >> 1) % 7;

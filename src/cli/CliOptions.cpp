@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "engine/SettingRanges.h"
 #include "engine/TimeframeEntry.h"
 #include "input/DateTimeText.h"
 #include "platform/Numbers.h"
@@ -12,11 +13,6 @@
 namespace velmora::cli {
 
 namespace {
-
-constexpr std::int32_t MinTimeZone = -100;
-constexpr std::int32_t MaxTimeZone = 100;
-constexpr std::int32_t MinDateField = 1;
-constexpr std::int32_t MaxDateField = 100;
 
 std::string lowered(std::string_view text)
 {
@@ -101,14 +97,14 @@ ValueCheck dayInto(std::optional<int> CliOptions::*member)
     };
 }
 
-ValueCheck integerInto(std::optional<std::int32_t> CliOptions::*member, std::int32_t minimum, std::int32_t maximum)
+ValueCheck integerInto(std::optional<std::int32_t> CliOptions::*member, ValueRange range)
 {
     return [=](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
         const auto number = parseInt(value);
-        if (!number || *number < minimum || *number > maximum) {
+        if (!number || !range.contains(*number)) {
             return badValue(option, value,
-                            "expected a whole number from " + std::to_string(minimum) + " to " +
-                                std::to_string(maximum));
+                            "expected a whole number from " + std::to_string(range.minimum) + " to " +
+                                std::to_string(range.maximum));
         }
         options.*member = *number;
         return {};
@@ -119,9 +115,9 @@ std::string takeLabel(std::string_view option, std::string_view value, CliOption
 {
     const auto name = lowered(value);
     if (name == "start") {
-        options.labelling = MetaTraderLabelling;
+        options.labelling = BarLabelling::ByStart;
     } else if (name == "end") {
-        options.labelling = VTLabelling;
+        options.labelling = BarLabelling::ByEnd;
     } else {
         return badValue(option, value, "expected start or end");
     }
@@ -206,8 +202,8 @@ const std::vector<ValueOption>& valueOptions()
         {"--open-time", "", timeInto(&CliOptions::openTime)},
         {"--close-day", "", dayInto(&CliOptions::closeDay)},
         {"--close-time", "", timeInto(&CliOptions::closeTime)},
-        {"--time-zone", "", integerInto(&CliOptions::timeZoneHours, MinTimeZone, MaxTimeZone)},
-        {"--date-field", "", integerInto(&CliOptions::dateField, MinDateField, MaxDateField)},
+        {"--time-zone", "", integerInto(&CliOptions::timeZoneHours, TimeZoneHoursRange)},
+        {"--date-field", "", integerInto(&CliOptions::dateField, DateFieldRange)},
         {"--date-separator", "", takeDateSeparator},
         {"--time-format", "", takeTimeFormat},
         {"--extension", "", takeExtension},

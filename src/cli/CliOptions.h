@@ -25,7 +25,7 @@ struct CliOptions
 
     std::optional<std::string> timeframes;
     std::optional<std::string> cutTime;
-    std::optional<int> labelling; ///< MetaTraderLabelling or VTLabelling
+    std::optional<BarLabelling> labelling;
     std::optional<bool> fillGaps;
     std::optional<bool> marketWindow;
     std::optional<int> openDay; ///< 1 = Sunday … 7 = Saturday

@@ -62,7 +62,7 @@ int runLinkage(const CliOptions& options, const FormSettings& form, const Form2S
     batch.tool = *tool;
     batch.checkedFolders = checkedFoldersOf(ListCurrencyFolders(tool->baseFolder()), form2.checkList);
     batch.timeframes = options.timeframes.value_or(form2.edit1Text);
-    batch.overwritePolicy = overwritePolicyFromIndex(form2.radioGroup1);
+    batch.overwritePolicy = form2.radioGroup1;
     if (batch.checkedFolders.empty()) {
         // Nothing failed, but a scheduled job that never converts anything deserves a word in its mail.
         err << ProgramName << ": no instrument folder of " << tool->baseFolder().string()

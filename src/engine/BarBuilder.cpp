@@ -178,7 +178,7 @@ MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const 
     window.closeDay = settings.marketCloseDay;
     int openMinutes = minutesOfDay(settings.marketOpenTime);
     int closeMinutes = minutesOfDay(settings.marketCloseTime);
-    const bool byEnd = settings.labelling == VTLabelling;
+    const bool byEnd = settings.labelling == BarLabelling::ByEnd;
     if (byEnd && entry.isDaily()) {
         // A daily bar labelled by its end carries the next day's date.
         window.openDay = window.openDay % 7 + 1;
@@ -391,7 +391,7 @@ void BarBuilder::Walk::closeBucket()
     if (m_entry.currentIsGap()) {
         return;
     }
-    std::int64_t label = m_settings.labelling == VTLabelling ? bucket.end : bucket.start;
+    std::int64_t label = m_settings.labelling == BarLabelling::ByEnd ? bucket.end : bucket.start;
     if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
         label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
     }

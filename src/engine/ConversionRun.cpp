@@ -265,9 +265,8 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     std::error_code ignored;
     std::filesystem::create_directory(location.folder, ignored);
     const auto target = location.folder / location.name;
-    const auto labelling = m_settings.labelling == VTLabelling ? BarLabelling::ByEnd : BarLabelling::ByStart;
-    return m_request.linkage->overwritePolicy == 0 && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(file, target, entry.text(), labelling, m_settings.dateField, m_dates);
+    return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
+           !TargetNeedsUpdate(file, target, entry.text(), m_settings.labelling, m_settings.dateField, m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/BarLabelling.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,11 +16,20 @@ enum class BarKind {
     Daily,   ///< `RadioButton2` on
 };
 
-/// Values of ConversionSettings::labelling, the index of the labelling option group.
-/// "0時0分のバーとする　※ MetaTrader 仕様": a bar is labelled with its bucket's start.
-constexpr int MetaTraderLabelling = 0;
-/// "0時5分のバーとする　※ VT 仕様": a bar is labelled with its bucket's end.
-constexpr int VTLabelling = 1;
+/// What a linkage run does with an output that exists: the items of the linkage window's choice, the numbers
+/// its settings key stores.
+enum class LinkageOverwrite : std::uint8_t {
+    /// "元のファイルより新しいファイルになる場合のみ、上書き": rebuild only an output the source has outgrown
+    WhenNewer = 0,
+    Always = 1, ///< "強制上書き"
+};
+
+/// The overwrite policy that a stored item index selects: the first item for 0, the second for any other
+/// index, as the choice shows a stored index past its last item as that item.
+constexpr LinkageOverwrite overwritePolicyFromIndex(std::int32_t index)
+{
+    return index == 0 ? LinkageOverwrite::WhenNewer : LinkageOverwrite::Always;
+}
 
 /// The options of one conversion run, taken once at its start. The window (or the headless tool) fills it;
 /// nothing in the engine reads a control, so a change in the window during the run never reaches the run.
@@ -31,7 +42,7 @@ struct ConversionSettings
     double timeZoneShiftDays = 0.0;              ///< the box's whole hours / 24
     std::int32_t dateField = 1;                  ///< 1-based position of the date in a source line
     std::string cutTime = "17:00";               ///< anchor of the bucket grid
-    int labelling = MetaTraderLabelling;         ///< MetaTraderLabelling or VTLabelling
+    BarLabelling labelling = BarLabelling::ByStart;
     bool fillGaps = true;
     bool marketWindow = true;
     int marketOpenDay = 1; ///< 1 = Sunday … 7 = Saturday

@@ -1,5 +1,6 @@
 #include "engine/DaylightRules.h"
 
+#include "engine/SettingRanges.h"
 #include "engine/SummerShiftTable.h"
 
 #include <array>
@@ -16,9 +17,6 @@ constexpr std::array<DaylightRegimeInfo, 5> Regimes{{
     {DaylightRegime::UnitedStatesPacific, "米国 太平洋時間 (ロサンゼルス)", 1987},
     {DaylightRegime::EuropeanUnion, "EU (ロンドン、フランクフルトなど)", 1996},
 }};
-
-constexpr int MinSourceOffsetHours = -23;
-constexpr int MaxSourceOffsetHours = 23;
 
 constexpr int MinutesPerDay = 1440;
 constexpr std::int32_t MsPerSecond = 1000;
@@ -142,9 +140,9 @@ std::optional<std::string> daylightRequestProblem(const DaylightRequest& request
     if (request.lastYear - request.firstYear >= MaxDaylightYears) {
         return "一度に入力できるのは " + yearText(MaxDaylightYears) + " 年分までです";
     }
-    if (request.sourceUtcOffsetHours < MinSourceOffsetHours || request.sourceUtcOffsetHours > MaxSourceOffsetHours) {
-        return "データの時刻の UTC からの時差は " + std::to_string(MinSourceOffsetHours) + " から " +
-               std::to_string(MaxSourceOffsetHours) + " 時間の範囲で指定してください";
+    if (!SourceUtcOffsetHoursRange.contains(request.sourceUtcOffsetHours)) {
+        return "データの時刻の UTC からの時差は " + std::to_string(SourceUtcOffsetHoursRange.minimum) + " から " +
+               std::to_string(SourceUtcOffsetHoursRange.maximum) + " 時間の範囲で指定してください";
     }
     return std::nullopt;
 }

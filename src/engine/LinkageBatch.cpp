@@ -143,11 +143,6 @@ std::vector<std::string> batchSourceFiles(const DownloadTool& tool, std::string_
     return files;
 }
 
-int overwritePolicyFromIndex(std::int32_t index)
-{
-    return index == 0 ? 0 : 1;
-}
-
 std::vector<std::string> checkedFoldersOf(std::span<const std::string> folders, std::string_view checkList)
 {
     std::vector<std::string> checked;
@@ -164,11 +159,10 @@ LinkageBatchResult RunLinkageBatch(const LinkageBatch& batch, const RunRequest& 
 {
     LinkageBatchResult result;
     for (const auto& currency : batch.checkedFolders) {
-        LinkageContext context{currency, batch.tool.baseFolder(), batch.tool.minuteSubFolder,
-                               overwritePolicyFromIndex(batch.overwritePolicy)};
+        LinkageContext context{currency, batch.tool.baseFolder(), batch.tool.minuteSubFolder, batch.overwritePolicy};
         RunRequest request = mainRequest;
         // The up-to-date test reads a target's last label as the start of its bar.
-        request.settings.labelling = MetaTraderLabelling;
+        request.settings.labelling = BarLabelling::ByStart;
         request.files = batchSourceFiles(batch.tool, currency);
         request.linkage = &context;
         request.linkageTimeframes = batch.timeframes;

@@ -60,12 +60,8 @@ struct LinkageBatch
     DownloadTool tool;
     std::vector<std::string> checkedFolders; ///< the checked instrument folders, in list order
     std::string timeframes = "5, 60, 240, 1440";
-    int overwritePolicy = 0; ///< 0: rebuild only an output the source has outgrown; 1: always rebuild
+    LinkageOverwrite overwritePolicy = LinkageOverwrite::WhenNewer;
 };
-
-/// The overwrite policy that a stored radio-group index selects: 0 for the first item, the second (always
-/// rebuild) for any other index, as the group shows a stored index past its last item as that item.
-int overwritePolicyFromIndex(std::int32_t index);
 
 /// The checked folders of a folder list under a stored "CheckList" text, in list order.
 std::vector<std::string> checkedFoldersOf(std::span<const std::string> folders, std::string_view checkList);
@@ -93,7 +89,7 @@ struct LinkageBatchHooks
 /// Converts every checked folder of the batch, in order, with one ordinary run each of the main window's request:
 /// its registered files become the folder's files, its labelling the bar start, its timeframes the batch's, and
 /// it writes into per-timeframe folders beside the minute folder (or beside the source without one), skipping
-/// outputs that are up to date under policy 0.
+/// outputs that are up to date under LinkageOverwrite::WhenNewer.
 ///
 /// When no output date separator is in force (state.separators.output is '\0', as before any run or after a
 /// box that could not give one), the main window's date separator box gives it, and "/" when that box holds no

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ConversionSettings.h"
 #include "engine/RunHost.h"
 
 #include <filesystem>
@@ -16,7 +17,7 @@ struct LinkageContext
     std::string currencyName;         ///< the instrument folder being processed
     std::filesystem::path baseFolder; ///< "HistoricalData" under the current directory
     std::string minuteSubFolder;      ///< "1min" or empty
-    int overwritePolicy = 0;          ///< 0: write only where the output would become newer; 1: always write
+    LinkageOverwrite overwritePolicy = LinkageOverwrite::WhenNewer;
 };
 
 /// The facts of a resolved timeframe entry that naming needs.

@@ -1,20 +1,14 @@
 #include "engine/RunRequestFromSettings.h"
 
-#include <algorithm>
 #include <string>
 
 namespace velmora {
 
 namespace {
 
-constexpr std::int32_t SundayPosition = 0;
-constexpr std::int32_t FridayPosition = 5;
-constexpr std::int32_t SaturdayPosition = 6;
-
 int weekdayOf(std::int32_t listPosition, std::int32_t defaultPosition)
 {
-    const bool inList = listPosition >= SundayPosition && listPosition <= SaturdayPosition;
-    return weekdayFromListPosition(inList ? listPosition : defaultPosition);
+    return weekdayFromListPosition(weekdayListPosition(listPosition, defaultPosition));
 }
 
 } // namespace
@@ -27,12 +21,12 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     settings.timeframes = form.minute;
     settings.timeFormat = form.shortTimeFormat;
     settings.cutTime = form.mktChangeTime;
-    settings.labelling = form.radioGroup1 == VTLabelling ? VTLabelling : MetaTraderLabelling;
+    settings.labelling = form.radioGroup1;
     settings.fillGaps = form.checkBox1;
     settings.marketWindow = form.checkBox2;
-    settings.marketOpenDay = weekdayOf(form.mktOpenYoubi, SundayPosition);
+    settings.marketOpenDay = weekdayOf(form.mktOpenYoubi, DefaultOpenWeekdayPosition);
     settings.marketOpenTime = form.mktOpenTime;
-    settings.marketCloseDay = weekdayOf(form.mktCloseYoubi, FridayPosition);
+    settings.marketCloseDay = weekdayOf(form.mktCloseYoubi, DefaultCloseWeekdayPosition);
     settings.marketCloseTime = form.mktCloseTime;
     settings.dropTimeInDaily = form.checkBox3;
     settings.forceExtension = form.checkBox4;
@@ -41,8 +35,8 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     settings.summerTable = summer.checkBox1;
 
     // The run converts these three boxes itself, so that a bad value ends it the way a typed one does.
-    const auto hours = std::clamp(form.timeZoneEditValue, MinTimeZoneHours, MaxTimeZoneHours);
-    const auto dateField = std::clamp(form.dateCsvField, MinDateField, MaxDateField);
+    const auto hours = TimeZoneHoursRange.clamp(form.timeZoneEditValue);
+    const auto dateField = DateFieldRange.clamp(form.dateCsvField);
     request.dateSeparatorBox = form.dateSeparator;
     request.timeZoneBox = std::to_string(hours);
     request.dateFieldBox = std::to_string(dateField);

@@ -5,12 +5,6 @@
 
 namespace velmora {
 
-/// The spin boxes' ranges: a stored value outside them shows as the nearest end, as the box shows it.
-constexpr std::int32_t MinTimeZoneHours = -100;
-constexpr std::int32_t MaxTimeZoneHours = 100;
-constexpr std::int32_t MinDateField = 1;
-constexpr std::int32_t MaxDateField = 100;
-
 /// The run request that pressing "実行" makes from the main window's controls, taken from the stored form of
 /// those controls: section "Form" for the options and the registered files, section "Summer" for the
 /// summer-time table. The window and the headless tool both build their runs with it, so a run set up in the

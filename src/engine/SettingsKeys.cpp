@@ -4,6 +4,8 @@
 #include "platform/Numbers.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 
 namespace velmora {
 
@@ -37,6 +39,51 @@ std::vector<std::string> split(std::string_view text, std::string_view separator
     }
 }
 
+// A choice is stored as the index of its item; an index the choice does not have reads as the item it shows.
+std::int32_t storedNumber(std::int32_t number)
+{
+    return number;
+}
+
+std::int32_t storedNumber(BarLabelling labelling)
+{
+    return static_cast<std::int32_t>(labelling);
+}
+
+std::int32_t storedNumber(LinkageOverwrite policy)
+{
+    return static_cast<std::int32_t>(policy);
+}
+
+void takeNumber(std::int32_t& target, std::int32_t number)
+{
+    target = number;
+}
+
+void takeNumber(BarLabelling& target, std::int32_t number)
+{
+    target = labellingFromIndex(number);
+}
+
+void takeNumber(LinkageOverwrite& target, std::int32_t number)
+{
+    target = overwritePolicyFromIndex(number);
+}
+
+/// Calls use(member) for a field kept as a number: an integer or a choice.
+template <class Settings, class Use> void withNumberField(const SettingsKey<Settings>& key, Use use)
+{
+    std::visit(
+        [&](auto member) {
+            using Value = std::remove_cvref_t<decltype(std::declval<Settings&>().*member)>;
+            if constexpr (std::is_same_v<Value, std::int32_t> || std::is_same_v<Value, BarLabelling> ||
+                          std::is_same_v<Value, LinkageOverwrite>) {
+                use(member);
+            }
+        },
+        key.field);
+}
+
 template <class Settings>
 void loadKey(const IniFile& file, std::string_view section, const SettingsKey<Settings>& key, Settings& settings)
 {
@@ -47,11 +94,12 @@ void loadKey(const IniFile& file, std::string_view section, const SettingsKey<Se
         text = file.readString(section, key.name, text);
         break;
     }
-    case KeyEncoding::Integer: {
-        auto& number = settings.*std::get<std::int32_t Settings::*>(key.field);
-        number = file.readInteger(section, key.name, number);
+    case KeyEncoding::Integer:
+        withNumberField(key, [&](auto member) {
+            auto& value = settings.*member;
+            takeNumber(value, file.readInteger(section, key.name, storedNumber(value)));
+        });
         break;
-    }
     case KeyEncoding::IntegerText: {
         // Read as the spin box would take the text; a text it would refuse leaves the default, and the keys
         // after it still load.
@@ -92,8 +140,11 @@ template <class Settings> std::string storedTextOf(const Settings& settings, con
     case KeyEncoding::FolderNames:
         return settings.*std::get<std::string Settings::*>(key.field);
     case KeyEncoding::Integer:
-    case KeyEncoding::IntegerText:
-        return std::to_string(settings.*std::get<std::int32_t Settings::*>(key.field));
+    case KeyEncoding::IntegerText: {
+        std::int32_t number = 0;
+        withNumberField(key, [&](auto member) { number = storedNumber(settings.*member); });
+        return std::to_string(number);
+    }
     case KeyEncoding::Boolean:
         return settings.*std::get<bool Settings::*>(key.field) ? "1" : "0";
     case KeyEncoding::WindowEdge: {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/ConversionSettings.h"
+#include "engine/SettingRanges.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -17,7 +20,8 @@ class IniFile;
 /// How a key's value is kept in the settings file.
 enum class KeyEncoding {
     Text,        // as typed
-    Integer,     // decimal text; "0x…" reads as hexadecimal, a text that is not a number as the default
+    Integer,     // decimal text; "0x…" reads as hexadecimal, a text that is not a number as the default; a choice
+                 // is stored as the index of its item
     IntegerText, // the text of a spin box, converted as a typed number is; one that is not reads as the default
     Boolean,     // "1" or "0"; any integer other than 0 reads as true
     WindowEdge,  // integer; when missing the window centres itself in the desktop work area
@@ -45,9 +49,9 @@ struct FormSettings
     bool checkBox3 = false;
     bool checkBox4 = false;
     bool checkBox6 = false;
-    std::int32_t radioGroup1 = 0;
-    std::int32_t mktOpenYoubi = 0;
-    std::int32_t mktCloseYoubi = 5;
+    BarLabelling radioGroup1 = BarLabelling::ByStart;
+    std::int32_t mktOpenYoubi = DefaultOpenWeekdayPosition;
+    std::int32_t mktCloseYoubi = DefaultCloseWeekdayPosition;
     std::optional<std::int32_t> top;  // std::nullopt: centred vertically in the work area
     std::optional<std::int32_t> left; // std::nullopt: centred horizontally in the work area
     std::int32_t width = 625;         // the window's built-in size at 96 dots per inch
@@ -62,7 +66,7 @@ struct Form2Settings
 {
     std::string checkList; // the checked folder names, concatenated; see isFolderChecked
     std::string edit1Text = "5, 60, 240, 1440";
-    std::int32_t radioGroup1 = 0; // 0: overwrite only with a newer file, 1: always overwrite
+    LinkageOverwrite radioGroup1 = LinkageOverwrite::WhenNewer;
 
     bool operator==(const Form2Settings&) const = default;
 };
@@ -80,7 +84,8 @@ struct SummerSettings
 
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
-                                   std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*>;
+                                   std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
+                                   BarLabelling Settings::*, LinkageOverwrite Settings::*>;
 
 /// One key of a section. The rows of a table stand in reading order; saveOrder is the place in writing order.
 template <class Settings> struct SettingsKey

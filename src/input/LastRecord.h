@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/BarLabelling.h"
 #include "input/DateTimeText.h"
 
 #include <cstdint>
@@ -8,10 +9,6 @@
 #include <string_view>
 
 namespace velmora {
-
-/// How bars are named: by the time they start (MetaTrader) or by the time they end (VT). The values are the
-/// items of the labelling choice in the main window.
-enum class BarLabelling : std::uint8_t { ByStart = 0, ByEnd = 1 };
 
 /// The date-time, seconds included, of the last line of a price or bar file, found without reading the whole
 /// file: from the file's size and the length of its first line it jumps to about two lines before the end.

@@ -1,5 +1,7 @@
 #include "ui/VelmoraConfirmUnit.h"
 
+#include "ui/QtText.h"
+
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -9,11 +11,6 @@
 namespace velmora {
 
 namespace {
-
-QString fromPath(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
 
 /// Half the difference, rounded to the nearest integer with halves going to the even neighbour.
 int centredOffset(int outer, int inner)
@@ -64,21 +61,21 @@ TConfirmForm::TConfirmForm(QWidget* centreOver, QWidget* parent) : QDialog(paren
 
 OverwriteReply TConfirmForm::ask(const OverwriteQuestion& question)
 {
-    const QString name = QString::fromStdString(question.outputName);
+    const QString name = qText(question.outputName);
     Label1->setText(name + QStringLiteral(" は既に存在しています\n上書きして宜しいですか？"));
     Button1->setText(QStringLiteral("上書き保存"));
     Button3->move(200, 56);
     Button2->setVisible(true);
 
-    SaveDialog1->setDirectory(fromPath(question.proposedPath.parent_path()));
-    SaveDialog1->selectFile(fromPath(question.proposedPath.filename()));
+    SaveDialog1->setDirectory(qPath(question.proposedPath.parent_path()));
+    SaveDialog1->selectFile(qPath(question.proposedPath.filename()));
     m_chosenPath.clear();
 
     switch (exec()) {
     case ResultOverwrite:
         return {OverwriteAnswer::Overwrite, {}};
     case ResultSaveAs:
-        return {OverwriteAnswer::SaveAs, std::filesystem::path(m_chosenPath.toStdString())};
+        return {OverwriteAnswer::SaveAs, stdPath(m_chosenPath)};
     default:
         return {OverwriteAnswer::Skip, {}};
     }

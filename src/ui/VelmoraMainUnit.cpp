@@ -6,6 +6,8 @@
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
 #include "ui/FileRegistration.h"
+#include "ui/QtText.h"
+#include "ui/StatusProgress.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraSummerUnit.h"
 #include "ui/WindowRunHost.h"
@@ -52,7 +54,12 @@ constexpr int FrameMargin = 24; // the two upper frames are the window's width l
 constexpr int Edit1Margin = 48; // the timeframe box is the window's width less this
 constexpr int ProgressBarStartX = 100;
 constexpr int ProgressBarWidth = 160;
-constexpr int StatusTextPadding = 20; // the status bar's own margin and a gap before the progress bar
+
+// The column of boxes in the advanced settings.
+constexpr int BoxX = 8;
+constexpr int SpinBoxWidth = 40;
+constexpr int UpDownWidth = 16;
+constexpr int LabelAfterSpin = BoxX + SpinBoxWidth + UpDownWidth + 8;
 
 const QStringList& weekdayItems()
 {
@@ -60,16 +67,6 @@ const QStringList& weekdayItems()
                                    QStringLiteral("水曜"), QStringLiteral("木曜"), QStringLiteral("金曜"),
                                    QStringLiteral("土曜")};
     return items;
-}
-
-QString fromStd(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-std::string toStd(const QString& text)
-{
-    return text.toStdString();
 }
 
 /// Rounded to the nearest integer, halves to the even neighbour.
@@ -127,7 +124,7 @@ QLabel* makeHeading(const QString& name, const QString& caption, QWidget* parent
 /// The integer a spin box's text stands for, or the buttons' position when the text is not a number.
 std::int32_t boxValue(const QLineEdit* box, const TUpDown* buttons)
 {
-    return parseInt(toStd(box->text())).value_or(buttons->position());
+    return parseInt(stdText(box->text())).value_or(buttons->position());
 }
 
 } // namespace
@@ -151,8 +148,8 @@ QFont japaneseUiFont()
     return font;
 }
 
-TUpDown::TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent)
-    : QWidget(parent), m_associate(associate), m_minimum(minimum), m_maximum(maximum), m_position(0)
+TUpDown::TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent)
+    : QWidget(parent), m_associate(associate), m_minimum(range.minimum), m_maximum(range.maximum), m_position(0)
 {
     m_up = new QToolButton(this);
     m_up->setObjectName(QStringLiteral("up"));
@@ -173,7 +170,7 @@ TUpDown::TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent
     }
     connect(m_up, &QToolButton::clicked, this, &TUpDown::stepUp);
     connect(m_down, &QToolButton::clicked, this, &TUpDown::stepDown);
-    setPosition(std::clamp(0, minimum, maximum));
+    setPosition(range.clamp(0));
 }
 
 void TUpDown::setPosition(int position)
@@ -185,7 +182,7 @@ void TUpDown::setPosition(int position)
 void TUpDown::step(int delta)
 {
     // Step from what the box shows: the user may have typed a value since the last click.
-    const auto typed = parseInt(toStd(m_associate->text()));
+    const auto typed = parseInt(stdText(m_associate->text()));
     const int from = typed ? std::clamp(*typed, m_minimum, m_maximum) : m_position;
     setPosition(from + delta);
 }
@@ -239,6 +236,19 @@ TForm1::~TForm1()
 
 void TForm1::buildControls()
 {
+    buildFrame();
+    buildFileArea();
+    buildButtonRow();
+    buildNormalSettings();
+    buildAdvancedSettings();
+    buildSpecialSettings();
+    buildOpenDialog();
+    connectHandlers();
+}
+
+// The upper panel of fixed height over the log, and the status bar with its progress bar.
+void TForm1::buildFrame()
+{
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Panel"));
     auto* column = new QVBoxLayout(central);
@@ -261,13 +271,11 @@ void TForm1::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
-    ProgressBar1 = new QProgressBar(StatusBar1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
+    ProgressBar1 = makeStatusProgressBar(StatusBar1);
+}
 
-    // File area.
+void TForm1::buildFileArea()
+{
     Panel2 = new QWidget(Panel1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setGeometry(0, 0, BuiltInWidth, 96);
@@ -279,8 +287,11 @@ void TForm1::buildControls()
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(0, 96 - 73, BuiltInWidth, 73);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
 
-    // Button row; "キャンセル" takes the place of "実行" while busy.
+// "キャンセル" takes the place of "実行" while busy.
+void TForm1::buildButtonRow()
+{
     auto makeButton = [this](const QString& name, const QString& caption, int x) {
         auto* button = new QPushButton(caption, Panel1);
         button->setObjectName(name);
@@ -295,8 +306,10 @@ void TForm1::buildControls()
     Cancel->setVisible(false);
     Cancel->setEnabled(false);
     Button1->setEnabled(false);
+}
 
-    // Normal settings.
+void TForm1::buildNormalSettings()
+{
     Bevel1 = makeFrame(QStringLiteral("Bevel1"), Panel1, 8, 144, 601, 67);
     Label9 = makeHeading(QStringLiteral("Label9"), QStringLiteral("通常設定"), Bevel1);
     Label2 =
@@ -307,10 +320,20 @@ void TForm1::buildControls()
                                       "「5, 60, 240, 1440」 と入力"),
                        Bevel1, 16, 22);
     Edit1 = makeEdit(QStringLiteral("Edit1"), Bevel1, 16, 41, 569);
+}
 
-    // Advanced settings.
+void TForm1::buildAdvancedSettings()
+{
     Bevel2 = makeFrame(QStringLiteral("Bevel2"), Panel1, 8, 224, 601, 321);
     Label10 = makeHeading(QStringLiteral("Label10"), QStringLiteral("詳細設定(上級者向け)"), Bevel2);
+    buildLabellingGroup();
+    buildKindButtons();
+    buildBoxes();
+    buildOptionChecks();
+}
+
+void TForm1::buildLabellingGroup()
+{
     RadioGroup1 = new QGroupBox(
         QStringLiteral("【時間足のまとめ方】 例えば5分足を作るとき 0時0分0秒～0時4分59秒までを― … "), Bevel2);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -322,11 +345,14 @@ void TForm1::buildControls()
     auto* vt = new QRadioButton(QStringLiteral("0時5分のバーとする　※ VT 仕様"), RadioGroup1);
     vt->setObjectName(QStringLiteral("RadioGroup1Item1"));
     vt->setGeometry(264, 20, 250, 20);
-    m_radioGroup1Buttons->addButton(metaTrader, MetaTraderLabelling);
-    m_radioGroup1Buttons->addButton(vt, VTLabelling);
+    m_radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
+    m_radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
+}
 
-    // The bar kind the run keeps between runs; hidden, as the timeframe entries decide it.
+// The bar kind the run keeps between runs; hidden, as the timeframe entries decide it.
+void TForm1::buildKindButtons()
+{
     auto* kindButtons = new QButtonGroup(this);
     RadioButton1 = new QRadioButton(QStringLiteral("時間足"), Bevel2);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
@@ -337,13 +363,13 @@ void TForm1::buildControls()
     kindButtons->addButton(RadioButton1);
     kindButtons->addButton(RadioButton2);
     RadioButton1->setChecked(true);
+}
 
-    constexpr int BoxX = 8;
-    constexpr int SpinBoxWidth = 40;
-    constexpr int UpDownWidth = 16;
-    constexpr int LabelAfterSpin = BoxX + SpinBoxWidth + UpDownWidth + 8;
+// The two spin boxes and the text boxes, one under the other with their captions beside them.
+void TForm1::buildBoxes()
+{
     Edit7 = makeEdit(QStringLiteral("Edit7"), Bevel2, BoxX, 74, SpinBoxWidth);
-    UpDown2 = new TUpDown(Edit7, MinDateField, MaxDateField, Bevel2);
+    UpDown2 = new TUpDown(Edit7, DateFieldRange, Bevel2);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
     UpDown2->setGeometry(BoxX + SpinBoxWidth, 74, UpDownWidth, 20);
     UpDown2->setPosition(1);
@@ -352,7 +378,7 @@ void TForm1::buildControls()
                        LabelAfterSpin, 77);
 
     Edit6 = makeEdit(QStringLiteral("Edit6"), Bevel2, BoxX, 98, SpinBoxWidth);
-    UpDown1 = new TUpDown(Edit6, MinTimeZoneHours, MaxTimeZoneHours, Bevel2);
+    UpDown1 = new TUpDown(Edit6, TimeZoneHoursRange, Bevel2);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setGeometry(BoxX + SpinBoxWidth, 98, UpDownWidth, 20);
     UpDown1->setPosition(0);
@@ -367,7 +393,10 @@ void TForm1::buildControls()
 
     Edit3 = makeEdit(QStringLiteral("Edit3"), Bevel2, BoxX, 170, 80);
     Label8 = makeLabel(QStringLiteral("Label8"), QStringLiteral("基準区切り時刻"), Bevel2, 96, 173);
+}
 
+void TForm1::buildOptionChecks()
+{
     CheckBox3 = makeCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("日足作成時は、時刻のフィールドを削除"),
                              Bevel2, BoxX, 196);
     CheckBox4 =
@@ -387,16 +416,18 @@ void TForm1::buildControls()
     ComboBox1 = new QComboBox(Bevel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems(weekdayItems());
-    ComboBox1->setCurrentIndex(0);
+    ComboBox1->setCurrentIndex(DefaultOpenWeekdayPosition);
     Edit4 = makeEdit(QStringLiteral("Edit4"), Bevel2, 0, 0, 60);
     ComboBox2 = new QComboBox(Bevel2);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems(weekdayItems());
-    ComboBox2->setCurrentIndex(5);
+    ComboBox2->setCurrentIndex(DefaultCloseWeekdayPosition);
     Edit5 = makeEdit(QStringLiteral("Edit5"), Bevel2, 0, 0, 60);
     placeMarketControls();
+}
 
-    // Special settings.
+void TForm1::buildSpecialSettings()
+{
     Bevel3 = makeFrame(QStringLiteral("Bevel3"), Panel1, 8, 560, 601, 41);
     Label11 = makeHeading(QStringLiteral("Label11"), QStringLiteral("特殊設定"), Bevel3);
     Label11->move(8, 13);
@@ -405,12 +436,18 @@ void TForm1::buildControls()
     Button5->setAutoDefault(false);
     Button5->adjustSize();
     Button5->setGeometry(Label11->x() + Label11->width() + 16, 7, Button5->width() + 16, ButtonHeight);
+}
 
+void TForm1::buildOpenDialog()
+{
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setOptions(QFileDialog::DontUseNativeDialog);
+}
 
+void TForm1::connectHandlers()
+{
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::ClearFileList);
     connect(Button4, &QPushButton::clicked, this, &TForm1::OpenAndRegisterFile);
@@ -465,13 +502,13 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::applySettings(const FormSettings& settings)
 {
-    Edit1->setText(fromStd(settings.minute));
-    Edit3->setText(fromStd(settings.mktChangeTime));
-    Edit2->setText(fromStd(settings.shortTimeFormat));
-    Edit4->setText(fromStd(settings.mktOpenTime));
-    Edit5->setText(fromStd(settings.mktCloseTime));
-    EditExt->setText(fromStd(settings.editExt));
-    EditDateS->setText(fromStd(settings.dateSeparator));
+    Edit1->setText(qText(settings.minute));
+    Edit3->setText(qText(settings.mktChangeTime));
+    Edit2->setText(qText(settings.shortTimeFormat));
+    Edit4->setText(qText(settings.mktOpenTime));
+    Edit5->setText(qText(settings.mktCloseTime));
+    EditExt->setText(qText(settings.editExt));
+    EditDateS->setText(qText(settings.dateSeparator));
     UpDown1->setPosition(settings.timeZoneEditValue);
     UpDown2->setPosition(settings.dateCsvField);
     RadioButton1->setChecked(settings.radioButton1);
@@ -481,13 +518,9 @@ void TForm1::applySettings(const FormSettings& settings)
     CheckBox3->setChecked(settings.checkBox3);
     CheckBox4->setChecked(settings.checkBox4);
     CheckBox6->setChecked(settings.checkBox6);
-    m_radioGroup1Buttons->button(settings.radioGroup1 == VTLabelling ? VTLabelling : MetaTraderLabelling)
-        ->setChecked(true);
-    const auto weekdayIndex = [](std::int32_t stored, int fallback) {
-        return stored >= 0 && stored < 7 ? static_cast<int>(stored) : fallback;
-    };
-    ComboBox1->setCurrentIndex(weekdayIndex(settings.mktOpenYoubi, 0));
-    ComboBox2->setCurrentIndex(weekdayIndex(settings.mktCloseYoubi, 5));
+    setLabelling(settings.radioGroup1);
+    ComboBox1->setCurrentIndex(weekdayListPosition(settings.mktOpenYoubi, DefaultOpenWeekdayPosition));
+    ComboBox2->setCurrentIndex(weekdayListPosition(settings.mktCloseYoubi, DefaultCloseWeekdayPosition));
 
     // Centred in the work area at the built-in size unless stored; never above or left of the work area, so
     // the title bar stays reachable on a small screen.
@@ -502,7 +535,7 @@ void TForm1::applySettings(const FormSettings& settings)
 
     ListBox1->clear();
     for (const std::string& file : settings.listBox) {
-        ListBox1->addItem(fromStd(file));
+        ListBox1->addItem(qText(file));
     }
     m_runState.kind = barKindFromSettings(settings);
 }
@@ -515,13 +548,13 @@ void TForm1::LoadMainSettings()
 FormSettings TForm1::currentSettings() const
 {
     FormSettings settings;
-    settings.minute = toStd(Edit1->text());
-    settings.mktChangeTime = toStd(Edit3->text());
-    settings.shortTimeFormat = toStd(Edit2->text());
-    settings.mktOpenTime = toStd(Edit4->text());
-    settings.mktCloseTime = toStd(Edit5->text());
-    settings.editExt = toStd(EditExt->text());
-    settings.dateSeparator = toStd(EditDateS->text());
+    settings.minute = stdText(Edit1->text());
+    settings.mktChangeTime = stdText(Edit3->text());
+    settings.shortTimeFormat = stdText(Edit2->text());
+    settings.mktOpenTime = stdText(Edit4->text());
+    settings.mktCloseTime = stdText(Edit5->text());
+    settings.editExt = stdText(EditExt->text());
+    settings.dateSeparator = stdText(EditDateS->text());
     settings.timeZoneEditValue = boxValue(Edit6, UpDown1);
     settings.dateCsvField = boxValue(Edit7, UpDown2);
     settings.radioButton1 = RadioButton1->isChecked();
@@ -531,7 +564,7 @@ FormSettings TForm1::currentSettings() const
     settings.checkBox3 = CheckBox3->isChecked();
     settings.checkBox4 = CheckBox4->isChecked();
     settings.checkBox6 = CheckBox6->isChecked();
-    settings.radioGroup1 = m_radioGroup1Buttons->checkedId() == VTLabelling ? VTLabelling : MetaTraderLabelling;
+    settings.radioGroup1 = labelling();
     settings.mktOpenYoubi = ComboBox1->currentIndex();
     settings.mktCloseYoubi = ComboBox2->currentIndex();
     settings.top = pos().y();
@@ -540,7 +573,7 @@ FormSettings TForm1::currentSettings() const
     settings.height = height();
     settings.listBox.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i) {
-        settings.listBox.push_back(toStd(ListBox1->item(i)->text()));
+        settings.listBox.push_back(stdText(ListBox1->item(i)->text()));
     }
     return settings;
 }
@@ -562,6 +595,16 @@ void TForm1::syncKindButtons()
     RadioButton2->setChecked(m_runState.kind == BarKind::Daily);
 }
 
+BarLabelling TForm1::labelling() const
+{
+    return labellingFromIndex(m_radioGroup1Buttons->checkedId());
+}
+
+void TForm1::setLabelling(BarLabelling labelling)
+{
+    m_radioGroup1Buttons->button(static_cast<int>(labelling))->setChecked(true);
+}
+
 void TForm1::CheckBox2Click()
 {
     const bool on = CheckBox2->isChecked();
@@ -578,7 +621,7 @@ void TForm1::CheckBox4Click()
 
 void TForm1::EditDateSChange()
 {
-    const std::string box = toStd(EditDateS->text());
+    const std::string box = stdText(EditDateS->text());
     if (box.empty()) {
         return;
     }
@@ -647,9 +690,9 @@ RunRequest TForm1::runRequest() const
 {
     RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{});
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
-    request.dateSeparatorBox = toStd(EditDateS->text());
-    request.timeZoneBox = toStd(Edit6->text());
-    request.dateFieldBox = toStd(Edit7->text());
+    request.dateSeparatorBox = stdText(EditDateS->text());
+    request.timeZoneBox = stdText(Edit6->text());
+    request.dateFieldBox = stdText(Edit7->text());
     if (m_summer != nullptr) {
         request.summer = m_summer->rowsForRun();
     }
@@ -689,7 +732,7 @@ std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& ba
     {
         TForm1& window;
         BarKind kind;
-        int labelling;
+        BarLabelling labelling;
         QString timeframes;
         QStringList files;
         ~SavedState()
@@ -698,27 +741,25 @@ std::optional<LinkageBatchResult> TForm1::runLinkageBatch(const LinkageBatch& ba
             window.m_running = false;
             window.m_runState.kind = kind;
             window.syncKindButtons();
-            window.m_radioGroup1Buttons->button(labelling)->setChecked(true);
+            window.setLabelling(labelling);
             window.Edit1->setText(timeframes);
             window.ListBox1->clear();
             window.ListBox1->addItems(files);
             window.UpdateListScrollWidth();
         }
-    } saved{*this, m_runState.kind,
-            m_radioGroup1Buttons->checkedId() == VTLabelling ? VTLabelling : MetaTraderLabelling, Edit1->text(),
-            registeredFiles()};
+    } saved{*this, m_runState.kind, labelling(), Edit1->text(), registeredFiles()};
 
     m_linkageRunning = true;
     m_running = true;
     m_cancelRequested = false;
-    m_radioGroup1Buttons->button(MetaTraderLabelling)->setChecked(true);
+    setLabelling(BarLabelling::ByStart);
     const RunRequest request = runRequest();
 
     LinkageBatchHooks hooks;
     hooks.beforeRun = [this](std::string_view, std::span<const std::string> files) {
         ListBox1->clear();
         for (const std::string& file : files) {
-            ListBox1->addItem(fromStd(file));
+            ListBox1->addItem(qText(file));
         }
         UpdateListScrollWidth();
         Button1->setEnabled(true);
@@ -769,7 +810,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::ShowFilePreview(const QString& path)
 {
-    const auto lines = readPreviewLines(std::filesystem::path(toStd(path)));
+    const auto lines = readPreviewLines(stdPath(path));
     for (const std::string& line : lines) {
         Memo1->appendPlainText(displayText(line));
     }
@@ -906,10 +947,7 @@ void TForm1::clearLog()
 
 void TForm1::setStatusText(const QString& text)
 {
-    StatusBar1->showMessage(text);
-    // The progress bar stands just after the text, whose width depends on the font.
-    const int textWidth = StatusBar1->fontMetrics().horizontalAdvance(text);
-    ProgressBar1->move(textWidth + StatusTextPadding, ProgressBar1->y());
+    showStatusText(StatusBar1, ProgressBar1, text);
 }
 
 QString TForm1::statusText() const
@@ -919,12 +957,12 @@ QString TForm1::statusText() const
 
 void TForm1::setProgressRange(int minimum, int maximum)
 {
-    ProgressBar1->setRange(minimum, std::max(minimum, maximum));
+    velmora::setProgressRange(ProgressBar1, minimum, maximum);
 }
 
 void TForm1::setProgressPosition(int position)
 {
-    ProgressBar1->setValue(std::clamp(position, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    velmora::setProgressPosition(ProgressBar1, position);
 }
 
 void TForm1::showTimeframeText(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/LinkageBatch.h"
+#include "engine/SettingRanges.h"
 #include "engine/SettingsKeys.h"
 #include "platform/Clock.h"
 
@@ -47,7 +48,7 @@ class TUpDown : public QWidget
     Q_OBJECT
 
 public:
-    TUpDown(QLineEdit* associate, int minimum, int maximum, QWidget* parent);
+    TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent);
 
     int position() const { return m_position; }
     /// Clamps to the range and shows the value in the box.
@@ -159,6 +160,18 @@ protected:
 
 private:
     void buildControls();
+    void buildFrame();
+    void buildFileArea();
+    void buildButtonRow();
+    void buildNormalSettings();
+    void buildAdvancedSettings();
+    void buildLabellingGroup();
+    void buildKindButtons();
+    void buildBoxes();
+    void buildOptionChecks();
+    void buildSpecialSettings();
+    void buildOpenDialog();
+    void connectHandlers();
     void layoutControls();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);
@@ -167,6 +180,8 @@ private:
     void finishBusyWork();
     bool acceptsDrop(const QMimeData* mime) const;
     void syncKindButtons();
+    BarLabelling labelling() const;
+    void setLabelling(BarLabelling labelling);
 
     std::filesystem::path m_settingsFile;
     QString m_firstArgument;

@@ -1,8 +1,10 @@
 #include "ui/VelmoraSummerUnit.h"
 
+#include "engine/SettingRanges.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
+#include "ui/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +22,6 @@
 #include <QSpinBox>
 
 #include <cmath>
-#include <iostream>
 
 namespace velmora {
 
@@ -31,16 +32,6 @@ constexpr int ClientHeight = 440;
 constexpr int ListsTop = 50;
 constexpr int EditHeight = 21;
 constexpr int ButtonHeight = 25;
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string stdText(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
 
 std::vector<std::string> rowsOf(const QListWidget* list)
 {
@@ -92,22 +83,22 @@ TSummer::TSummer(std::filesystem::path settingsFile, QWidget* parent)
     setWindowTitle(QStringLiteral("夏時間の設定"));
 
     // The frame first, so the buttons drawn over it stay on top.
-    m_bevel1 = new QFrame(this);
-    m_bevel1->setObjectName(QStringLiteral("Bevel1"));
-    m_bevel1->setFrameShape(QFrame::StyledPanel);
-    m_bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::StyledPanel);
+    Bevel1->setFrameShadow(QFrame::Sunken);
 
-    m_checkBox1 = new QCheckBox(QStringLiteral("夏時間の設定を有効にする"), this);
-    m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1 = new QCheckBox(QStringLiteral("夏時間の設定を有効にする"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
 
     const auto makeLabel = [this](const char* name, const QString& caption) {
         auto* label = new QLabel(caption, this);
         label->setObjectName(QLatin1String(name));
         return label;
     };
-    m_label1 = makeLabel("Label1", QStringLiteral("開始日時"));
-    m_label2 = makeLabel("Label2", QStringLiteral("終了日時"));
-    m_label3 = makeLabel("Label3", QStringLiteral("ずらす量(分)"));
+    Label1 = makeLabel("Label1", QStringLiteral("開始日時"));
+    Label2 = makeLabel("Label2", QStringLiteral("終了日時"));
+    Label3 = makeLabel("Label3", QStringLiteral("ずらす量(分)"));
 
     const auto makeList = [this](const char* name) {
         auto* list = new QListWidget(this);
@@ -116,9 +107,9 @@ TSummer::TSummer(std::filesystem::path settingsFile, QWidget* parent)
         connect(list, &QListWidget::currentRowChanged, this, &TSummer::ListBoxClick);
         return list;
     };
-    m_listBox1 = makeList("ListBox1");
-    m_listBox2 = makeList("ListBox2");
-    m_listBox3 = makeList("ListBox3");
+    ListBox1 = makeList("ListBox1");
+    ListBox2 = makeList("ListBox2");
+    ListBox3 = makeList("ListBox3");
 
     const auto makeEdit = [this](const char* name) {
         auto* edit = new QLineEdit(this);
@@ -126,26 +117,26 @@ TSummer::TSummer(std::filesystem::path settingsFile, QWidget* parent)
         connect(edit, &QLineEdit::returnPressed, this, &TSummer::Edit1KeyDown);
         return edit;
     };
-    m_edit1 = makeEdit("Edit1");
-    m_edit2 = makeEdit("Edit2");
-    m_edit3 = makeEdit("Edit3");
-    m_edit1->setPlaceholderText(QStringLiteral("2008/03/09 2:00:00"));
-    m_edit2->setPlaceholderText(QStringLiteral("2008/11/02 2:00:00"));
-    m_edit3->setPlaceholderText(QStringLiteral("60"));
+    Edit1 = makeEdit("Edit1");
+    Edit2 = makeEdit("Edit2");
+    Edit3 = makeEdit("Edit3");
+    Edit1->setPlaceholderText(QStringLiteral("2008/03/09 2:00:00"));
+    Edit2->setPlaceholderText(QStringLiteral("2008/11/02 2:00:00"));
+    Edit3->setPlaceholderText(QStringLiteral("60"));
 
-    m_button1 = makeButton(this, "Button1", QStringLiteral("登録"));
-    m_button3 = makeButton(this, "Button3", QStringLiteral("選択項目を削除"));
-    m_button4 = makeButton(this, "Button4", QStringLiteral("上に移動"));
-    m_button5 = makeButton(this, "Button5", QStringLiteral("下に移動"));
-    m_button6 = makeButton(this, "Button6", QStringLiteral("保存"));
-    m_button7 = makeButton(this, "Button7", QStringLiteral("規則から入力…"));
-    connect(m_button1, &QPushButton::clicked, this, &TSummer::Button1Click);
-    connect(m_button3, &QPushButton::clicked, this, &TSummer::Button3Click);
-    connect(m_button4, &QPushButton::clicked, this, &TSummer::Button4Click);
-    connect(m_button5, &QPushButton::clicked, this, &TSummer::Button5Click);
-    connect(m_button6, &QPushButton::clicked, this, &TSummer::Button6Click);
-    connect(m_button7, &QPushButton::clicked, this, &TSummer::Button7Click);
-    connect(m_checkBox1, &QCheckBox::toggled, this, &TSummer::CheckBox1Click);
+    Button1 = makeButton(this, "Button1", QStringLiteral("登録"));
+    Button3 = makeButton(this, "Button3", QStringLiteral("選択項目を削除"));
+    Button4 = makeButton(this, "Button4", QStringLiteral("上に移動"));
+    Button5 = makeButton(this, "Button5", QStringLiteral("下に移動"));
+    Button6 = makeButton(this, "Button6", QStringLiteral("保存"));
+    Button7 = makeButton(this, "Button7", QStringLiteral("規則から入力…"));
+    connect(Button1, &QPushButton::clicked, this, &TSummer::Button1Click);
+    connect(Button3, &QPushButton::clicked, this, &TSummer::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TSummer::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TSummer::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TSummer::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TSummer::Button7Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TSummer::CheckBox1Click);
 
     setMinimumSize(380, 320);
     resize(ClientWidth, ClientHeight);
@@ -158,18 +149,18 @@ TSummer::~TSummer()
     try {
         saveSettings();
     } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
+        showMessage(qText(error.what()));
     }
 }
 
 SummerRows TSummer::rowsForRun() const
 {
-    return {m_checkBox1->isChecked(), rowsOf(m_listBox1), rowsOf(m_listBox2), rowsOf(m_listBox3)};
+    return {CheckBox1->isChecked(), rowsOf(ListBox1), rowsOf(ListBox2), rowsOf(ListBox3)};
 }
 
 SummerSettings TSummer::settings() const
 {
-    return {m_checkBox1->isChecked(), rowsOf(m_listBox1), rowsOf(m_listBox2), rowsOf(m_listBox3)};
+    return {CheckBox1->isChecked(), rowsOf(ListBox1), rowsOf(ListBox2), rowsOf(ListBox3)};
 }
 
 void TSummer::saveSettings() const
@@ -183,10 +174,10 @@ void TSummer::saveSettings() const
 void TSummer::loadSettings()
 {
     const SummerSettings stored = loadSummerSettings(IniFile(m_settingsFile));
-    fillList(m_listBox1, stored.openListBox);
-    fillList(m_listBox2, stored.closeListBox);
-    fillList(m_listBox3, stored.gapListBox);
-    m_checkBox1->setChecked(stored.checkBox1);
+    fillList(ListBox1, stored.openListBox);
+    fillList(ListBox2, stored.closeListBox);
+    fillList(ListBox3, stored.gapListBox);
+    CheckBox1->setChecked(stored.checkBox1);
     applyEnabled();
 }
 
@@ -204,9 +195,9 @@ bool TSummer::fillFromRules(const DaylightRequest& request)
 
 void TSummer::Button1Click()
 {
-    const std::string start = stdText(m_edit1->text());
-    const std::string end = stdText(m_edit2->text());
-    const std::string shift = stdText(m_edit3->text());
+    const std::string start = stdText(Edit1->text());
+    const std::string end = stdText(Edit2->text());
+    const std::string shift = stdText(Edit3->text());
     if (start.empty()) {
         showMessage(QStringLiteral("開始日時が空白です。設定してください"));
         return;
@@ -236,10 +227,10 @@ void TSummer::Button1Click()
         return;
     }
     appendRow(*startText, *endText, shift);
-    m_edit1->clear();
-    m_edit2->clear();
-    m_edit3->clear();
-    m_edit1->setFocus();
+    Edit1->clear();
+    Edit2->clear();
+    Edit3->clear();
+    Edit1->setFocus();
 }
 
 void TSummer::Button3Click()
@@ -249,7 +240,7 @@ void TSummer::Button3Click()
         return;
     }
     m_syncingSelection = true;
-    for (QListWidget* list : {m_listBox1, m_listBox2, m_listBox3}) {
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
         if (row < list->count()) {
             delete list->takeItem(row);
         }
@@ -271,7 +262,7 @@ void TSummer::Button4Click()
 void TSummer::Button5Click()
 {
     const int row = selectedRow();
-    if (row < 0 || row + 1 >= m_listBox1->count()) {
+    if (row < 0 || row + 1 >= ListBox1->count()) {
         return;
     }
     swapRows(row);
@@ -302,17 +293,17 @@ void TSummer::Button7Click()
     for (const auto& info : daylightRegimes()) {
         regime->addItem(qText(info.name), static_cast<int>(info.regime));
     }
-    const auto makeSpin = [&ask](const char* name, int minimum, int maximum, int value) {
+    const auto makeSpin = [&ask](const char* name, ValueRange range, int value) {
         auto* spin = new QSpinBox(&ask);
         spin->setObjectName(QLatin1String(name));
-        spin->setRange(minimum, maximum);
+        spin->setRange(range.minimum, range.maximum);
         spin->setValue(value);
         return spin;
     };
-    auto* firstYear = makeSpin("FirstYearEdit", 1, LastDaylightYear, m_currentYear);
-    auto* lastYear = makeSpin("LastYearEdit", 1, LastDaylightYear, m_currentYear + 1);
-    auto* shift = makeSpin("ShiftEdit", -1440, 1440, 60);
-    auto* offset = makeSpin("UtcOffsetEdit", -23, 23, 0);
+    auto* firstYear = makeSpin("FirstYearEdit", {1, LastDaylightYear}, m_currentYear);
+    auto* lastYear = makeSpin("LastYearEdit", {1, LastDaylightYear}, m_currentYear + 1);
+    auto* shift = makeSpin("ShiftEdit", DaylightShiftMinutesRange, 60);
+    auto* offset = makeSpin("UtcOffsetEdit", SourceUtcOffsetHoursRange, 0);
     offset->setPrefix(QStringLiteral("UTC "));
     offset->setSuffix(QStringLiteral(" 時間"));
     form->addRow(QStringLiteral("夏時間の規則"), regime);
@@ -373,10 +364,10 @@ void TSummer::resizeEvent(QResizeEvent* event)
 
 void TSummer::applyEnabled()
 {
-    const bool on = m_checkBox1->isChecked();
+    const bool on = CheckBox1->isChecked();
     for (QWidget* control :
-         std::initializer_list<QWidget*>{m_label1, m_label2, m_label3, m_listBox1, m_listBox2, m_listBox3, m_edit1,
-                                         m_edit2, m_edit3, m_button1, m_button3, m_button4, m_button5, m_button7}) {
+         std::initializer_list<QWidget*>{Label1, Label2, Label3, ListBox1, ListBox2, ListBox3, Edit1, Edit2, Edit3,
+                                         Button1, Button3, Button4, Button5, Button7}) {
         control->setEnabled(on);
     }
 }
@@ -391,30 +382,30 @@ void TSummer::layoutControls()
     const int buttonTop = editTop + EditHeight + 15;
     const int lowerTop = buttonTop + ButtonHeight + 8;
 
-    m_checkBox1->setGeometry(8, 8, width - 16, 20);
-    m_label1->setGeometry(14, 32, 2 * w - 6, 16);
-    m_label2->setGeometry(2 * w + 22, 32, 2 * w - 6, 16);
-    m_label3->setGeometry(4 * w + 30, 32, w - 6, 16);
-    m_listBox1->setGeometry(8, ListsTop, 2 * w, listHeight);
-    m_listBox2->setGeometry(2 * w + 16, ListsTop, 2 * w, listHeight);
-    m_listBox3->setGeometry(4 * w + 24, ListsTop, w, listHeight);
-    m_edit1->setGeometry(8, editTop, 2 * w, EditHeight);
-    m_edit2->setGeometry(2 * w + 16, editTop, 2 * w, EditHeight);
-    m_edit3->setGeometry(4 * w + 24, editTop, w, EditHeight);
-    m_bevel1->setGeometry(8, editTop + EditHeight + 8, width - 16,
-                          lowerTop + ButtonHeight + 8 - (editTop + EditHeight + 8));
-    m_button1->setGeometry(16, buttonTop, 90, ButtonHeight);
-    m_button3->setGeometry(114, buttonTop, 120, ButtonHeight);
-    m_button6->setGeometry(width - 16 - 90, buttonTop, 90, ButtonHeight);
-    m_button4->setGeometry(16, lowerTop, 90, ButtonHeight);
-    m_button5->setGeometry(114, lowerTop, 90, ButtonHeight);
-    m_button7->setGeometry(212, lowerTop, 130, ButtonHeight);
+    CheckBox1->setGeometry(8, 8, width - 16, 20);
+    Label1->setGeometry(14, 32, 2 * w - 6, 16);
+    Label2->setGeometry(2 * w + 22, 32, 2 * w - 6, 16);
+    Label3->setGeometry(4 * w + 30, 32, w - 6, 16);
+    ListBox1->setGeometry(8, ListsTop, 2 * w, listHeight);
+    ListBox2->setGeometry(2 * w + 16, ListsTop, 2 * w, listHeight);
+    ListBox3->setGeometry(4 * w + 24, ListsTop, w, listHeight);
+    Edit1->setGeometry(8, editTop, 2 * w, EditHeight);
+    Edit2->setGeometry(2 * w + 16, editTop, 2 * w, EditHeight);
+    Edit3->setGeometry(4 * w + 24, editTop, w, EditHeight);
+    Bevel1->setGeometry(8, editTop + EditHeight + 8, width - 16,
+                        lowerTop + ButtonHeight + 8 - (editTop + EditHeight + 8));
+    Button1->setGeometry(16, buttonTop, 90, ButtonHeight);
+    Button3->setGeometry(114, buttonTop, 120, ButtonHeight);
+    Button6->setGeometry(width - 16 - 90, buttonTop, 90, ButtonHeight);
+    Button4->setGeometry(16, lowerTop, 90, ButtonHeight);
+    Button5->setGeometry(114, lowerTop, 90, ButtonHeight);
+    Button7->setGeometry(212, lowerTop, 130, ButtonHeight);
 }
 
 void TSummer::selectRow(int row)
 {
     m_syncingSelection = true;
-    for (QListWidget* list : {m_listBox1, m_listBox2, m_listBox3}) {
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
         list->setCurrentRow(row < list->count() ? row : -1);
     }
     m_syncingSelection = false;
@@ -423,7 +414,7 @@ void TSummer::selectRow(int row)
 int TSummer::selectedRow() const
 {
     // The lists are in step; a hand-edited settings file can still make one longer than the others.
-    for (const QListWidget* list : {m_listBox1, m_listBox2, m_listBox3}) {
+    for (const QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
         if (list->currentRow() >= 0) {
             return list->currentRow();
         }
@@ -434,9 +425,9 @@ int TSummer::selectedRow() const
 void TSummer::appendRow(const std::string& start, const std::string& end, const std::string& shift)
 {
     m_syncingSelection = true;
-    m_listBox1->addItem(qText(start));
-    m_listBox2->addItem(qText(end));
-    m_listBox3->addItem(qText(shift));
+    ListBox1->addItem(qText(start));
+    ListBox2->addItem(qText(end));
+    ListBox3->addItem(qText(shift));
     m_syncingSelection = false;
 }
 
@@ -444,7 +435,7 @@ void TSummer::swapRows(int upper)
 {
     // Taking an item out moves the list's current row; the caller selects the moved row afterwards.
     m_syncingSelection = true;
-    for (QListWidget* list : {m_listBox1, m_listBox2, m_listBox3}) {
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
         if (upper + 1 < list->count()) {
             QListWidgetItem* lower = list->takeItem(upper + 1);
             list->insertItem(upper, lower);

@@ -32,8 +32,8 @@ class TSummer : public QDialog
 public:
     /// Loads section "Summer" of the settings file.
     explicit TSummer(std::filesystem::path settingsFile, QWidget* parent = nullptr);
-    /// Writes section "Summer"; a file that cannot be written is reported on standard error, since the
-    /// program is ending and no window can show it any more.
+    /// Writes section "Summer"; a file that cannot be written is reported in a message box, as the other
+    /// windows report theirs.
     ~TSummer() override;
 
     /// The table as the next run takes it: the enabled flag and the three lists, row by row.
@@ -78,23 +78,24 @@ private:
     int m_currentYear;
     bool m_syncingSelection = false;
 
-    QLabel* m_label1;
-    QLabel* m_label2;
-    QLabel* m_label3;
-    QListWidget* m_listBox1;
-    QListWidget* m_listBox2;
-    QListWidget* m_listBox3;
-    QLineEdit* m_edit1;
-    QLineEdit* m_edit2;
-    QLineEdit* m_edit3;
-    QFrame* m_bevel1;
-    QPushButton* m_button1;
-    QPushButton* m_button3;
-    QPushButton* m_button4;
-    QPushButton* m_button5;
-    QPushButton* m_button6;
-    QPushButton* m_button7;
-    QCheckBox* m_checkBox1;
+    // Controls, under their designer names.
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QListWidget* ListBox1;
+    QListWidget* ListBox2;
+    QListWidget* ListBox3;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+    QFrame* Bevel1;
+    QPushButton* Button1;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button5;
+    QPushButton* Button6;
+    QPushButton* Button7;
+    QCheckBox* CheckBox1;
 };
 
 } // namespace velmora

@@ -2,6 +2,8 @@
 
 #include "platform/IniFile.h"
 #include "ui/FileRegistration.h"
+#include "ui/QtText.h"
+#include "ui/StatusProgress.h"
 #include "ui/VelmoraMainUnit.h"
 
 #include <QButtonGroup>
@@ -34,14 +36,6 @@ constexpr int GroupToButtons = 72;
 constexpr int GroupHeight = 64;
 constexpr int ShownHeightBelowButtons = 64;
 constexpr int ProgressBarWidth = 160;
-constexpr int StatusTextPadding = 20; // the status bar's own margin and a gap before the progress bar
-constexpr int KeepPolicy = 0;    // "元のファイルより新しいファイルになる場合のみ、上書き"
-constexpr int RebuildPolicy = 1; // "強制上書き"
-
-QString fromStd(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent)
 {
@@ -76,11 +70,11 @@ TForm2::TForm2(std::filesystem::path settingsFile, TForm1* mainWindow, QWidget* 
     }
 
     m_settings = loadForm2Settings(IniFile(m_settingsFile));
-    Edit1->setText(fromStd(m_settings->edit1Text));
-    m_radioGroup1Buttons->button(overwritePolicyFromIndex(m_settings->radioGroup1))->setChecked(true);
+    Edit1->setText(qText(m_settings->edit1Text));
+    m_radioGroup1Buttons->button(static_cast<int>(m_settings->radioGroup1))->setChecked(true);
 
     for (const std::string& folder : ListCurrencyFolders(m_tool->baseFolder())) {
-        auto* item = new QListWidgetItem(fromStd(folder), CheckListBox1);
+        auto* item = new QListWidgetItem(qText(folder), CheckListBox1);
         // Not user-checkable: a click anywhere on the line flips the mark once, through CheckListBox1Click.
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         item->setSizeHint(QSize(0, ListLineHeight));
@@ -136,8 +130,8 @@ void TForm2::buildControls()
     auto* rebuild = new QRadioButton(QStringLiteral("強制上書き"), RadioGroup1);
     rebuild->setObjectName(QStringLiteral("RadioGroup1Item1"));
     rebuild->setGeometry(Margin, 40, 400, 20);
-    m_radioGroup1Buttons->addButton(keep, KeepPolicy);
-    m_radioGroup1Buttons->addButton(rebuild, RebuildPolicy);
+    m_radioGroup1Buttons->addButton(keep, static_cast<int>(LinkageOverwrite::WhenNewer));
+    m_radioGroup1Buttons->addButton(rebuild, static_cast<int>(LinkageOverwrite::Always));
     keep->setChecked(true);
 
     Button1 = new QPushButton(QStringLiteral("実行"), Panel);
@@ -150,11 +144,7 @@ void TForm2::buildControls()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(StatusBar1);
-    ProgressBar1 = new QProgressBar(StatusBar1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
+    ProgressBar1 = makeStatusProgressBar(StatusBar1);
     ProgressBar1->setGeometry(ProgressBarX, 2, ProgressBarWidth, std::max(StatusBar1->sizeHint().height() - 2, 1));
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
@@ -282,10 +272,10 @@ std::optional<LinkageBatchOutcome> TForm2::RunLinkageBatch()
     LinkageBatch batch;
     batch.tool = *m_tool;
     for (const QString& folder : checkedFolders()) {
-        batch.checkedFolders.push_back(folder.toStdString());
+        batch.checkedFolders.push_back(stdText(folder));
     }
-    batch.timeframes = Edit1->text().toStdString();
-    batch.overwritePolicy = m_radioGroup1Buttons->checkedId() == RebuildPolicy ? RebuildPolicy : KeepPolicy;
+    batch.timeframes = stdText(Edit1->text());
+    batch.overwritePolicy = overwritePolicy();
 
     m_batchRunning = true;
     SetControlsEnabled(false);
@@ -302,6 +292,11 @@ std::optional<LinkageBatchOutcome> TForm2::RunLinkageBatch()
         return std::nullopt;
     }
     return result->outcome;
+}
+
+LinkageOverwrite TForm2::overwritePolicy() const
+{
+    return overwritePolicyFromIndex(m_radioGroup1Buttons->checkedId());
 }
 
 void TForm2::SetControlsEnabled(bool enabled)
@@ -351,12 +346,12 @@ Form2Settings TForm2::currentSettings() const
 {
     std::vector<std::string> checked;
     for (const QString& folder : checkedFolders()) {
-        checked.push_back(folder.toStdString());
+        checked.push_back(stdText(folder));
     }
     Form2Settings settings;
     settings.checkList = joinCheckedFolders(checked);
-    settings.edit1Text = Edit1->text().toStdString();
-    settings.radioGroup1 = m_radioGroup1Buttons->checkedId() == RebuildPolicy ? RebuildPolicy : KeepPolicy;
+    settings.edit1Text = stdText(Edit1->text());
+    settings.radioGroup1 = overwritePolicy();
     return settings;
 }
 
@@ -373,10 +368,8 @@ void TForm2::SaveLinkageSettings()
 
 void TForm2::setStatusText(const QString& text)
 {
-    StatusBar1->showMessage(text);
     // A long status text (a long folder name) pushes the progress bar right instead of running under it.
-    const int textWidth = StatusBar1->fontMetrics().horizontalAdvance(text);
-    ProgressBar1->move(std::max(ProgressBarX, textWidth + StatusTextPadding), ProgressBar1->y());
+    showStatusText(StatusBar1, ProgressBar1, text, ProgressBarX);
 }
 
 QString TForm2::statusText() const
@@ -386,12 +379,12 @@ QString TForm2::statusText() const
 
 void TForm2::setProgressRange(int minimum, int maximum)
 {
-    ProgressBar1->setRange(minimum, std::max(minimum, maximum));
+    velmora::setProgressRange(ProgressBar1, minimum, maximum);
 }
 
 void TForm2::setProgressPosition(int position)
 {
-    ProgressBar1->setValue(std::clamp(position, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    velmora::setProgressPosition(ProgressBar1, position);
 }
 
 void TForm2::showMessage(const QString& text)

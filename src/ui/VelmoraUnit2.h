@@ -96,6 +96,7 @@ private:
     void layoutFromListLength();
     void fitWidths();
     void flipSelectedCheck();
+    LinkageOverwrite overwritePolicy() const;
     void copyPlaceToMainWindow();
 
     std::filesystem::path m_settingsFile;

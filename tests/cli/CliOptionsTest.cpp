@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "engine/RunRequestFromSettings.h"
+
 #include <gtest/gtest.h>
 
 using velmora::RunRequest;
@@ -103,4 +105,43 @@ TEST(CliOptionsTest, OverridesOnlyWhatWasGiven)
     // The files of the command line replace the registered ones, as full paths.
     ASSERT_EQ(request.files.size(), 1U);
     EXPECT_EQ(request.files[0], (std::filesystem::current_path() / "a.txt").string());
+}
+
+TEST(CliOptionsTest, TakesExactlyTheValuesTheSettingsFileKeeps)
+{
+    // A value the command line refuses would be pulled to the range's end when read from the settings file, and
+    // a value it takes must reach the run as the settings file would pass it.
+    struct Case
+    {
+        const char* option;
+        std::int32_t velmora::FormSettings::*key;
+        std::string RunRequest::*box;
+        std::int32_t value;
+    };
+    using velmora::FormSettings;
+    const Case cases[] = {
+        {"--time-zone", &FormSettings::timeZoneEditValue, &RunRequest::timeZoneBox, -101},
+        {"--time-zone", &FormSettings::timeZoneEditValue, &RunRequest::timeZoneBox, -100},
+        {"--time-zone", &FormSettings::timeZoneEditValue, &RunRequest::timeZoneBox, 100},
+        {"--time-zone", &FormSettings::timeZoneEditValue, &RunRequest::timeZoneBox, 101},
+        {"--date-field", &FormSettings::dateCsvField, &RunRequest::dateFieldBox, 0},
+        {"--date-field", &FormSettings::dateCsvField, &RunRequest::dateFieldBox, 1},
+        {"--date-field", &FormSettings::dateCsvField, &RunRequest::dateFieldBox, 100},
+        {"--date-field", &FormSettings::dateCsvField, &RunRequest::dateFieldBox, 101},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parse({c.option, std::to_string(c.value), "a.txt"});
+        FormSettings form;
+        form.*c.key = c.value;
+        const RunRequest fromFile = velmora::runRequestFromSettings(form, {});
+        const bool kept = fromFile.*c.box == std::to_string(c.value);
+        EXPECT_EQ(parsed.error.empty(), kept) << c.option << ' ' << c.value << ": " << parsed.error;
+        if (kept) {
+            RunRequest fromCli = velmora::runRequestFromSettings(FormSettings{}, {});
+            velmora::cli::applyOverrides(parsed.options, fromCli);
+            EXPECT_EQ(fromCli.*c.box, fromFile.*c.box) << c.option << ' ' << c.value;
+            EXPECT_EQ(fromCli.settings.timeZoneShiftDays, fromFile.settings.timeZoneShiftDays) << c.value;
+            EXPECT_EQ(fromCli.settings.dateField, fromFile.settings.dateField) << c.value;
+        }
+    }
 }

@@ -23,7 +23,7 @@ TEST(RunRequestFromSettingsTest, TakesEveryControl)
     form.checkBox3 = true;
     form.checkBox4 = true;
     form.checkBox6 = true;
-    form.radioGroup1 = 1;
+    form.radioGroup1 = BarLabelling::ByEnd;
     form.mktOpenYoubi = 1;
     form.mktCloseYoubi = 6;
     form.listBox = {"/a/EURUSD_1min.txt", "/b/USDJPY_1min.txt"};
@@ -48,7 +48,7 @@ TEST(RunRequestFromSettingsTest, TakesEveryControl)
     EXPECT_TRUE(s.dropTimeInDaily);
     EXPECT_TRUE(s.forceExtension);
     EXPECT_TRUE(s.overwriteWithoutAsking);
-    EXPECT_EQ(s.labelling, VTLabelling);
+    EXPECT_EQ(s.labelling, BarLabelling::ByEnd);
     EXPECT_EQ(s.marketOpenDay, 2);  // Monday
     EXPECT_EQ(s.marketCloseDay, 7); // Saturday
     EXPECT_EQ(request.files, form.listBox);
@@ -66,18 +66,19 @@ TEST(RunRequestFromSettingsTest, ReadsValuesAsTheControlsWouldShowThem)
     {
         std::int32_t timeZone, dateField, labelling, openDay, closeDay;
         std::string timeZoneBox, dateFieldBox;
-        int labellingUsed, openWeekday, closeWeekday;
+        BarLabelling labellingUsed;
+        int openWeekday, closeWeekday;
     };
     const Case cases[] = {
-        {100, 100, 0, 6, 0, "100", "100", MetaTraderLabelling, 7, 1},
-        {101, 101, 2, 7, -1, "100", "100", MetaTraderLabelling, 1, 6},
-        {-500, 0, -1, -1, 9, "-100", "1", MetaTraderLabelling, 1, 6},
+        {100, 100, 0, 6, 0, "100", "100", BarLabelling::ByStart, 7, 1},
+        {101, 101, 2, 7, -1, "100", "100", BarLabelling::ByStart, 1, 6},
+        {-500, 0, -1, -1, 9, "-100", "1", BarLabelling::ByStart, 1, 6},
     };
     for (const auto& c : cases) {
         FormSettings form;
         form.timeZoneEditValue = c.timeZone;
         form.dateCsvField = c.dateField;
-        form.radioGroup1 = c.labelling;
+        form.radioGroup1 = labellingFromIndex(c.labelling);
         form.mktOpenYoubi = c.openDay;
         form.mktCloseYoubi = c.closeDay;
         const auto request = runRequestFromSettings(form, {});

@@ -46,22 +46,22 @@ TEST(BarBuilderTest, WorkedExampleInEveryVariant)
 {
     struct Case
     {
-        int labelling;
+        BarLabelling labelling;
         const char* timeZone;
         bool fill;
         const char* expected;
     };
     const Case cases[] = {
-        {MetaTraderLabelling, "0", true,
+        {BarLabelling::ByStart, "0", true,
          "2008/01/08,09:00:00,1.4700,1.4712,1.4690,1.4691\r\n2008/01/08,09:05:00,1.4691,1.4691,1.4691,1.4691\r\n"
          "2008/01/08,09:10:00,1.4691,1.4720,1.4691,1.4719\r\n"},
-        {VTLabelling, "0", true,
+        {BarLabelling::ByEnd, "0", true,
          "2008/01/08,09:05:00,1.4700,1.4712,1.4690,1.4691\r\n2008/01/08,09:10:00,1.4691,1.4691,1.4691,1.4691\r\n"
          "2008/01/08,09:15:00,1.4691,1.4720,1.4691,1.4719\r\n"},
-        {MetaTraderLabelling, "7", true,
+        {BarLabelling::ByStart, "7", true,
          "2008/01/08,16:00:00,1.4700,1.4712,1.4690,1.4691\r\n2008/01/08,16:05:00,1.4691,1.4691,1.4691,1.4691\r\n"
          "2008/01/08,16:10:00,1.4691,1.4720,1.4691,1.4719\r\n"},
-        {MetaTraderLabelling, "0", false,
+        {BarLabelling::ByStart, "0", false,
          "2008/01/08,09:00:00,1.4700,1.4712,1.4690,1.4691\r\n2008/01/08,09:10:00,1.4691,1.4720,1.4691,1.4719\r\n"},
     };
     for (const Case& c : cases) {
@@ -70,7 +70,7 @@ TEST(BarBuilderTest, WorkedExampleInEveryVariant)
         run.request.timeZoneBox = c.timeZone;
         run.request.settings.fillGaps = c.fill;
         EXPECT_EQ(run.convert(WorkedExample, "5", "EURUSD_5min_2008.txt"), c.expected)
-            << "labelling " << c.labelling << " zone " << c.timeZone << " fill " << c.fill;
+            << "labelling " << static_cast<int>(c.labelling) << " zone " << c.timeZone << " fill " << c.fill;
         EXPECT_EQ(run.outcome, RunOutcome::Completed);
     }
 }
@@ -121,7 +121,7 @@ TEST(BarBuilderTest, DailyBarsFollowTheMarketWindowForBothLabellings)
 
     RunFixture end;
     end.request.settings.dropTimeInDaily = true;
-    end.request.settings.labelling = VTLabelling;
+    end.request.settings.labelling = BarLabelling::ByEnd;
     const std::string byEnd = end.convert(weekOfDailyLines(), "1440", "EURUSD_Daily_2008.txt");
     EXPECT_EQ(byEnd, "2008/01/07,7.0,7.0,7.0,7.0\r\n2008/01/08,7.0,8.0,7.0,8.0\r\n2008/01/09,8.0,9.0,8.0,9.0\r\n"
                      "2008/01/10,9.0,10.0,9.0,10.0\r\n2008/01/11,10.0,11.0,10.0,11.0\r\n");
@@ -216,7 +216,7 @@ TEST(BarBuilderTest, MarketWindowEdges)
 TEST(BarBuilderTest, WindowMovesWithEndLabels)
 {
     ConversionSettings settings;
-    settings.labelling = VTLabelling;
+    settings.labelling = BarLabelling::ByEnd;
     BarKind kind = BarKind::Minutes;
     const MarketWindow minutes = BarBuilder::PrepareEntry(settings, TimeframeEntry::ResolveEntry("60", kind));
     EXPECT_EQ(minutes.openHhmm, 1800);

@@ -182,7 +182,7 @@ std::vector<TranscriptCase> cases()
                     {"Y_1min.txt", sourceText({.day = 6, .minutes = 3000, .seed = 6})}},
                    [](RunRequest& r) {
                        r.settings.timeframes = "-60+240, 30*3-30";
-                       r.settings.labelling = VTLabelling;
+                       r.settings.labelling = BarLabelling::ByEnd;
                    },
                    {}});
     all.push_back({"daily_options",

@@ -132,7 +132,7 @@ TEST(HostileInputTest, DatesBefore1899CarryTheirOwnDay)
     EXPECT_EQ(r.lines("X_5min.txt"),
               (std::vector<std::string>{"1899/12/29,23:55:00,1,1,1,1", "1899/12/30,00:00:00,2,2,2,2"}));
     HostileRun early("60");
-    early.request.settings.labelling = VTLabelling;
+    early.request.settings.labelling = BarLabelling::ByEnd;
     ASSERT_EQ(early.run("1601/03/01,06:07,3,3,3,3\r\n"), RunOutcome::Completed);
     EXPECT_EQ(early.lines("X_1hour.txt"), std::vector<std::string>{"1601/03/01,07:00:00,3,3,3,3"});
 }

@@ -193,9 +193,9 @@ TEST(LinkageBatchTest, ListsInstrumentFoldersInListingOrderHiddenOnesIncluded)
     // The stored check text names folders by substring, in list order.
     const std::vector<std::string> folders{"USDJPY", "EURUSD", "EUR", "GBPUSD"};
     EXPECT_EQ(checkedFoldersOf(folders, "EURUSDUSDJPY"), (std::vector<std::string>{"USDJPY", "EURUSD", "EUR"}));
-    EXPECT_EQ(overwritePolicyFromIndex(0), 0);
-    EXPECT_EQ(overwritePolicyFromIndex(1), 1);
-    EXPECT_EQ(overwritePolicyFromIndex(5), 1);
+    EXPECT_EQ(overwritePolicyFromIndex(0), LinkageOverwrite::WhenNewer);
+    EXPECT_EQ(overwritePolicyFromIndex(1), LinkageOverwrite::Always);
+    EXPECT_EQ(overwritePolicyFromIndex(5), LinkageOverwrite::Always);
 }
 
 TEST(LinkageBatchTest, ConvertsEachCheckedFolderIntoTimeframeFoldersBesideItsMinuteFolder)
@@ -258,7 +258,7 @@ TEST(LinkageBatchTest, AlwaysRebuildPolicyAsksBeforeReplacingUnlessOverwritingWi
     f.batch.timeframes = "5, 60, 240, 1440";
     ASSERT_EQ(f.run({"EURUSD"}).outcome, LinkageBatchOutcome::Completed);
 
-    f.batch.overwritePolicy = 1;
+    f.batch.overwritePolicy = LinkageOverwrite::Always;
     for (int i = 0; i < 4; ++i) {
         f.host.replySkip();
     }
@@ -333,7 +333,7 @@ TEST(LinkageBatchTest, DatesGetASeparatorAndBarsAreLabelledByTheirStart)
         BatchFixture f;
         f.state.separators.output = c.inForce;
         f.main.dateSeparatorBox = c.box;
-        f.main.settings.labelling = VTLabelling;
+        f.main.settings.labelling = BarLabelling::ByEnd;
         f.batch.timeframes = "5";
         writeFile(f.tree.minuteFile("EURUSD", "1min_EURUSD_2009.txt"), test::SundayOpen);
         ASSERT_EQ(f.run({"EURUSD"}).outcome, LinkageBatchOutcome::Completed);

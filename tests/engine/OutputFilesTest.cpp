@@ -99,7 +99,7 @@ TEST(OutputFilesTest, PlacesTheOutputBesideTheSourceOrInTheTimeframeFolder)
     EXPECT_EQ(beside.folder, source.parent_path());
     EXPECT_EQ(beside.name, "EURUSD_4hour_2009.txt");
 
-    LinkageContext linkage{"EURUSD", fs::path("HistoricalData"), "1min", 0};
+    LinkageContext linkage{"EURUSD", fs::path("HistoricalData"), "1min", LinkageOverwrite::WhenNewer};
     for (const auto* minuteFolder : {"1min", "1min/", "1min\\"}) {
         linkage.minuteSubFolder = minuteFolder;
         const auto linked = OutputLocationOf(source, plain("240"), &linkage);

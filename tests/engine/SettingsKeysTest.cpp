@@ -89,7 +89,7 @@ TEST(SettingsKeysTest, EveryKeySurvivesARestart)
     form.checkBox3 = true;
     form.checkBox4 = true;
     form.checkBox6 = true;
-    form.radioGroup1 = 1;
+    form.radioGroup1 = BarLabelling::ByEnd;
     form.mktOpenYoubi = 1;
     form.mktCloseYoubi = 6;
     form.top = -4;
@@ -101,7 +101,7 @@ TEST(SettingsKeysTest, EveryKeySurvivesARestart)
     Form2Settings form2;
     form2.checkList = "USDJPYEURUSD";
     form2.edit1Text = "15, 30";
-    form2.radioGroup1 = 1;
+    form2.radioGroup1 = LinkageOverwrite::Always;
 
     SummerSettings summer;
     summer.checkBox1 = true;
@@ -135,6 +135,31 @@ TEST(SettingsKeysTest, ReadsStoredTextsAsTheirKinds)
     EXPECT_EQ(formFrom("[Form]\r\nTop=abc\r\nLeft=0x10\r\n").top, std::nullopt);
     EXPECT_EQ(formFrom("[Form]\r\nTop=abc\r\nLeft=0x10\r\n").left, 16);
     EXPECT_EQ(formFrom("[form]\r\nminute=10\r\nDATECSVFIELD=4\r\n").dateCsvField, 4);
+}
+
+TEST(SettingsKeysTest, ChoicesReadStoredIndexesAsTheirGroupsShowThem)
+{
+    struct Case
+    {
+        const char* stored;
+        BarLabelling labelling;
+        LinkageOverwrite policy;
+    };
+    const Case cases[] = {
+        {"0", BarLabelling::ByStart, LinkageOverwrite::WhenNewer},
+        {"1", BarLabelling::ByEnd, LinkageOverwrite::Always},
+        {"0x1", BarLabelling::ByEnd, LinkageOverwrite::Always},
+        {"2", BarLabelling::ByStart, LinkageOverwrite::Always},
+        {"-1", BarLabelling::ByStart, LinkageOverwrite::Always},
+        {"abc", BarLabelling::ByStart, LinkageOverwrite::WhenNewer},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const IniFile file(dir.write("velmora.ini", std::string("[Form]\r\nRadioGroup1=") + c.stored +
+                                                        "\r\n[Form2]\r\nRadioGroup1=" + c.stored + "\r\n"));
+        EXPECT_EQ(loadFormSettings(file).radioGroup1, c.labelling) << c.stored;
+        EXPECT_EQ(loadForm2Settings(file).radioGroup1, c.policy) << c.stored;
+    }
 }
 
 TEST(SettingsKeysTest, SpinBoxTextThatIsNotANumberFallsBackAndLoadingGoesOn)

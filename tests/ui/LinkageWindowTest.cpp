@@ -290,7 +290,7 @@ private slots:
         const Form2Settings saved = loadForm2Settings(IniFile(tree.settings));
         QCOMPARE(saved.checkList, std::string("EURUSD"));
         QCOMPARE(saved.edit1Text, std::string("15, 30"));
-        QCOMPARE(saved.radioGroup1, 1);
+        QCOMPARE(saved.radioGroup1, LinkageOverwrite::Always);
     }
 
     void backToTheMainWindowAndClosing()

@@ -292,6 +292,26 @@ private slots:
         QVERIFY(find<QLineEdit>(restarted, "Edit1")->text().isEmpty());
     }
 
+    void aSaveThatFailsIsShownInABoxBySaveAndAtTheEnd()
+    {
+        test::TempDir dir;
+        const auto ini = dir.file("missing") / "velmora.ini";
+        const QString expected = q(ini.string()) + QStringLiteral(" に書き込めません");
+        auto dialog = std::make_unique<TSummer>(ini);
+        dialog->open();
+        {
+            MessageCatcher message;
+            click(*dialog, "Button6");
+            QVERIFY(message.done);
+            QCOMPARE(message.text, expected);
+            QVERIFY(dialog->isVisible()); // the rows are still only in memory
+        }
+        MessageCatcher message;
+        dialog.reset();
+        QVERIFY(message.done);
+        QCOMPARE(message.text, expected);
+    }
+
     void rowsSavedWithTheFlagOffComeBackDisabled()
     {
         test::TempDir dir;
