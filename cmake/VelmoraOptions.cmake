@@ -1,3 +1,8 @@
+# ThreadSanitizer cannot share a process with AddressSanitizer.
+if(VELMORA_SANITIZE AND VELMORA_SANITIZE_THREAD)
+    message(FATAL_ERROR "VELMORA_SANITIZE and VELMORA_SANITIZE_THREAD exclude each other")
+endif()
+
 # One interface target carries the language level, warnings and sanitizers; every target links it PRIVATE.
 add_library(velmora_options INTERFACE)
 target_compile_features(velmora_options INTERFACE cxx_std_20)
@@ -18,6 +23,10 @@ else()
         target_compile_options(velmora_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                          -fno-sanitize-recover=undefined)
         target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
+    endif()
+    if(VELMORA_SANITIZE_THREAD)
+        target_compile_options(velmora_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(velmora_options INTERFACE -fsanitize=thread)
     endif()
 endif()
 
@@ -43,6 +52,7 @@ function(velmora_add_tests name)
     add_executable(velmora_${name}_tests ${sources})
     target_link_libraries(velmora_${name}_tests PRIVATE velmora_options velmora_test_support ${ARG_DEPS}
                                                         GTest::gtest GTest::gmock GTest::gtest_main)
+    # The folder's name as a label, so that a preset can run some suites only (tsan: the threaded ones).
     gtest_discover_tests(velmora_${name}_tests DISCOVERY_MODE PRE_TEST
-                         PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+                         PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" LABELS ${name})
 endfunction()
