@@ -30,10 +30,10 @@ else()
     endif()
 endif()
 
-# A static library named velmora_<folder> from every .cpp in the calling folder.
+# A static library named velmora_<folder> from every .cpp in the calling folder and the folders below it.
 function(velmora_add_library name)
     cmake_parse_arguments(ARG "" "" "PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
     if(NOT sources)
         return()
     endif()
@@ -42,10 +42,10 @@ function(velmora_add_library name)
     target_link_libraries(velmora_${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE velmora_options ${ARG_PRIVATE_DEPS})
 endfunction()
 
-# A GoogleTest program named velmora_<folder>_tests from every .cpp in the calling folder.
+# A GoogleTest program named velmora_<folder>_tests from every .cpp in the calling folder and the folders below it.
 function(velmora_add_tests name)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
     if(NOT sources)
         return()
     endif()

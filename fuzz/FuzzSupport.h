@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/NullRunHost.h"
+#include "engine/run/NullRunHost.h"
 
 #include <cstddef>
 #include <cstdint>

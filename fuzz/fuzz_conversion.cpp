@@ -1,6 +1,6 @@
 // A whole conversion run over arbitrary file bytes with settings decoded from the first bytes of the input.
 #include "FuzzSupport.h"
-#include "engine/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "platform/Clock.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // The timeframe list with entry resolution: every entry either resolves to widths above 0 or is refused.
 #include "FuzzSupport.h"
-#include "engine/TimeframeEntry.h"
+#include "engine/bars/TimeframeEntry.h"
 #include "platform/RunError.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // velmora: the desktop program. Creates the windows in their start-up order and runs the event loop until
 // the main window closes; each window writes its own settings section as it is destroyed.
 
-#include "engine/SettingsKeys.h"
+#include "engine/settings/SettingsKeys.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraMainUnit.h"
 #include "ui/VelmoraSummerUnit.h"

@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 
-#include "engine/SettingRanges.h"
-#include "engine/TimeframeEntry.h"
+#include "engine/bars/TimeframeEntry.h"
+#include "engine/settings/SettingRanges.h"
 #include "input/DateTimeText.h"
 #include "platform/Numbers.h"
 #include "platform/RunError.h"

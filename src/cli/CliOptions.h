@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 
 #include <filesystem>
 #include <optional>

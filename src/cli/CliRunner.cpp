@@ -2,10 +2,10 @@
 
 #include "cli/CliOptions.h"
 #include "cli/ConsoleRunHost.h"
-#include "engine/ConversionRun.h"
-#include "engine/LinkageBatch.h"
-#include "engine/RunRequestFromSettings.h"
-#include "engine/SettingsKeys.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/run/LinkageBatch.h"
+#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/RunHost.h"
+#include "engine/run/RunHost.h"
 
 #include <csignal>
 #include <iosfwd>

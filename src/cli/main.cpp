@@ -1,5 +1,5 @@
 #include "cli/CliRunner.h"
-#include "engine/SettingsKeys.h"
+#include "engine/settings/SettingsKeys.h"
 #include "platform/Terminal.h"
 
 #include <csignal>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/ConversionRun.h"
-#include "engine/LinkageBatch.h"
-#include "engine/SettingRanges.h"
-#include "engine/SettingsKeys.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/run/LinkageBatch.h"
+#include "engine/settings/SettingRanges.h"
+#include "engine/settings/SettingsKeys.h"
 #include "platform/Clock.h"
 
 #include <QFont>

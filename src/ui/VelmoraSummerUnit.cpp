@@ -1,6 +1,6 @@
 #include "ui/VelmoraSummerUnit.h"
 
-#include "engine/SettingRanges.h"
+#include "engine/settings/SettingRanges.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/RunError.h"

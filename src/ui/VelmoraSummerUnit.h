@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/ConversionRun.h"
-#include "engine/DaylightRules.h"
-#include "engine/SettingsKeys.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/settings/DaylightRules.h"
+#include "engine/settings/SettingsKeys.h"
 
 #include <QDialog>
 

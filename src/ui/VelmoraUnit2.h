@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/LinkageBatch.h"
-#include "engine/SettingsKeys.h"
+#include "engine/run/LinkageBatch.h"
+#include "engine/settings/SettingsKeys.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "engine/RunRequestFromSettings.h"
+#include "engine/settings/RunRequestFromSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "cli/CliTestData.h"
-#include "engine/SettingsKeys.h"
+#include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 #include "support/WindowTestSupport.h"

@@ -1,4 +1,4 @@
-#include "engine/SettingsKeys.h"
+#include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 #include "support/WindowTestSupport.h"

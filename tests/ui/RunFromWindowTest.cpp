@@ -1,4 +1,4 @@
-#include "engine/RunRequestFromSettings.h"
+#include "engine/settings/RunRequestFromSettings.h"
 #include "platform/IniFile.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"

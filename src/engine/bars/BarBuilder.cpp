@@ -1,0 +1,657 @@
+#include "engine/bars/BarBuilder.h"
+
+#include "engine/walk/RunHostRecorder.h"
+#include "platform/RunError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring> // memcpy
+#include <memory>
+#include <new> // bad_alloc
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::uint32_t HookOdds = 3000;
+
+// Empty buckets get fill bars for at most a year after the last line: a hole that long is missing data, not a
+// quiet market or a suspension, and filling it would write a flat bar for every bucket of the hole, billions
+// for a year typed wrong with 1-minute bars.
+constexpr std::int64_t MaxFillMinutes = 366 * 1440;
+
+// The dates a bar line can carry: 0001/01/01 to 9999/12/31, as days since 1899-12-30.
+constexpr double FirstLabelDay = -693'593.0;
+constexpr double EndLabelDay = 2'958'466.0;
+
+// A skipped line is logged up to this many bytes: a line of hundreds of megabytes is no use in the log.
+constexpr std::size_t MaxLoggedLine = 256;
+
+std::string labelOutOfRangeMessage()
+{
+    return "時差または夏時間のずれによって、足の日時が 0001/01/01 から 9999/12/31 の範囲を外れます。\r"
+           "時差と夏時間の設定を見直してください";
+}
+
+std::int64_t floorDiv(std::int64_t value, std::int64_t divisor)
+{
+    std::int64_t quotient = value / divisor;
+    if ((value % divisor != 0) && ((value < 0) != (divisor < 0))) {
+        --quotient;
+    }
+    return quotient;
+}
+
+std::string cutTimeMessage(std::string_view text)
+{
+    return "基準区切り時刻 '" + std::string(text) +
+           "' には時と分を区切る \":\" がありません。\r17:00 のように指定してください";
+}
+
+/// Minutes of the day of a market-window time text; seconds are ignored.
+int minutesOfDay(std::string_view text)
+{
+    const auto ms = parseTimeOfDayMs(text);
+    if (!ms) {
+        throw notATime(text);
+    }
+    return *ms / 60000;
+}
+
+/// Passes messages on and counts them.
+class MessageCounter : public MessageSink
+{
+public:
+    explicit MessageCounter(MessageSink& target) : m_target(target) {}
+    void showMessage(std::string_view text) override
+    {
+        ++count;
+        m_target.showMessage(text);
+    }
+    int count = 0;
+
+private:
+    MessageSink& m_target;
+};
+
+int hhmmOf(int minutes)
+{
+    return (minutes / 60) * 100 + minutes % 60;
+}
+
+} // namespace
+
+int weekdayOfDay(std::int64_t day)
+{
+    // Day 0, 1899-12-30, was a Saturday.
+    const std::int64_t fromSunday = ((day + 6) % 7 + 7) % 7;
+    return static_cast<int>(fromSunday) + 1;
+}
+
+DateTimeValue stampToDateTime(std::int64_t stamp)
+{
+    return static_cast<double>(stamp / 1440) + static_cast<double>(stamp % 1440) / 1440.0;
+}
+
+bool MarketWindow::containsStamp(std::int64_t stamp) const
+{
+    if (!enabled) {
+        return true;
+    }
+    const std::int64_t day = floorDiv(stamp, 1440);
+    const int minute = static_cast<int>(stamp - day * 1440);
+    const int weekday = weekdayOfDay(day);
+    const int hhmm = hhmmOf(minute);
+    if (weekday < openDay || weekday > closeDay) {
+        return false;
+    }
+    if (weekday == openDay && hhmm < openHhmm) {
+        return false;
+    }
+    if (weekday == closeDay && hhmm >= closeHhmm) {
+        return false;
+    }
+    return true;
+}
+
+bool MarketWindow::Contains(DateTimeValue value) const
+{
+    // Round to the millisecond first so that 09:05 stored as 09:04:59.9999 stays 09:05.
+    const double ms = std::round(value * 86'400'000.0);
+    return containsStamp(static_cast<std::int64_t>(std::floor(ms / 60'000.0)));
+}
+
+std::string skippedLineEntry(std::string_view line, std::string_view reason)
+{
+    const bool cut = line.size() > MaxLoggedLine;
+    if (cut) {
+        std::size_t length = MaxLoggedLine;
+        // Never end inside a UTF-8 character.
+        while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0U) == 0x80U) {
+            --length;
+        }
+        line = line.substr(0, length);
+    }
+    std::string entry;
+    entry.reserve(line.size() + 5 + reason.size());
+    entry.append(line);
+    if (cut) {
+        entry.append("...");
+    }
+    entry.append("\r\n");
+    entry.append(reason);
+    return entry;
+}
+
+std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job)
+{
+    // splitmix64 of the two: neighbouring jobs get unrelated seeds.
+    std::uint64_t z = (std::uint64_t{runSeed} << 32U) ^ job;
+    z += 0x9E3779B97F4A7C15U;
+    z = (z ^ (z >> 30U)) * 0xBF58476D1CE4E5B9U;
+    z = (z ^ (z >> 27U)) * 0x94D049BB133111EBU;
+    z ^= z >> 31U;
+    return static_cast<std::uint32_t>(z);
+}
+
+BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages)
+    : m_settings(settings), m_summer(summer)
+{
+    // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
+    // every bar in the wrong place: stop before the first job instead.
+    if (settings.cutTime.find(':') == std::string::npos) {
+        throw RunError(cutTimeMessage(settings.cutTime));
+    }
+    const auto minutes = TimeStrToInt(settings.cutTime, messages);
+    if (!minutes) {
+        throw RunError(cutTimeMessage(settings.cutTime));
+    }
+    m_cutMinutes = *minutes;
+}
+
+MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const TimeframeEntry& entry)
+{
+    MarketWindow window;
+    window.enabled = settings.marketWindow;
+    window.openDay = settings.marketOpenDay;
+    window.closeDay = settings.marketCloseDay;
+    int openMinutes = minutesOfDay(settings.marketOpenTime);
+    int closeMinutes = minutesOfDay(settings.marketCloseTime);
+    const bool byEnd = settings.labelling == BarLabelling::ByEnd;
+    if (byEnd && entry.isDaily()) {
+        // A daily bar labelled by its end carries the next day's date.
+        window.openDay = window.openDay % 7 + 1;
+        window.closeDay = window.closeDay % 7 + 1;
+    } else if (byEnd) {
+        // An N-minute bar labelled by its end: the window's edges move by one bar, wrapping past midnight
+        // without changing the weekdays.
+        const int width = entry.currentWidth() % 1440;
+        openMinutes = (openMinutes + width) % 1440;
+        closeMinutes = (closeMinutes + width) % 1440;
+    }
+    window.openHhmm = hhmmOf(openMinutes);
+    window.closeHhmm = hhmmOf(closeMinutes);
+    return window;
+}
+
+/// One job's walk over the lines of a file, in steps: start() finds the first usable line and anchors the
+/// grid, advance() walks the lines up to a limit, finish() closes the last bucket. Stepping through in pieces
+/// does exactly what one pass would do.
+class BarBuilder::Walk
+{
+public:
+    Walk(const BarBuilder& builder, const SourceLines& lines, WalkJob& job)
+        : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
+          m_lines(lines), m_job(job), m_env(job.env), m_entry(job.entry),
+          m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
+                       builder.m_settings.dropTimeInDaily),
+          m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed)
+    {
+    }
+
+    /// The price format found for the walks of one file, by the first usable line it was found from.
+    struct PriceMemo
+    {
+        std::size_t first = SIZE_MAX;
+        PriceFormat format;
+    };
+
+    /// False when the file has no usable line (logged) and the walk is over.
+    bool start(std::string_view fileName, PriceMemo& prices);
+    void advance(std::size_t limit, const ReadAheadParser* feed);
+    void finish();
+
+    WalkJob& job() { return m_job; }
+    std::size_t position() const { return m_p; }
+    const DateMemo& memo() const { return m_memo; }
+    char inputSeparator() const { return m_env.dates.separators.input; }
+
+private:
+    /// An open or close as the source writes it: moved in one fixed piece from a line read ahead, else copied.
+    /// Not to be copied itself (text may view chars).
+    struct PriceText
+    {
+        PriceText() = default;
+        PriceText(const PriceText&) = delete;
+        PriceText& operator=(const PriceText&) = delete;
+
+        void take(const char (&from)[ParsedLine::PriceChars], std::size_t length)
+        {
+            std::memcpy(chars, from, sizeof chars);
+            text = {chars, length};
+        }
+        void assign(std::string_view from)
+        {
+            copy.assign(from);
+            text = copy;
+        }
+        void assign(const PriceText& other)
+        {
+            if (other.text.data() == other.chars) {
+                take(other.chars, other.text.size());
+            } else {
+                assign(other.text);
+            }
+        }
+
+        char chars[ParsedLine::PriceChars] = {};
+        std::string_view text;
+        std::string copy;
+    };
+
+    struct Bucket
+    {
+        std::int64_t start = 0;
+        std::int64_t end = 0;
+        std::size_t lineCount = 0;
+        PriceText open;  ///< of the first line taken
+        PriceText close; ///< of the last line taken
+        double high = 0.0;
+        double low = 0.0;
+    };
+
+    std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
+    /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
+    /// from one split.
+    void split(std::string_view line);
+    void addLine(std::string_view line);
+    void addParsed(const ParsedLine& parsed);
+    void moveOn();
+    bool isUsable(std::string_view line);
+    std::optional<std::int64_t> stampOf(std::string_view line);
+    void skipLine(std::string_view line, std::string_view reason);
+    void closeBucket();
+    bool randomHookDue();
+
+    const ConversionSettings& m_settings;
+    const SummerShiftTable* m_summer;
+    std::int32_t m_cutMinutes;
+    const SourceLines& m_lines;
+    SourceLines::Cursor m_cursor;
+    WalkJob& m_job;
+    BuildEnvironment& m_env;
+    TimeframeEntry& m_entry;
+    BarLine m_lineWriter;
+    SourceRecord m_record;
+    const char* m_splitLine = nullptr;
+    std::uint32_t m_random;
+    DateMemo m_memo;
+    std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
+
+    std::size_t m_p = 0; ///< the next line to take
+    PriceFormat m_prices;
+    bool m_daily = false;
+    Bucket m_bucket;
+    PriceText m_fill; ///< the close empty buckets are filled from
+    // The stamp of the waiting line is read once, however many empty buckets it waits through.
+    std::int64_t m_waiting = 0;
+    bool m_haveWaiting = false;
+    const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+};
+
+bool BarBuilder::Walk::randomHookDue()
+{
+    // xorshift32: a few instructions per iteration, enough for choosing when to look at the window.
+    m_random ^= m_random << 13;
+    m_random ^= m_random >> 17;
+    m_random ^= m_random << 5;
+    return m_random % HookOdds == 0;
+}
+
+void BarBuilder::Walk::split(std::string_view line)
+{
+    if (line.data() != m_splitLine) {
+        m_record.split(line);
+        m_splitLine = line.data();
+    }
+}
+
+bool BarBuilder::Walk::isUsable(std::string_view line)
+{
+    split(line);
+    if (!m_record.complete()) {
+        return false;
+    }
+    return parseDecimal(m_record.open()) && parseDecimal(m_record.high()) && parseDecimal(m_record.low()) &&
+           parseDecimal(m_record.close()) && parseTimeOfDayMs(m_record.time());
+}
+
+void BarBuilder::Walk::skipLine(std::string_view line, std::string_view reason)
+{
+    m_env.host.appendLog(skippedLineEntry(line, reason));
+    m_env.host.processEvents();
+    m_env.host.yieldProcessor();
+}
+
+std::optional<std::int64_t> BarBuilder::Walk::stampOf(std::string_view line)
+{
+    split(line);
+    const std::string_view dateText = m_record.date();
+    const std::string_view timeText = m_record.time();
+    // Consecutive lines mostly share their date, so its day is read once.
+    if (!m_memo.held || dateText != m_memo.text) {
+        const auto day = ReadDateText(dateText, m_env.dates);
+        if (!day) {
+            return std::nullopt;
+        }
+        m_memo.text.assign(dateText);
+        m_memo.day = *day;
+        m_memo.held = true;
+    }
+    const auto minute = TimeStrToInt(timeText, m_env.dates.messages);
+    if (!minute) {
+        return std::nullopt;
+    }
+    // Minute stamps are 32 bits (the year 5983 at the latest): a line beyond them is unreadable, as the
+    // summer table and the up-to-date test could not place it.
+    const std::int64_t stamp = m_memo.day * 1440 + *minute;
+    if (stamp < INT32_MIN || stamp > INT32_MAX) {
+        return std::nullopt;
+    }
+    return stamp;
+}
+
+void BarBuilder::Walk::closeBucket()
+{
+    const Bucket& bucket = m_bucket;
+    std::string_view open = bucket.open.text;
+    std::string_view close = bucket.close.text;
+    double high = bucket.high;
+    double low = bucket.low;
+    if (bucket.lineCount == 0) {
+        if (!m_settings.fillGaps || m_fill.text.empty() || bucket.start >= m_fillUntil) {
+            return;
+        }
+        open = m_fill.text;
+        close = m_fill.text;
+        high = StrToFloat(m_fill.text);
+        low = high;
+    }
+    if (m_entry.currentIsGap()) {
+        return;
+    }
+    std::int64_t label = m_settings.labelling == BarLabelling::ByEnd ? bucket.end : bucket.start;
+    if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
+        label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
+    }
+    if (!m_job.window.containsStamp(label)) {
+        return;
+    }
+    const DateTimeValue value = stampToDateTime(label) + m_settings.timeZoneShiftDays;
+    if (!(value >= FirstLabelDay && value < EndLabelDay)) {
+        throw RunError(labelOutOfRangeMessage());
+    }
+    m_env.host.yieldProcessor();
+    std::string& output = m_job.output;
+    m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
+    if (output.size() >= SpillBytes && m_env.spill) {
+        m_env.spill();
+    }
+}
+
+bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
+{
+    std::size_t p = 0;
+    std::optional<std::int64_t> stamp;
+    bool detected = false;
+    for (; p < m_lines.size(); ++p) {
+        const std::string_view line = lineAt(p);
+        if (isUsable(line)) {
+            if (!detected) {
+                // Detection sets the separator unless it shows its message.
+                MessageCounter counter(m_env.dates.messages);
+                DateTextContext dates{m_env.dates.separators, counter, m_env.dates.currentYear};
+                DetectDateSeparator(m_record.date(), dates);
+                m_job.readsStartSeparator = counter.count > 0;
+                detected = true;
+            } else {
+                DetectDateSeparator(m_record.date(), m_env.dates);
+            }
+            stamp = stampOf(line);
+            if (stamp) {
+                break;
+            }
+        }
+        // A line whose date or time does not read cannot anchor the grid either.
+        skipLine(line, NotInFormat);
+    }
+    if (!stamp) {
+        if (!detected) {
+            m_job.readsStartSeparator = false;
+        }
+        m_env.host.appendLog(std::string(fileName) + " には変換できる行がありません");
+        return false;
+    }
+
+    m_p = p;
+    // Every walk over the file samples the same lines from the same first line: one of them samples them.
+    if (prices.first != p) {
+        prices.format =
+            PriceFormat::detect(m_lines.size(), p, m_settings.dateField, [this](std::size_t i) { return lineAt(i); });
+        prices.first = p;
+    }
+    m_prices = prices.format;
+    m_env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(m_lines.size() - 1, INT32_MAX)));
+    m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
+
+    m_daily = m_entry.isDaily();
+    m_bucket.start = (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
+    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_waiting = *stamp;
+    m_haveWaiting = true;
+    return true;
+}
+
+void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
+{
+    while (m_p < limit) {
+        if (randomHookDue()) {
+            m_env.hook(m_p);
+        }
+        if (!m_haveWaiting) {
+            m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+            if (m_parsed != nullptr) {
+                m_waiting = m_parsed->stamp;
+            } else {
+                const std::string_view line = lineAt(m_p);
+                const auto next = stampOf(line);
+                if (!next) {
+                    skipLine(line, NotInFormat);
+                    ++m_p;
+                    continue;
+                }
+                m_waiting = *next;
+            }
+            m_haveWaiting = true;
+        }
+        if (m_waiting < m_bucket.start) {
+            // Earlier than the bucket under way: no later bucket could ever take it.
+            skipLine(lineAt(m_p), OutOfOrder);
+            m_haveWaiting = false;
+            ++m_p;
+            continue;
+        }
+        if (m_waiting < m_bucket.end) {
+            if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+                addParsed(*m_parsed);
+            } else {
+                addLine(lineAt(m_p));
+            }
+            m_fillUntil = m_waiting + MaxFillMinutes;
+            m_haveWaiting = false;
+            ++m_p;
+            continue;
+        }
+        closeBucket();
+        moveOn();
+        if (m_waiting >= m_bucket.end &&
+            (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
+            // Empty buckets that get no fill bar write nothing: pass them in one step.
+            m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
+            m_bucket.end = m_bucket.start + m_entry.currentWidth();
+        }
+    }
+}
+
+void BarBuilder::Walk::finish()
+{
+    if (m_bucket.lineCount > 0) {
+        closeBucket();
+    }
+}
+
+void BarBuilder::Walk::addLine(std::string_view line)
+{
+    split(line);
+    const double high = StrToFloat(m_record.high());
+    const double low = StrToFloat(m_record.low());
+    if (m_bucket.lineCount == 0) {
+        m_bucket.open.assign(m_record.open());
+        m_bucket.high = high;
+        m_bucket.low = low;
+    } else {
+        m_bucket.high = std::max(m_bucket.high, high);
+        m_bucket.low = std::min(m_bucket.low, low);
+    }
+    m_bucket.close.assign(m_record.close());
+    ++m_bucket.lineCount;
+}
+
+void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
+{
+    if (m_bucket.lineCount == 0) {
+        m_bucket.open.take(parsed.open, parsed.openLength);
+        m_bucket.high = parsed.high;
+        m_bucket.low = parsed.low;
+    } else {
+        m_bucket.high = std::max(m_bucket.high, parsed.high);
+        m_bucket.low = std::min(m_bucket.low, parsed.low);
+    }
+    m_bucket.close.take(parsed.close, parsed.closeLength);
+    ++m_bucket.lineCount;
+}
+
+void BarBuilder::Walk::moveOn()
+{
+    // The last line that fell into any bucket is the fill source of the empty buckets after it.
+    if (m_bucket.lineCount > 0) {
+        m_fill.assign(m_bucket.close);
+    }
+    m_bucket.lineCount = 0;
+    m_entry.NextWidth();
+    m_bucket.start = m_bucket.end;
+    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+}
+
+template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
+{
+    WalkJob& job = walk.job();
+    if (!job.ahead) {
+        return action();
+    }
+    try {
+        return action();
+    } catch (const RunError& error) {
+        job.ended = WalkEnd::Failed;
+        job.error = error.what();
+    } catch (const RunHostRecorder::Full&) {
+        job.ended = WalkEnd::Abandoned;
+    } catch (const std::bad_alloc&) {
+        job.ended = WalkEnd::Abandoned;
+    }
+    return false;
+}
+
+namespace {
+
+template <typename Walks> bool sameReadingState(const Walks& walks)
+{
+    const auto& first = *walks.front();
+    return std::all_of(walks.begin(), walks.end(), [&first](const auto& walk) {
+        return walk->inputSeparator() == first.inputSeparator() && walk->memo().held == first.memo().held &&
+               walk->memo().day == first.memo().day && walk->memo().text == first.memo().text;
+    });
+}
+
+} // namespace
+
+void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs) const
+{
+    std::vector<std::unique_ptr<Walk>> walks;
+    walks.reserve(jobs.size());
+    for (WalkJob* job : jobs) {
+        walks.push_back(std::make_unique<Walk>(*this, lines, *job));
+    }
+    std::vector<Walk*> active;
+    Walk::PriceMemo prices;
+    for (auto& walk : walks) {
+        if (step(*walk, [&walk, fileName, &prices] { return walk->start(fileName, prices); })) {
+            active.push_back(walk.get());
+        }
+    }
+    if (active.empty()) {
+        return;
+    }
+    // Every walk stands on the same first usable line. Lines are read ahead from the next one while the walks
+    // agree on the reading state, which they do unless one of them went its own way on a refused line.
+    const std::size_t lineCount = lines.size();
+    std::size_t next = active.front()->position() + 1;
+    std::optional<ReadAheadParser> feed; // the lines parsed ahead of the walks
+    const bool together =
+        std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
+    if (m_readAhead && together && sameReadingState(active) && next < lineCount) {
+        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead);
+        feed->start(next, active.front()->inputSeparator(), active.front()->memo());
+    }
+    for (;;) {
+        const std::size_t end = (feed && next < lineCount) ? feed->prepare(next) : lineCount;
+        const ReadAheadParser* reading = feed ? &*feed : nullptr;
+        std::erase_if(active, [end, reading](Walk* walk) {
+            return !step(*walk, [walk, end, reading] {
+                walk->advance(end, reading);
+                return true;
+            });
+        });
+        if (active.empty() || end >= lineCount) {
+            break;
+        }
+        if (feed && feed->stoppedAt(end)) {
+            // Every walk has read the refused line itself.
+            if (sameReadingState(active)) {
+                feed->start(end, active.front()->inputSeparator(), active.front()->memo());
+            } else {
+                feed.reset();
+            }
+        }
+        next = end;
+    }
+    for (Walk* walk : active) {
+        step(*walk, [walk] {
+            walk->finish();
+            return true;
+        });
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "engine/settings/ConversionSettings.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The widest bucket an entry may ask for, in minutes: one hundred years. Wider buckets are of no use, and
+/// the bound keeps every bucket edge of the walk inside the 32-bit minute stamps.
+constexpr std::int32_t MaxEntryWidth = 1440 * 36600;
+
+/// `count` copies of one signed width in a row. A sequence entry is kept as such runs rather than expanded,
+/// so that "5*2000000000" costs one run, not eight gigabytes.
+struct WidthRun
+{
+    std::int32_t width = 0; ///< minutes; below 0 a gap (a bucket that is walked but never written)
+    std::int64_t count = 0; ///< at least 1
+    bool operator==(const WidthRun&) const = default;
+};
+
+/// Why an entry is refused before it runs. Each would leave the bucket walk without progress, make it write
+/// nothing for ever, or push bucket edges past the minute stamps.
+enum class EntryRefusal {
+    NotPositive, ///< a plain width of 0 or below
+    NoWidths,    ///< a sequence whose repeat counts add no width at all
+    ZeroWidth,   ///< a sequence with a width of 0
+    OnlyGaps,    ///< a sequence with no width above 0
+    TooWide,     ///< a width beyond MaxEntryWidth
+};
+
+/// The message that ends the run for a refused entry.
+std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText);
+
+/// The main window's timeframe box as the run uses it: every "." becomes ",", so "5.60" reads as "5,60".
+std::string normaliseTimeframeBox(std::string_view boxText);
+
+/// The timeframe list cut into entry texts, in the order typed; neither sorted nor made unique.
+std::vector<std::string> splitTimeframeList(std::string_view listText);
+
+/// The widths of a sequence entry ("-60+240", "240*5-60"), in order, as runs; zero repeats leave nothing.
+/// A piece or a part around "*" that is not a whole number ends the run with "'%s' は整数ではありません".
+std::vector<WidthRun> parseWidthSequence(std::string_view entryText);
+
+/// One timeframe entry resolved for its jobs: its bar kind and where bucket widths come from.
+class TimeframeEntry
+{
+public:
+    /// Resolves an entry. A plain entry (no "-") switches the kind: "1440" exactly to daily bars, anything
+    /// else to N-minute bars; a sequence entry keeps the kind it finds. Throws RunError for a text that is
+    /// not a whole number and for the refused entries of EntryRefusal.
+    static TimeframeEntry ResolveEntry(std::string_view text, BarKind& kind);
+
+    const std::string& text() const { return m_text; }
+    bool isSequence() const { return m_sequence; }
+    bool isDaily() const { return m_daily; }
+
+    /// Width of the current bucket in minutes, always above 0.
+    std::int32_t currentWidth() const { return m_currentWidth; }
+    /// The current bucket is a gap: walked over, never written.
+    bool currentIsGap() const { return m_currentNegative; }
+
+    /// Moves a sequence entry on to its next width, after the last back to the first; nothing for a plain
+    /// entry. The position is kept between the files of one entry, so the second file starts where the
+    /// first one stopped.
+    void NextWidth();
+
+    /// Moves on over whole buckets, the current one first, as long as their widths add up to at most `minutes`,
+    /// and returns the minutes passed. Whole cycles of a sequence and runs of equal widths go in one step, so
+    /// that passing over a gap of centuries between two source lines costs a few steps, not billions.
+    std::int64_t skipAhead(std::int64_t minutes);
+
+    /// Index of the current element in the expanded sequence, −1 before the first; 0 for a plain entry.
+    std::int64_t position() const { return m_position; }
+
+    /// A sequence entry's widths, as runs; empty for a plain entry.
+    std::span<const WidthRun> runs() const { return m_runs; }
+
+    /// Equal entries walk alike: the same widths, standing on the same element.
+    bool operator==(const TimeframeEntry&) const = default;
+
+private:
+    TimeframeEntry() = default;
+
+    std::string m_text;
+    bool m_sequence = false;
+    bool m_daily = false;
+    std::int32_t m_currentWidth = 0;
+    bool m_currentNegative = false;
+    std::vector<WidthRun> m_runs;
+    std::size_t m_run = 0;           ///< run of the current element
+    std::int64_t m_inRun = 0;        ///< index inside that run
+    std::int64_t m_position = -1;    ///< index in the expanded sequence
+    std::int64_t m_cycleMinutes = 0; ///< the widths of one whole sequence added up, INT64_MAX when beyond
+};
+
+} // namespace velmora

@@ -1,0 +1,303 @@
+#include "engine/run/ConversionRun.h"
+
+#include "engine/bars/BarBuilder.h"
+#include "engine/bars/SummerShiftTable.h"
+#include "engine/bars/TimeframeEntry.h"
+#include "engine/output/JobOutput.h"
+#include "engine/output/OutputFiles.h"
+#include "engine/run/SourceCache.h"
+#include "engine/walk/RecordedJob.h"
+#include "engine/walk/SourceWalk.h"
+#include "engine/walk/WalkAheadPlan.h"
+#include "engine/walk/WalkTuning.h"
+#include "input/LastRecord.h"
+#include "platform/RunError.h"
+#include "platform/Text.h"
+
+#include <memory>
+#include <system_error>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+/// Thrown by the progress-and-cancel hook when the user has confirmed a cancel.
+struct RunCancelled
+{
+};
+
+constexpr std::string_view Finished = "処理が完了しました";
+constexpr std::string_view SameAsSource = " は変換元のファイルと同じなので書き出しません";
+
+bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(target, source, error);
+}
+
+std::string statusText(const RunRequest& request, const TimeframeEntry& entry, int job, int total)
+{
+    std::string text;
+    if (request.linkage != nullptr) {
+        text = request.linkage->currencyName + (entry.isDaily() ? " Day" : " " + entry.text() + "min");
+    } else {
+        text = entry.text() + "min";
+    }
+    text += " 処理中 " + std::to_string(job) + " / " + std::to_string(total);
+    return text;
+}
+
+/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere.
+std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
+                                    const ConversionSettings& settings)
+{
+    const OutputLocation location =
+        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, linkage);
+    return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
+}
+
+} // namespace
+
+/// The jobs of one run in their order: every entry (outer) over every file (inner), each with its status, its
+/// bars (walked now, or played back from a walk done beside an earlier job over the same file), and its file,
+/// log line or question.
+class ConversionRun::JobSequence
+{
+public:
+    JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
+                const SummerShiftTable* summer);
+    void run();
+
+private:
+    using Job = WalkAheadPlan::Job;
+
+    void runJob(Job job, TimeframeEntry& entry, const MarketWindow& window);
+    bool linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry, const OutputLocation& location);
+    JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file);
+    std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
+                                              const std::string& file, std::uint64_t sourceSerial);
+    void progressAndCancel(std::size_t line);
+
+    ConversionRun& m_run;
+    RunHost& m_host;
+    RunState& m_state;
+    const RunRequest& m_request;
+    ConversionSettings& m_settings;
+    std::vector<std::string> m_entryTexts;
+    DateTextContext m_dates;
+    BarBuilder m_builder;
+    JobOutput m_output;
+    BuildEnvironment m_env;
+    SourceCache m_sources;
+    WalkAheadPlan m_plan;
+    int m_counter = 0;
+    int m_total = 0;
+    std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
+};
+
+ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
+    : m_host(host), m_clock(clock), m_state(state), m_hookSeed(clock.tickCount()),
+      m_tuning(std::make_unique<WalkTuning>())
+{
+}
+
+ConversionRun::~ConversionRun() = default;
+
+void ConversionRun::setTuning(const WalkTuning& tuning)
+{
+    *m_tuning = tuning;
+}
+
+bool ConversionRun::startChecksPass(const RunRequest& request)
+{
+    if (request.dateSeparatorBox.empty()) {
+        m_host.showMessage("「書きだす時の日付の区切り文字」の項目が空です。\r「/」や「-」などを指定してください");
+        return false;
+    }
+    if (request.settings.forceExtension && request.settings.extension.empty()) {
+        m_host.showMessage("「出力ファイルの拡張子を指定」にチェックが付いているのに、拡張子の項目が空です。\r"
+                           "「.txt」や「.csv」などを指定するか、チェックを外してください");
+        return false;
+    }
+    if (request.files.empty()) {
+        m_host.showMessage("ファイルが登録されていません。\rファイルをドラッグ＆ドロップにて登録してください");
+        return false;
+    }
+    if (auto refusal = unusableDateSeparatorMessage(request.dateSeparatorBox)) {
+        m_host.showMessage(*refusal);
+        return false;
+    }
+    return true;
+}
+
+RunOutcome ConversionRun::execute(const RunRequest& request)
+{
+    const std::uint32_t startTick = m_clock.tickCount();
+
+    SummerShiftTable summer;
+    if (request.summer.enabled) {
+        try {
+            summer.LoadForRun(request.summer.starts, request.summer.ends, request.summer.shifts, m_clock.today().year);
+        } catch (const std::exception& error) {
+            m_host.showMessage(error.what());
+            return RunOutcome::NotStarted;
+        }
+    }
+    if (request.linkage == nullptr && !startChecksPass(request)) {
+        return RunOutcome::NotStarted;
+    }
+
+    ConversionSettings settings = request.settings;
+    if (request.linkage == nullptr) {
+        if (settings.timeframes.find('.') != std::string::npos) {
+            settings.timeframes = normaliseTimeframeBox(settings.timeframes);
+            m_host.showTimeframeText(settings.timeframes);
+        }
+    } else {
+        settings.timeframes = request.linkageTimeframes;
+    }
+    m_host.clearLog();
+    m_host.setStatusText("処理中");
+    m_host.setControlsEnabled(false);
+
+    RunOutcome outcome = RunOutcome::Completed;
+    std::string error;
+    try {
+        if (request.linkage == nullptr) {
+            m_state.separators.output = separatorFromBox(request.dateSeparatorBox);
+        }
+        settings.outputDateSeparator = m_state.separators.output;
+        settings.timeZoneShiftDays = timeZoneShiftFromBox(request.timeZoneBox);
+        settings.dateField = dateFieldFromBox(request.dateFieldBox);
+        JobSequence jobs(*this, request, settings, request.summer.enabled ? &summer : nullptr);
+        jobs.run();
+        m_host.appendLog(Finished);
+        m_host.appendLog(std::to_string(m_clock.tickCount() - startTick) + "ms");
+    } catch (const RunCancelled&) {
+        outcome = RunOutcome::Cancelled;
+    } catch (const std::exception& failure) {
+        outcome = RunOutcome::Failed;
+        error = failure.what();
+    }
+
+    // Every way out of a run passes here.
+    if (m_host.cancelRequested()) {
+        m_host.appendLog("処理を中断しました");
+        if (outcome == RunOutcome::Completed) {
+            outcome = RunOutcome::Cancelled;
+        }
+    }
+    m_host.setControlsEnabled(true);
+    m_host.showRunFinished(Finished);
+    if (outcome == RunOutcome::Failed) {
+        m_host.showMessage(error);
+    }
+    return outcome;
+}
+
+ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
+                                        const SummerShiftTable* summer)
+    : m_run(run), m_host(run.m_host), m_state(run.m_state), m_request(request), m_settings(settings),
+      m_entryTexts(splitTimeframeList(settings.timeframes)),
+      m_dates{m_state.separators, m_host, run.m_clock.today().year}, m_builder(settings, summer, m_host),
+      m_env{m_host, m_dates, [this](std::size_t line) { progressAndCancel(line); }, m_output.spiller()},
+      // Linkage runs check their targets between jobs, which can change what a walk depends on; they walk each
+      // job at its turn.
+      m_plan(request.linkage == nullptr && run.m_tuning->walkAhead ? predictEntries(m_entryTexts, m_state.kind)
+                                                                   : std::vector<TimeframeEntry>{},
+             request.files.size())
+{
+    m_builder.setReadAhead(run.m_tuning->readAhead);
+    const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
+    m_total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
+}
+
+void ConversionRun::JobSequence::progressAndCancel(std::size_t line)
+{
+    m_host.setProgressPosition(static_cast<int>(std::min<std::size_t>(line, INT32_MAX)));
+    if (m_host.cancelRequested()) {
+        throw RunCancelled{};
+    }
+    m_host.processEvents();
+}
+
+void ConversionRun::JobSequence::run()
+{
+    for (std::size_t e = 0; e < m_entryTexts.size(); ++e) {
+        TimeframeEntry entry = TimeframeEntry::ResolveEntry(m_entryTexts[e], m_state.kind);
+        const MarketWindow window = BarBuilder::PrepareEntry(m_settings, entry);
+        for (std::size_t f = 0; f < m_request.files.size(); ++f) {
+            runJob({e, f}, entry, window);
+        }
+    }
+}
+
+void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const MarketWindow& window)
+{
+    const std::string& file = m_request.files[job.file];
+    ++m_counter;
+    m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
+    OutputLocation location =
+        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, m_request.linkage);
+    if (linkageTargetUpToDate(file, entry, location)) {
+        return;
+    }
+    JobOutput& output = buildBars(job, entry, window, file);
+    location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
+    if (isSameFile(location.folder / location.name, file)) {
+        // Entry "1" on a "…_1min…" file names the output after its own source.
+        m_host.appendLog(location.name + std::string(SameAsSource));
+    } else {
+        WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
+                    m_settings.overwriteWithoutAsking, m_host);
+    }
+    m_played.reset();
+}
+
+bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
+                                                       const OutputLocation& location)
+{
+    if (m_request.linkage == nullptr || m_request.linkage->minuteSubFolder.empty()) {
+        return false;
+    }
+    // One folder level; a failure shows when the file is written.
+    std::error_code ignored;
+    std::filesystem::create_directory(location.folder, ignored);
+    const auto target = location.folder / location.name;
+    return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
+           !TargetNeedsUpdate(file, target, entry.text(), m_settings.labelling, m_settings.dateField, m_dates);
+}
+
+JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
+                                                 const std::string& file)
+{
+    const SourceLines& lines = m_sources.load(file);
+    m_output.start(plannedTarget(file, entry, m_request.linkage, m_settings));
+    m_host.processEvents();
+    m_host.yieldProcessor();
+    m_played = m_plan.take(job, entry, m_state.separators, lines.serial());
+    if (m_played != nullptr) {
+        m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
+        return m_played->output();
+    }
+    const auto counter = static_cast<std::uint64_t>(m_counter);
+    WalkJob walk{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)};
+    const std::vector<RecordedJob*> beside =
+        m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
+            return makeRecorded(later, number, file, lines.serial());
+        });
+    walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
+    return m_output;
+}
+
+std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
+                                                                      const std::string& file,
+                                                                      std::uint64_t sourceSerial)
+{
+    return std::make_unique<RecordedJob>(RecordedJob::Start{
+        entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
+        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings)});
+}
+
+} // namespace velmora

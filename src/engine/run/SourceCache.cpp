@@ -1,0 +1,78 @@
+#include "engine/run/SourceCache.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int64_t Nano = 1'000'000'000;
+constexpr std::int64_t SettledNanoseconds = 2 * Nano;
+/// Longest wait for the file clock's next step; a tick is 1 to 10 ms.
+constexpr std::int64_t ClockStepWaitNanoseconds = 50'000'000;
+
+/// Waits until the file clock has moved strictly past the time, for at most ClockStepWaitNanoseconds; false when
+/// it does not (a time ahead of the clock, as after the clock was set back).
+bool waitForFileClockPast(std::int64_t time)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::int64_t now = fileClockNanoseconds();
+        if (now > time) {
+            return true;
+        }
+        if (time - now > ClockStepWaitNanoseconds) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+} // namespace
+
+bool SourceCache::settled(const FileIdentity& identity)
+{
+    // The system stamps a change with its coarse clock, which moves in steps of milliseconds: a file changed
+    // moments ago may change again within the same step without its times moving. Once that clock has moved
+    // past the change time, though, any later change gets a later change time, which no program can set back.
+    // So a file whose times come in nanoseconds from this machine's clock is kept as soon as the clock has moved
+    // on (a few milliseconds at most); the clock is read before the file is, so that no change made while it is
+    // read can keep the old time. Times in whole seconds (FAT, some network shares) or from another machine's
+    // clock give no such promise: such a file is kept only once it has been left alone for a while.
+    if (identity.timesStampedLocally && identity.changed % Nano != 0 && waitForFileClockPast(identity.changed)) {
+        return true;
+    }
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    return now - std::max(identity.modified, identity.changed) >= SettledNanoseconds;
+}
+
+const SourceLines& SourceCache::load(const std::string& path)
+{
+    // The file is identified before it is read: a change between the two makes the next job load it again.
+    const std::optional<FileIdentity> identity = identifyFile(path);
+    if (!identity) {
+        m_uncached = SourceLines::load(path);
+        return m_uncached;
+    }
+    const auto found = m_entries.find(path);
+    if (found != m_entries.end() && found->second.identity == *identity) {
+        return found->second.lines;
+    }
+    if (!settled(*identity)) {
+        m_entries.erase(path);
+        m_uncached = SourceLines::load(path);
+        return m_uncached;
+    }
+    SourceLines lines = SourceLines::load(path);
+    Entry& entry = m_entries[path];
+    entry.identity = *identity;
+    entry.lines = std::move(lines);
+    return entry.lines;
+}
+
+} // namespace velmora

@@ -1,0 +1,60 @@
+#include "engine/settings/RunRequestFromSettings.h"
+
+#include <string>
+
+namespace velmora {
+
+namespace {
+
+int weekdayOf(std::int32_t listPosition, std::int32_t defaultPosition)
+{
+    return weekdayFromListPosition(weekdayListPosition(listPosition, defaultPosition));
+}
+
+} // namespace
+
+RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings& summer)
+{
+    RunRequest request;
+    ConversionSettings& settings = request.settings;
+
+    settings.timeframes = form.minute;
+    settings.timeFormat = form.shortTimeFormat;
+    settings.cutTime = form.mktChangeTime;
+    settings.labelling = form.radioGroup1;
+    settings.fillGaps = form.checkBox1;
+    settings.marketWindow = form.checkBox2;
+    settings.marketOpenDay = weekdayOf(form.mktOpenYoubi, DefaultOpenWeekdayPosition);
+    settings.marketOpenTime = form.mktOpenTime;
+    settings.marketCloseDay = weekdayOf(form.mktCloseYoubi, DefaultCloseWeekdayPosition);
+    settings.marketCloseTime = form.mktCloseTime;
+    settings.dropTimeInDaily = form.checkBox3;
+    settings.forceExtension = form.checkBox4;
+    settings.extension = form.editExt;
+    settings.overwriteWithoutAsking = form.checkBox6;
+    settings.summerTable = summer.checkBox1;
+
+    // The run converts these three boxes itself, so that a bad value ends it the way a typed one does.
+    const auto hours = TimeZoneHoursRange.clamp(form.timeZoneEditValue);
+    const auto dateField = DateFieldRange.clamp(form.dateCsvField);
+    request.dateSeparatorBox = form.dateSeparator;
+    request.timeZoneBox = std::to_string(hours);
+    request.dateFieldBox = std::to_string(dateField);
+    settings.outputDateSeparator = separatorFromBox(form.dateSeparator);
+    settings.timeZoneShiftDays = hours / 24.0;
+    settings.dateField = dateField;
+
+    request.files = form.listBox;
+    request.summer.enabled = summer.checkBox1;
+    request.summer.starts = summer.openListBox;
+    request.summer.ends = summer.closeListBox;
+    request.summer.shifts = summer.gapListBox;
+    return request;
+}
+
+BarKind barKindFromSettings(const FormSettings& form)
+{
+    return form.radioButton2 ? BarKind::Daily : BarKind::Minutes;
+}
+
+} // namespace velmora
