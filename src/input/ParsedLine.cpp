@@ -124,7 +124,7 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
     const std::size_t openLength = ends[2] - starts[2];
     const std::size_t closeLength = ends[5] - starts[5];
     if (openLength <= ParsedLine::PriceChars && closeLength <= ParsedLine::PriceChars &&
-        readDecimalInLine(field(3), out.high) && readDecimalInLine(field(4), out.low)) {
+        readDecimal(field(3), out.high) && readDecimal(field(4), out.low)) {
         std::memcpy(out.open, start + starts[2], ParsedLine::PriceChars);
         std::memcpy(out.close, start + starts[5], ParsedLine::PriceChars);
         out.openLength = static_cast<std::uint8_t>(openLength);

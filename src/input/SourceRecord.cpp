@@ -45,105 +45,151 @@ std::optional<double> parseDecimal(std::string_view text)
     return std::nullopt;
 }
 
-bool readDecimal(std::string_view text, double& value)
+namespace {
+
+/// Digits with at most one "." between them, 15 digits at most: nearly every price. False for anything else.
+bool readPlainDecimal(std::string_view text, double& value)
 {
-    // Nearly every price is digits with one "." between them: read those in one pass. Anything else (blanks,
-    // a sign, an exponent, more than 15 digits) takes the full reading below.
-    if (!text.empty() && text.size() <= 16) {
-        std::uint64_t mantissa = 0;
-        std::size_t point = text.size();
-        bool plain = true;
-        for (std::size_t k = 0; k < text.size(); ++k) {
-            const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
-            if (digit <= 9) {
-                mantissa = mantissa * 10 + digit;
-            } else if (text[k] == '.' && point == text.size()) {
-                point = k;
-            } else {
-                plain = false;
-                break;
-            }
-        }
-        const std::size_t digits = text.size() - (point == text.size() ? 0 : 1);
-        if (plain && digits > 0 && digits <= 15) {
-            const std::size_t fractionDigits = point == text.size() ? 0 : text.size() - point - 1;
-            value = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
-            return true;
+    if (text.empty() || text.size() > 16) {
+        return false;
+    }
+    std::uint64_t mantissa = 0;
+    std::size_t point = text.size();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+        if (digit <= 9) {
+            mantissa = mantissa * 10 + digit;
+        } else if (text[k] == '.' && point == text.size()) {
+            point = k;
+        } else {
+            return false;
         }
     }
+    const bool hasPoint = point != text.size();
+    const std::size_t digits = text.size() - (hasPoint ? 1 : 0);
+    if (digits == 0 || digits > 15) {
+        return false;
+    }
+    value = static_cast<double>(mantissa) / PowersOfTen[hasPoint ? text.size() - point - 1 : 0];
+    return true;
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
     while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
     }
     while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
-    // from_chars reads "inf", "nan" and hexadecimal forms and refuses a leading "+"; check the written form
-    // here and hand it only the plain number.
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const std::size_t numberStart = i;
-    const std::size_t integerEnd = skipDigits(text, i);
-    std::size_t digitCount = integerEnd - i;
-    i = integerEnd;
-    if (i < text.size() && text[i] == '.') {
-        const std::size_t fractionEnd = skipDigits(text, i + 1);
-        digitCount += fractionEnd - (i + 1);
-        i = fractionEnd;
-    }
-    if (digitCount == 0) {
-        return false;
-    }
-    const bool hasExponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
-    if (hasExponent) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
-            ++j;
-        }
-        const std::size_t exponentEnd = skipDigits(text, j);
-        if (exponentEnd == j) {
-            return false;
-        }
-        i = exponentEnd;
-    }
-    if (i != text.size()) {
-        return false;
-    }
-    if (!hasExponent && digitCount <= 15) {
-        // Prices as files write them: up to 15 digits are an exact integer, and dividing by an exact power
-        // of ten rounds once, to the same double that from_chars gives, at a fraction of the cost.
-        std::uint64_t mantissa = 0;
-        std::size_t fractionDigits = 0;
-        bool inFraction = false;
-        for (std::size_t k = numberStart; k < text.size(); ++k) {
-            if (text[k] == '.') {
-                inFraction = true;
-                continue;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
-            fractionDigits += inFraction ? 1U : 0U;
-        }
-        const double magnitude = static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
-        value = negative ? -magnitude : magnitude;
-        return true;
-    }
-    // A "+" on the exponent is fine for from_chars; only the leading sign is handled here.
-    std::string_view number = text.substr(numberStart);
-    double magnitude = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
-    if (error != std::errc() || end != number.data() + number.size()) {
-        return false;
-    }
-    value = negative ? -magnitude : magnitude;
-    return true;
+    return text;
 }
 
-bool readDecimalInLine(std::string_view text, double& value)
+/// The parts of a number written "[+-]digits[.digits][(e|E)[+-]digits]" with at least one digit before the
+/// exponent.
+struct DecimalShape
 {
-    return readDecimal(text, value);
+    bool negative = false;
+    std::size_t numberStart = 0; ///< after the sign
+    std::size_t digitCount = 0;  ///< before the exponent
+    bool hasExponent = false;
+};
+
+/// The end of an exponent starting at i ("e", an optional sign, digits), or std::nullopt without digits.
+std::optional<std::size_t> exponentEnd(std::string_view text, std::size_t i)
+{
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+        ++j;
+    }
+    const std::size_t end = skipDigits(text, j);
+    if (end == j) {
+        return std::nullopt;
+    }
+    return end;
+}
+
+std::optional<DecimalShape> decimalShape(std::string_view text)
+{
+    DecimalShape shape;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        shape.negative = text[i] == '-';
+        ++i;
+    }
+    shape.numberStart = i;
+    i = skipDigits(text, i);
+    shape.digitCount = i - shape.numberStart;
+    if (i < text.size() && text[i] == '.') {
+        const std::size_t fractionEnd = skipDigits(text, i + 1);
+        shape.digitCount += fractionEnd - (i + 1);
+        i = fractionEnd;
+    }
+    if (shape.digitCount == 0) {
+        return std::nullopt;
+    }
+    shape.hasExponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+    if (shape.hasExponent) {
+        const auto end = exponentEnd(text, i);
+        if (!end) {
+            return std::nullopt;
+        }
+        i = *end;
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    return shape;
+}
+
+/// Digits with an optional ".", at most 15 of them, as a magnitude.
+double exactDecimal(std::string_view digits)
+{
+    // Up to 15 digits are an exact integer, and dividing by an exact power of ten rounds once, to the same double
+    // that from_chars gives, at a fraction of the cost.
+    std::uint64_t mantissa = 0;
+    std::size_t fractionDigits = 0;
+    bool inFraction = false;
+    for (const char c : digits) {
+        if (c == '.') {
+            inFraction = true;
+            continue;
+        }
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        fractionDigits += inFraction ? 1U : 0U;
+    }
+    return static_cast<double>(mantissa) / PowersOfTen[fractionDigits];
+}
+
+} // namespace
+
+bool readDecimal(std::string_view text, double& value)
+{
+    // Nearly every price is digits with one "." between them: read those in one pass. Anything else (blanks,
+    // a sign, an exponent, more than 15 digits) takes the full reading below.
+    if (readPlainDecimal(text, value)) {
+        return true;
+    }
+    text = trimBlanks(text);
+    // from_chars reads "inf", "nan" and hexadecimal forms and refuses a leading "+"; check the written form
+    // here and hand it only the plain number.
+    const auto shape = decimalShape(text);
+    if (!shape) {
+        return false;
+    }
+    const std::string_view number = text.substr(shape->numberStart);
+    double magnitude = 0.0;
+    if (!shape->hasExponent && shape->digitCount <= 15) {
+        magnitude = exactDecimal(number);
+    } else {
+        // A "+" on the exponent is fine for from_chars; only the leading sign is handled here.
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
+        if (error != std::errc() || end != number.data() + number.size()) {
+            return false;
+        }
+    }
+    value = shape->negative ? -magnitude : magnitude;
+    return true;
 }
 
 double StrToFloat(std::string_view text)

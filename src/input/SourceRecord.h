@@ -18,11 +18,6 @@ std::optional<double> parseDecimal(std::string_view text);
 /// spares them unpacking an optional through memory.
 bool readDecimal(std::string_view text, double& value);
 
-/// readDecimal for a text followed by at least 8 - text.size() more bytes that can be read (a field inside a
-/// longer line). Reading such a price 8 bytes at a time was tried: it spared 0.6% of the default job's
-/// instructions (callgrind) and no time that could be measured, so this is readDecimal for now.
-bool readDecimalInLine(std::string_view text, double& value);
-
 /// parseDecimal, or the run-ending error "'%s' は浮動小数点数ではありません" with the text.
 double StrToFloat(std::string_view text);
 

@@ -23,6 +23,38 @@ struct RawItem
     bool hasDoubledQuotes = false;
 };
 
+std::size_t skipBlanks(const char* data, std::size_t pos, std::size_t size)
+{
+    while (pos < size && isBlank(data[pos])) {
+        ++pos;
+    }
+    return pos;
+}
+
+/// The quoted item whose opening quote is at pos, and the position after it. An unclosed quote takes the rest of
+/// the text whole: no byte of the line is dropped.
+RawItem quotedItem(const char* data, std::size_t& pos, std::size_t size)
+{
+    const std::size_t start = pos + 1;
+    bool doubled = false;
+    for (std::size_t at = start; at < size;) {
+        const void* quote = std::memchr(data + at, '"', size - at);
+        if (quote == nullptr) {
+            break;
+        }
+        at = static_cast<std::size_t>(static_cast<const char*>(quote) - data);
+        if (at + 1 < size && data[at + 1] == '"') {
+            doubled = true;
+            at += 2;
+            continue;
+        }
+        pos = at + 1;
+        return {start, at - start, doubled};
+    }
+    pos = size;
+    return {start, size - start, doubled};
+}
+
 /// Walks the items of the text in order and hands each to emit. Both splitters share this walk so that the
 /// timeframe list and source lines follow one rule.
 template <class Emit> void walkItems(std::string_view text, Emit&& emit)
@@ -32,54 +64,22 @@ template <class Emit> void walkItems(std::string_view text, Emit&& emit)
     }
     const char* data = text.data();
     const std::size_t size = text.size();
-    std::size_t pos = 0;
-    while (pos < size && isBlank(data[pos])) {
-        ++pos;
-    }
+    std::size_t pos = skipBlanks(data, 0, size);
     while (pos < size) {
         if (data[pos] == '"') {
-            const std::size_t start = pos + 1;
-            std::size_t at = start;
-            bool doubled = false;
-            bool closed = false;
-            while (at < size) {
-                const void* quote = std::memchr(data + at, '"', size - at);
-                if (quote == nullptr) {
-                    break;
-                }
-                at = static_cast<std::size_t>(static_cast<const char*>(quote) - data);
-                if (at + 1 < size && data[at + 1] == '"') {
-                    doubled = true;
-                    at += 2;
-                    continue;
-                }
-                closed = true;
-                break;
-            }
-            if (closed) {
-                emit(RawItem{start, at - start, doubled});
-                pos = at + 1;
-            } else {
-                // An unclosed quote takes the rest of the text whole: no byte of the line is dropped.
-                emit(RawItem{start, size - start, doubled});
-                pos = size;
-            }
+            emit(quotedItem(data, pos, size));
         } else {
             const std::size_t start = pos;
             pos = ByteScan::findItemEnd(data, pos, size);
             emit(RawItem{start, pos - start, false});
         }
-        while (pos < size && isBlank(data[pos])) {
-            ++pos;
-        }
+        pos = skipBlanks(data, pos, size);
         if (pos < size && data[pos] == ',') {
             ++pos;
             if (pos == size) {
                 emit(RawItem{pos, 0, false});
             }
-            while (pos < size && isBlank(data[pos])) {
-                ++pos;
-            }
+            pos = skipBlanks(data, pos, size);
         }
     }
 }

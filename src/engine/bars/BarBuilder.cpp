@@ -275,6 +275,11 @@ private:
     /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
     /// from one split.
     void split(std::string_view line);
+    /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
+    bool readWaiting(const ReadAheadParser* feed);
+    /// Adds the waiting line to the bucket under way.
+    void takeWaiting();
+    void passUnfilledBuckets();
     void addLine(std::string_view line);
     void addParsed(const ParsedLine& parsed);
     void moveOn();
@@ -469,21 +474,8 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
         if (randomHookDue()) {
             m_env.hook(m_p);
         }
-        if (!m_haveWaiting) {
-            m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
-            if (m_parsed != nullptr) {
-                m_waiting = m_parsed->stamp;
-            } else {
-                const std::string_view line = lineAt(m_p);
-                const auto next = stampOf(line);
-                if (!next) {
-                    skipLine(line, NotInFormat);
-                    ++m_p;
-                    continue;
-                }
-                m_waiting = *next;
-            }
-            m_haveWaiting = true;
+        if (!m_haveWaiting && !readWaiting(feed)) {
+            continue;
         }
         if (m_waiting < m_bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
@@ -493,24 +485,52 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
             continue;
         }
         if (m_waiting < m_bucket.end) {
-            if (m_parsed != nullptr && m_parsed->pricesHeld()) {
-                addParsed(*m_parsed);
-            } else {
-                addLine(lineAt(m_p));
-            }
-            m_fillUntil = m_waiting + MaxFillMinutes;
-            m_haveWaiting = false;
-            ++m_p;
+            takeWaiting();
             continue;
         }
         closeBucket();
         moveOn();
-        if (m_waiting >= m_bucket.end &&
-            (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
-            // Empty buckets that get no fill bar write nothing: pass them in one step.
-            m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
-            m_bucket.end = m_bucket.start + m_entry.currentWidth();
+        passUnfilledBuckets();
+    }
+}
+
+bool BarBuilder::Walk::readWaiting(const ReadAheadParser* feed)
+{
+    m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+    if (m_parsed != nullptr) {
+        m_waiting = m_parsed->stamp;
+    } else {
+        const std::string_view line = lineAt(m_p);
+        const auto next = stampOf(line);
+        if (!next) {
+            skipLine(line, NotInFormat);
+            ++m_p;
+            return false;
         }
+        m_waiting = *next;
+    }
+    m_haveWaiting = true;
+    return true;
+}
+
+void BarBuilder::Walk::takeWaiting()
+{
+    if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+        addParsed(*m_parsed);
+    } else {
+        addLine(lineAt(m_p));
+    }
+    m_fillUntil = m_waiting + MaxFillMinutes;
+    m_haveWaiting = false;
+    ++m_p;
+}
+
+void BarBuilder::Walk::passUnfilledBuckets()
+{
+    if (m_waiting >= m_bucket.end && (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
+        // Empty buckets that get no fill bar write nothing: pass them in one step.
+        m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
+        m_bucket.end = m_bucket.start + m_entry.currentWidth();
     }
 }
 
