@@ -12,6 +12,7 @@ the peak resident set (VmHWM, which counts the pages of a mapped source), and th
 program's own memory) and RssFile (mapped file pages) seen while sampling /proc/<pid>/status every 5 ms.
 
 usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge] [--fresh]
+                                       [--baseline OTHER_BIN_FOLDER]
   BUILD_BIN_FOLDER  folder holding velmora-convert and FloorBench (a release build: build/release/bin)
   WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
   --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
@@ -20,6 +21,8 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
   --huge            afterwards generate a 5 GB tick file, convert it once, report, and delete it
   --fresh           instead of the above, velmora-convert on the five-year and the tick file, each run once on the
                     file left alone for 3 s and once on the file touched just before the run
+  --baseline DIR    instead of the above, the default job by DIR/velmora-convert (an earlier commit's release
+                    build) and by this build, interleaved on every file: before and after a change, in one run
 """
 import os
 import shutil
@@ -172,6 +175,31 @@ def fresh_runs(convert, files, runs, only):
             touched["seconds"] / alone["seconds"], touched["peak"] / alone["peak"]))
 
 
+def baseline_runs(convert, baseline, files, runs, only):
+    """The default job by this build and by another (an earlier commit's), interleaved on the same files."""
+    for key, source in files:
+        if only and key != only:
+            continue
+        size_mb = os.path.getsize(source) / 1e6
+        wait = 3.0 - (time.time() - os.stat(source).st_ctime)
+        if wait > 0:
+            time.sleep(wait)
+        results = {"baseline": [], "this build": []}
+        for _ in range(runs):
+            results["baseline"].append(measure([baseline, "--overwrite", source]))
+            results["this build"].append(measure([convert, "--overwrite", source]))
+        rows = [row(name, r, size_mb) for name, r in results.items()]
+        print("\n%s: %.1f MB, the default job" % (key, size_mb))
+        print("  %-12s %9s %9s %11s %11s %11s %5s" % ("program", "median s", "cpu s", "peak RSS MB", "anon MB",
+                                                      "file MB", "runs"))
+        for r in rows:
+            print("  %-12s %9.3f %9.3f %11.1f %11.1f %11.1f %5d" % (r["name"], r["seconds"], r["cpu"], r["peak"],
+                                                                   r["anon"], r["file"], r["runs"]))
+        before, after = rows
+        print("  this build / baseline  %.2f x in wall time, %.2f x in processor time, %.2f x in peak RSS" % (
+            after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
+
+
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     runs = 3
@@ -181,6 +209,9 @@ def main():
     only = sys.argv[sys.argv.index("--only") + 1] if "--only" in sys.argv else None
     if only:
         args.remove(only)
+    baseline = sys.argv[sys.argv.index("--baseline") + 1] if "--baseline" in sys.argv else None
+    if baseline:
+        args.remove(baseline)
     if not args:
         print(__doc__)
         return 2
@@ -190,6 +221,12 @@ def main():
     floor = os.path.join(bin_folder, "FloorBench")
     os.makedirs(folder, exist_ok=True)
     print("load average at start: %.2f %.2f %.2f, %d cores" % (os.getloadavg() + (os.cpu_count(),)))
+
+    if baseline:
+        baseline_runs(convert, os.path.join(os.path.abspath(baseline), "velmora-convert"), generate(floor, folder),
+                      runs, only)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
 
     if "--fresh" in sys.argv:
         fresh_runs(convert, generate(floor, folder), runs, only)

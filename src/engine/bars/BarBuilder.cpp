@@ -276,7 +276,7 @@ private:
     /// from one split.
     void split(std::string_view line);
     /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
-    bool readWaiting(const ReadAheadParser* feed);
+    bool readWaitingLine();
     /// Adds the waiting line to the bucket under way.
     void takeWaiting();
     void passUnfilledBuckets();
@@ -474,8 +474,15 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
         if (randomHookDue()) {
             m_env.hook(m_p);
         }
-        if (!m_haveWaiting && !readWaiting(feed)) {
-            continue;
+        if (!m_haveWaiting) {
+            // The line as the reading ahead parsed it, or else as the walk reads it itself.
+            m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+            if (m_parsed != nullptr) {
+                m_waiting = m_parsed->stamp;
+            } else if (!readWaitingLine()) {
+                continue;
+            }
+            m_haveWaiting = true;
         }
         if (m_waiting < m_bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
@@ -494,22 +501,16 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
     }
 }
 
-bool BarBuilder::Walk::readWaiting(const ReadAheadParser* feed)
+bool BarBuilder::Walk::readWaitingLine()
 {
-    m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
-    if (m_parsed != nullptr) {
-        m_waiting = m_parsed->stamp;
-    } else {
-        const std::string_view line = lineAt(m_p);
-        const auto next = stampOf(line);
-        if (!next) {
-            skipLine(line, NotInFormat);
-            ++m_p;
-            return false;
-        }
-        m_waiting = *next;
+    const std::string_view line = lineAt(m_p);
+    const auto next = stampOf(line);
+    if (!next) {
+        skipLine(line, NotInFormat);
+        ++m_p;
+        return false;
     }
-    m_haveWaiting = true;
+    m_waiting = *next;
     return true;
 }
 
