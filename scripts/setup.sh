@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk
-    clang-format-16
+    clang-format-16 clang-tidy-14
     clang-14 libclang-rt-14-dev
 )
 

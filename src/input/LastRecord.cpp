@@ -83,7 +83,7 @@ private:
     {
         m_position = 0;
         m_filled = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
-        if (m_filled == 0 && std::ferror(m_file)) {
+        if (m_filled == 0 && std::ferror(m_file) != 0) {
             throw cannotOpenFile(pathText(m_path));
         }
         return m_filled > 0;

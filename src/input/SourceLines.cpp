@@ -218,7 +218,7 @@ template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char*
     // A kept start is pushed each time the count of line ends reaches a multiple of Stride.
     for (std::size_t g = found.starts.size(); g * Stride <= found.terminators; ++g) {
         const std::size_t local = g * Stride - firstLines;
-        std::size_t at = static_cast<std::size_t>(second.starts[local / FineStride]);
+        auto at = static_cast<std::size_t>(second.starts[local / FineStride]);
         for (std::size_t k = local % FineStride; k > 0; --k) {
             at = nextLineStart(rest, at, restLength);
         }

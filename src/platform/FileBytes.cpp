@@ -54,7 +54,7 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
+    [[nodiscard]] int get() const { return m_fd; }
 
 private:
     int m_fd;

@@ -35,7 +35,7 @@ public:
     static FileBytes mapOpenFile(std::FILE* file, std::size_t size);
 
     /// A copy of bytes already in memory.
-    static FileBytes copyOf(std::string_view bytes);
+    static FileBytes copyOf(std::string_view source);
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }

@@ -216,14 +216,14 @@ bool IniFile::hasKey(std::string_view section, std::string_view key) const
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
     const auto* stored = value(section, key);
-    const std::string_view text = stored ? std::string_view(*stored) : defaultValue;
+    const std::string_view text = stored != nullptr ? std::string_view(*stored) : defaultValue;
     return std::string(text.substr(0, MaxValueLength));
 }
 
 std::optional<std::int32_t> IniFile::readInteger(std::string_view section, std::string_view key) const
 {
     const auto* stored = value(section, key);
-    if (!stored) {
+    if (stored == nullptr) {
         return std::nullopt;
     }
     return parseProfileInteger(std::string_view(*stored).substr(0, MaxValueLength));

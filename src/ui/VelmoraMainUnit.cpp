@@ -889,7 +889,7 @@ QStringList TForm1::registeredFiles() const
     return files;
 }
 
-bool TForm1::acceptsDrop(const QMimeData* mime) const
+bool TForm1::acceptsDrop(const QMimeData* mime)
 {
     return mime != nullptr && !droppedLocalFiles(*mime).isEmpty();
 }

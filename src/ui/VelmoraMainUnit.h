@@ -178,7 +178,7 @@ private:
     bool askCancelQuestion();
     void ShowFilePreview(const QString& path);
     void finishBusyWork();
-    bool acceptsDrop(const QMimeData* mime) const;
+    static bool acceptsDrop(const QMimeData* mime);
     void syncKindButtons();
     BarLabelling labelling() const;
     void setLabelling(BarLabelling labelling);

@@ -19,7 +19,7 @@ constexpr std::uint32_t HookOdds = 3000;
 // Empty buckets get fill bars for at most a year after the last line: a hole that long is missing data, not a
 // quiet market or a suspension, and filling it would write a flat bar for every bucket of the hole, billions
 // for a year typed wrong with 1-minute bars.
-constexpr std::int64_t MaxFillMinutes = 366 * 1440;
+constexpr std::int64_t MaxFillMinutes = std::int64_t{366} * 1440;
 
 // The dates a bar line can carry: 0001/01/01 to 9999/12/31, as days since 1899-12-30.
 constexpr double FirstLabelDay = -693'593.0;
@@ -91,7 +91,9 @@ int weekdayOfDay(std::int64_t day)
 
 DateTimeValue stampToDateTime(std::int64_t stamp)
 {
-    return static_cast<double>(stamp / 1440) + static_cast<double>(stamp % 1440) / 1440.0;
+    // Whole days, then the fraction of the day: the day count is exact, so the sum rounds once.
+    return static_cast<double>(stamp / 1440) + // NOLINT(bugprone-integer-division)
+           static_cast<double>(stamp % 1440) / 1440.0;
 }
 
 bool MarketWindow::containsStamp(std::int64_t stamp) const

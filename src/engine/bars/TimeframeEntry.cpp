@@ -47,7 +47,7 @@ void addPiece(std::string_view piece, std::string_view entryText, std::vector<Wi
 std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText)
 {
     // Two sentences joined by a lone CR, as the run's other refusals are.
-    const std::string entry = "時間足の指定 '" + std::string(entryText) + "' ";
+    std::string entry = "時間足の指定 '" + std::string(entryText) + "' ";
     switch (reason) {
     case EntryRefusal::NotPositive:
         return entry + "では足を作れません。\r足の幅には 1 以上の分数を指定してください";

@@ -75,7 +75,7 @@ std::string_view JobOutput::contents()
 std::string_view JobOutput::readBack(std::FILE* file)
 {
     const std::size_t total = m_spilled;
-    if (m_bytes.empty() && !std::ferror(file)) {
+    if (m_bytes.empty() && std::ferror(file) == 0) {
         // The bytes are read once, straight after: mapping them all at once spares a fault per few pages.
         m_mapping = FileBytes::mapOpenFile(file, total);
         if (m_mapping.mapped()) {
