@@ -33,8 +33,8 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void showRunFinished(std::string_view statusText) override;
-    void setControlsEnabled(bool) override {}
-    void showTimeframeText(std::string_view) override {}
+    void setControlsEnabled(bool /*enabled*/) override {}
+    void showTimeframeText(std::string_view /*text*/) override {}
     OverwriteReply askOverwrite(const OverwriteQuestion& question) override;
     void processEvents() override {}
     void yieldProcessor() override;

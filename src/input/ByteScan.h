@@ -54,9 +54,9 @@ struct ScalarByteScan
     {
         LineMasks masks;
         for (std::size_t i = 0; i < length; ++i) {
-            masks.lineFeeds |= std::uint64_t{window[i] == '\n'} << i;
-            masks.carriageReturns |= std::uint64_t{window[i] == '\r'} << i;
-            masks.zeros |= std::uint64_t{window[i] == '\0'} << i;
+            masks.lineFeeds |= std::uint64_t{window[i] == '\n' ? 1U : 0U} << i;
+            masks.carriageReturns |= std::uint64_t{window[i] == '\r' ? 1U : 0U} << i;
+            masks.zeros |= std::uint64_t{window[i] == '\0' ? 1U : 0U} << i;
         }
         return masks;
     }
@@ -67,10 +67,10 @@ struct ScalarByteScan
         FieldMasks masks;
         for (std::size_t i = 0; i < length; ++i) {
             const auto byte = static_cast<unsigned char>(window[i]);
-            masks.lineFeeds |= std::uint64_t{byte == '\n'} << i;
-            masks.carriageReturns |= std::uint64_t{byte == '\r'} << i;
-            masks.commas |= std::uint64_t{byte == ','} << i;
-            masks.notPlain |= std::uint64_t{notPlainByte(byte)} << i;
+            masks.lineFeeds |= std::uint64_t{byte == '\n' ? 1U : 0U} << i;
+            masks.carriageReturns |= std::uint64_t{byte == '\r' ? 1U : 0U} << i;
+            masks.commas |= std::uint64_t{byte == ',' ? 1U : 0U} << i;
+            masks.notPlain |= std::uint64_t{notPlainByte(byte) ? 1U : 0U} << i;
         }
         return masks;
     }
@@ -108,7 +108,7 @@ struct ByteScan
         const __m128i zero = _mm_setzero_si128();
         LineMasks masks;
         for (unsigned part = 0; part < 4; ++part) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * part));
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + std::size_t{16} * part));
             masks.lineFeeds |= bits(_mm_cmpeq_epi8(bytes, lineFeed)) << (16 * part);
             masks.carriageReturns |= bits(_mm_cmpeq_epi8(bytes, carriageReturn)) << (16 * part);
             masks.zeros |= bits(_mm_cmpeq_epi8(bytes, zero)) << (16 * part);
@@ -221,7 +221,7 @@ struct ByteScan
     static bool hasAvx2()
     {
 #ifdef VELMORA_BYTESCAN_AVX2
-        static const bool avx2 = __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+        static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
         return avx2;
 #else
         return false;
@@ -252,7 +252,7 @@ struct Avx2ByteScan
         const __m256i zero = _mm256_setzero_si256();
         LineMasks masks;
         for (unsigned part = 0; part < 2; ++part) {
-            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(window + 32 * part));
+            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(window + std::size_t{32} * part));
             const auto lf = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, lineFeed)));
             const auto cr = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, carriageReturn)));
             const auto nul = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, zero)));

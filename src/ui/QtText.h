@@ -27,7 +27,7 @@ inline QString qPath(const std::filesystem::path& path)
 
 inline std::filesystem::path stdPath(const QString& path)
 {
-    return std::filesystem::path(stdText(path));
+    return {stdText(path)};
 }
 
 } // namespace velmora

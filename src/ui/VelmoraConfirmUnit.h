@@ -29,7 +29,7 @@ public:
 
     QFileDialog* saveDialog() const { return SaveDialog1; }
 
-public slots:
+public slots: // NOLINT(readability-redundant-access-specifiers): the moc reads "slots"
     /// The frame's close and Escape count as skip: ending with the platform's cancel result would read as
     /// "save under another name" with no name chosen.
     void reject() override;

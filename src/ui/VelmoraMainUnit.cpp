@@ -149,7 +149,7 @@ QFont japaneseUiFont()
 }
 
 TUpDown::TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent)
-    : QWidget(parent), m_associate(associate), m_minimum(range.minimum), m_maximum(range.maximum), m_position(0)
+    : QWidget(parent), m_associate(associate), m_minimum(range.minimum), m_maximum(range.maximum)
 {
     m_up = new QToolButton(this);
     m_up->setObjectName(QStringLiteral("up"));

@@ -67,7 +67,7 @@ private:
     QToolButton* m_down;
     int m_minimum;
     int m_maximum;
-    int m_position;
+    int m_position = 0;
 };
 
 /// The main window: every option of a conversion, the registered files, the buttons that start and cancel a

@@ -27,6 +27,7 @@ public:
     {
         std::size_t entry = 0;
         std::size_t file = 0;
+        // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads a defaulted <=>
         auto operator<=>(const Job&) const = default;
     };
 
