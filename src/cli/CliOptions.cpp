@@ -237,6 +237,79 @@ bool names(std::string_view word, std::string_view longName, std::string_view sh
     return word == longName || (!shortName.empty() && word == shortName);
 }
 
+template <class Option> const Option* findOption(const std::vector<Option>& table, std::string_view word)
+{
+    const auto found =
+        std::find_if(table.begin(), table.end(), [&](const Option& o) { return names(word, o.longName, o.shortName); });
+    return found != table.end() ? &*found : nullptr;
+}
+
+/// An option as written: its name, and the value given after "=" in a long option ("--label=end").
+struct OptionWord
+{
+    std::string_view word;
+    std::optional<std::string_view> inlineValue;
+};
+
+OptionWord splitOptionWord(std::string_view arg)
+{
+    if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+        return {arg.substr(0, equals), arg.substr(equals + 1)};
+    }
+    return {arg, std::nullopt};
+}
+
+/// Takes the option at args[i], and the next argument when that is its value (moving i onto it). Returns the
+/// error text, empty when the option is taken.
+std::string takeOption(std::span<const std::string> args, std::size_t& i, CliOptions& options)
+{
+    const std::string_view arg = args[i];
+    const auto [word, inlineValue] = splitOptionWord(arg);
+    if (const ValueOption* value = findOption(valueOptions(), word)) {
+        if (inlineValue) {
+            return value->take(word, *inlineValue, options);
+        }
+        if (i + 1 < args.size()) {
+            return value->take(word, args[++i], options);
+        }
+        return "option " + std::string(word) + " needs a value";
+    }
+    if (const FlagOption* flag = findOption(flagOptions(), word)) {
+        if (inlineValue) {
+            return "option " + std::string(word) + " takes no value";
+        }
+        flag->set(options);
+        return {};
+    }
+    return "unknown option " + std::string(arg);
+}
+
+/// What the options refuse taken together, empty when nothing. Help and the version need nothing else.
+std::string conflictOf(const CliOptions& options)
+{
+    if (options.help || options.version) {
+        return {};
+    }
+    if (options.linkage) {
+        // The batch registers each instrument's files itself, and labels every bar by its start so that its
+        // up-to-date test can read the outputs it wrote before.
+        if (!options.files.empty()) {
+            return "--linkage takes no source file: it converts the download tool's folders";
+        }
+        if (options.labelling) {
+            return "--label cannot be used with --linkage: the batch labels bars by their start";
+        }
+        return {};
+    }
+    if (options.toolDir) {
+        return "--tool-dir needs --linkage";
+    }
+    if (options.files.empty()) {
+        return "no source file given";
+    }
+    return {};
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(std::span<const std::string> args)
@@ -255,66 +328,12 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
             onlyFiles = true;
             continue;
         }
-
-        std::string_view word = arg;
-        std::optional<std::string_view> inlineValue;
-        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
-            word = arg.substr(0, equals);
-            inlineValue = arg.substr(equals + 1);
+        parsed.error = takeOption(args, i, options);
+        if (!parsed.error.empty()) {
+            return parsed;
         }
-
-        const auto& values = valueOptions();
-        const auto value = std::find_if(values.begin(), values.end(),
-                                        [&](const ValueOption& o) { return names(word, o.longName, o.shortName); });
-        if (value != values.end()) {
-            std::string_view text;
-            if (inlineValue) {
-                text = *inlineValue;
-            } else if (i + 1 < args.size()) {
-                text = args[++i];
-            } else {
-                parsed.error = "option " + std::string(word) + " needs a value";
-                return parsed;
-            }
-            parsed.error = value->take(word, text, options);
-            if (!parsed.error.empty()) {
-                return parsed;
-            }
-            continue;
-        }
-
-        const auto& flags = flagOptions();
-        const auto flag = std::find_if(flags.begin(), flags.end(),
-                                       [&](const FlagOption& o) { return names(word, o.longName, o.shortName); });
-        if (flag != flags.end()) {
-            if (inlineValue) {
-                parsed.error = "option " + std::string(word) + " takes no value";
-                return parsed;
-            }
-            flag->set(options);
-            continue;
-        }
-
-        parsed.error = "unknown option " + std::string(arg);
-        return parsed;
     }
-
-    if (options.help || options.version) {
-        return parsed;
-    }
-    if (options.linkage) {
-        // The batch registers each instrument's files itself, and labels every bar by its start so that its
-        // up-to-date test can read the outputs it wrote before.
-        if (!options.files.empty()) {
-            parsed.error = "--linkage takes no source file: it converts the download tool's folders";
-        } else if (options.labelling) {
-            parsed.error = "--label cannot be used with --linkage: the batch labels bars by their start";
-        }
-    } else if (options.toolDir) {
-        parsed.error = "--tool-dir needs --linkage";
-    } else if (options.files.empty()) {
-        parsed.error = "no source file given";
-    }
+    parsed.error = conflictOf(options);
     return parsed;
 }
 

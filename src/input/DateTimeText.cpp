@@ -131,7 +131,7 @@ public:
         return -1;
     }
 
-    bool atEnd() const { return m_at == m_end; }
+    [[nodiscard]] bool atEnd() const { return m_at == m_end; }
 
 private:
     bool takes(std::string_view marker)
@@ -333,31 +333,54 @@ std::optional<MinuteStamp> DateTextToDayMinutes(std::string_view dateText, DateT
 
 namespace {
 
-int timeOfDayMs(std::string_view timeText)
+// What fixedTimeOfDayMs gives for a text of another shape; a time of day is never negative.
+constexpr int OtherShape = -1;
+
+/// Nearly every source time is h:mm, hh:mm or hh:mm:ss: such a text is read by position. Gives OtherShape for
+/// any other text; scannedTimeOfDayMs gives the same answer as this for these shapes.
+int fixedTimeOfDayMs(std::string_view timeText)
 {
-    // Nearly every source time is h:mm, hh:mm or hh:mm:ss: read it by position. The general reading below
-    // gives the same answer for these shapes.
     const std::size_t hourDigits = timeText.size() >= 4 && timeText[1] == ':'   ? 1
                                    : timeText.size() >= 5 && timeText[2] == ':' ? 2
                                                                                 : 0;
     const std::size_t tail = timeText.size() - hourDigits;
-    if (hourDigits != 0 && (tail == 3 || (tail == 6 && timeText[hourDigits + 3] == ':'))) {
-        const int h1 = digitAt(timeText, 0);
-        const int h2 = hourDigits == 2 ? digitAt(timeText, 1) : 0;
-        const int n1 = digitAt(timeText, hourDigits + 1);
-        const int n2 = digitAt(timeText, hourDigits + 2);
-        const int s1 = tail == 6 ? digitAt(timeText, hourDigits + 4) : 0;
-        const int s2 = tail == 6 ? digitAt(timeText, hourDigits + 5) : 0;
-        if ((h1 | h2 | n1 | n2 | s1 | s2) >= 0) {
-            const int hour = hourDigits == 2 ? h1 * 10 + h2 : h1;
-            const int minute = n1 * 10 + n2;
-            const int second = s1 * 10 + s2;
-            if (hour >= 24 || minute >= 60 || second >= 60) {
-                return NoValue;
-            }
-            return ((hour * 60 + minute) * 60 + second) * 1000;
-        }
+    if (hourDigits == 0 || (tail != 3 && (tail != 6 || timeText[hourDigits + 3] != ':'))) {
+        return OtherShape;
     }
+    const int h1 = digitAt(timeText, 0);
+    const int h2 = hourDigits == 2 ? digitAt(timeText, 1) : 0;
+    const int n1 = digitAt(timeText, hourDigits + 1);
+    const int n2 = digitAt(timeText, hourDigits + 2);
+    const int s1 = tail == 6 ? digitAt(timeText, hourDigits + 4) : 0;
+    const int s2 = tail == 6 ? digitAt(timeText, hourDigits + 5) : 0;
+    if ((h1 | h2 | n1 | n2 | s1 | s2) < 0) {
+        return OtherShape;
+    }
+    const int hour = hourDigits == 2 ? h1 * 10 + h2 : h1;
+    const int minute = n1 * 10 + n2;
+    const int second = s1 * 10 + s2;
+    if (hour >= 24 || minute >= 60 || second >= 60) {
+        return NoValue;
+    }
+    return ((hour * 60 + minute) * 60 + second) * 1000;
+}
+
+/// The hour on a 24-hour clock, from an hour of 1 to 12 and the base a marker gave (0 for AM, 12 for PM, -1
+/// when there was none); NoValue for an hour a marker cannot go with.
+int markedHour(int hour, int baseHour)
+{
+    if (baseHour < 0) {
+        return hour;
+    }
+    if (hour == 0 || hour > 12) {
+        return NoValue;
+    }
+    return hour % 12 + baseHour;
+}
+
+/// The general reading: spaces anywhere, an AM or PM marker before or after, seconds and milliseconds optional.
+int scannedTimeOfDayMs(std::string_view timeText)
+{
     Scanner scan(timeText);
     int baseHour = scan.marker();
     if (baseHour >= 0) {
@@ -383,17 +406,21 @@ int timeOfDayMs(std::string_view timeText)
     if (baseHour < 0) {
         baseHour = scan.marker();
     }
-    if (baseHour >= 0) {
-        if (hour == 0 || hour > 12) {
-            return NoValue;
-        }
-        hour = hour % 12 + baseHour;
+    hour = markedHour(hour, baseHour);
+    if (hour == NoValue) {
+        return NoValue;
     }
     scan.skipSpaces();
     if (!scan.atEnd() || hour >= 24 || minute >= 60 || second >= 60 || millisecond >= 1000) {
         return NoValue;
     }
     return ((hour * 60 + minute) * 60 + second) * 1000 + millisecond;
+}
+
+int timeOfDayMs(std::string_view timeText)
+{
+    const int fixed = fixedTimeOfDayMs(timeText);
+    return fixed != OtherShape ? fixed : scannedTimeOfDayMs(timeText);
 }
 
 } // namespace

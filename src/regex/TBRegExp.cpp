@@ -112,61 +112,100 @@ std::uint32_t readGroupNumber(std::string_view text, std::size_t& pos)
     return number;
 }
 
+/// The byte a backslash before `c` stands for: "\n" "\r" "\t" their control bytes, any other byte itself.
+char escapedByte(char c)
+{
+    switch (c) {
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 't':
+        return '\t';
+    default:
+        return c;
+    }
+}
+
 /// Parses the replacement the Perl way: $1, ${1}, $& and $0 (the whole match), \1 to \9, "\n" "\r" "\t";
 /// "$$" and a backslash before any other byte (the delimiter included) give that byte; a "$" that starts no
 /// reference stays as it is.
-std::vector<ReplacementPart> parseReplacement(std::string_view text, std::uint32_t groupCount)
+class ReplacementParser
 {
-    std::vector<ReplacementPart> parts;
-    auto addGroup = [&](std::uint32_t group) {
-        if (group > groupCount) {
-            fail("replacement refers to group " + std::to_string(group) + ", which the pattern lacks");
+public:
+    ReplacementParser(std::string_view text, std::uint32_t groupCount) : m_text(text), m_groupCount(groupCount) {}
+
+    std::vector<ReplacementPart> parse()
+    {
+        while (m_pos < m_text.size()) {
+            const char c = m_text[m_pos++];
+            if (c == '\\' && m_pos < m_text.size()) {
+                escape();
+            } else if (c == '$' && m_pos < m_text.size()) {
+                dollar();
+            } else {
+                appendLiteral(m_parts, c);
+            }
         }
-        parts.push_back({static_cast<int>(group), {}});
-    };
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const char c = text[pos++];
-        if (c == '\\' && pos < text.size()) {
-            const char next = text[pos++];
-            if (next >= '1' && next <= '9') {
-                addGroup(static_cast<std::uint32_t>(next - '0'));
-            } else if (next == 'n') {
-                appendLiteral(parts, '\n');
-            } else if (next == 'r') {
-                appendLiteral(parts, '\r');
-            } else if (next == 't') {
-                appendLiteral(parts, '\t');
-            } else {
-                appendLiteral(parts, next);
-            }
-        } else if (c == '$' && pos < text.size()) {
-            const char next = text[pos];
-            if (next == '$') {
-                ++pos;
-                appendLiteral(parts, '$');
-            } else if (next == '&') {
-                ++pos;
-                addGroup(0);
-            } else if (next >= '0' && next <= '9') {
-                addGroup(readGroupNumber(text, pos));
-            } else if (next == '{') {
-                std::size_t end = pos + 1;
-                const std::uint32_t group = readGroupNumber(text, end);
-                if (end == pos + 1 || end >= text.size() || text[end] != '}') {
-                    fail("malformed ${...} in replacement");
-                }
-                pos = end + 1;
-                addGroup(group);
-            } else {
-                appendLiteral(parts, '$');
-            }
+        return std::move(m_parts);
+    }
+
+private:
+    /// The byte after a backslash.
+    void escape()
+    {
+        const char next = m_text[m_pos++];
+        if (next >= '1' && next <= '9') {
+            addGroup(static_cast<std::uint32_t>(next - '0'));
         } else {
-            appendLiteral(parts, c);
+            appendLiteral(m_parts, escapedByte(next));
         }
     }
-    return parts;
-}
+
+    /// What follows a "$".
+    void dollar()
+    {
+        const char next = m_text[m_pos];
+        if (next == '$') {
+            ++m_pos;
+            appendLiteral(m_parts, '$');
+        } else if (next == '&') {
+            ++m_pos;
+            addGroup(0);
+        } else if (next >= '0' && next <= '9') {
+            addGroup(readGroupNumber(m_text, m_pos));
+        } else if (next == '{') {
+            bracedGroup();
+        } else {
+            appendLiteral(m_parts, '$');
+        }
+    }
+
+    /// "${" and its group number, which must be followed by "}".
+    void bracedGroup()
+    {
+        std::size_t end = m_pos + 1;
+        const std::uint32_t group = readGroupNumber(m_text, end);
+        if (end == m_pos + 1 || end >= m_text.size() || m_text[end] != '}') {
+            fail("malformed ${...} in replacement");
+        }
+        m_pos = end + 1;
+        addGroup(group);
+    }
+
+    void addGroup(std::uint32_t group)
+    {
+        if (group > m_groupCount) {
+            fail("replacement refers to group " + std::to_string(group) + ", which the pattern lacks");
+        }
+        m_parts.push_back({static_cast<int>(group), {}});
+    }
+
+    std::string_view m_text;
+    std::uint32_t m_groupCount;
+    std::size_t m_pos = 0;
+    std::vector<ReplacementPart> m_parts;
+};
 
 std::unique_ptr<Compiled> compile(std::string_view command)
 {
@@ -237,7 +276,7 @@ std::unique_ptr<Compiled> compile(std::string_view command)
         fail("out of memory for match data");
     }
     if (compiled->substitution) {
-        compiled->replacement = parseReplacement(replacement, compiled->groupCount);
+        compiled->replacement = ReplacementParser(replacement, compiled->groupCount).parse();
     }
     compiled->command.assign(command);
     return compiled;
@@ -294,8 +333,9 @@ struct TBRegExp::State
     static Span group(const Compiled& c, std::uint32_t index)
     {
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(c.matchData.get());
-        const PCRE2_SIZE start = ovector[2 * index];
-        const PCRE2_SIZE end = ovector[2 * index + 1];
+        const std::size_t pair = 2 * std::size_t{index};
+        const PCRE2_SIZE start = ovector[pair];
+        const PCRE2_SIZE end = ovector[pair + 1];
         if (start == PCRE2_UNSET || end == PCRE2_UNSET) {
             return {};
         }

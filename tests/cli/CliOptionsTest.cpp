@@ -34,6 +34,19 @@ TEST(CliOptionsTest, HelpAndVersionNeedNoFile)
     EXPECT_EQ(parse({"--version"}).error, "");
 }
 
+TEST(CliOptionsTest, TakesValuesAfterEqualsAndLetsHelpAndLinkageGoWithoutFiles)
+{
+    const std::vector<std::vector<std::string>> good = {
+        {"--timeframes=5, 60", "a.txt"},  {"--help", "--tool-dir", "tool"}, {"--version", "--linkage", "a.txt"},
+        {"--linkage", "--tool-dir=tool"}, {"--linkage", "-t", "5"},
+    };
+    for (const auto& args : good) {
+        EXPECT_EQ(parseCommandLine(args).error, "") << ::testing::PrintToString(args);
+    }
+    EXPECT_EQ(parse({"--timeframes=5, 60", "a.txt"}).options.timeframes, "5, 60");
+    EXPECT_EQ(parse({"--linkage", "--tool-dir=tool"}).options.toolDir, std::filesystem::path("tool"));
+}
+
 TEST(CliOptionsTest, RefusesBadCommandLines)
 {
     struct Case
@@ -50,6 +63,9 @@ TEST(CliOptionsTest, RefusesBadCommandLines)
         {{"--fill=yes", "a.txt"}, "takes no value"},
         {{"--linkage", "a.txt"}, "--linkage takes no source file"},
         {{"--tool-dir", "tool", "a.txt"}, "--tool-dir needs --linkage"},
+        {{"--linkage", "--label", "start"}, "--label cannot be used with --linkage"},
+        {{"-t=5", "a.txt"}, "unknown option -t=5"}, // only long options take a value after "="
+        {{"--bogus", "--help"}, "unknown option --bogus"},
         {{"-t", "", "a.txt"}, "no timeframe"},
         {{"-t", "5, x", "a.txt"}, "'x' は整数ではありません"},
         {{"-t", "5,,60", "a.txt"}, "''"},

@@ -146,6 +146,8 @@ TEST(TBRegExpTest, Substitutions)
         {"s/a/$/", "a", "$"},
         {"s/a/\\\\/", "a", "\\"},
         {"s/a/\\t/", "a", "\t"},
+        {"s/a/\\r\\n\\q/", "a", "\r\nq"},
+        {"s/a/$x$0/", "a", "$xa"}, // a "$" before no reference stays
         {"s/(a)|(b)/[$2]/", "a", "[]"},
         {"s#/#\\##g", "a/b/c", "a#b#c"},
         {"s/\\//|/g", "a/b/c", "a|b|c"},
@@ -212,6 +214,24 @@ TEST(TBRegExpTest, BadCommandsRaiseAndLeaveNoResults)
     EXPECT_NE(errorOf([&] { re.Subst("m/a/", text); }), "(no error)");
     EXPECT_NE(errorOf([&] { re.Split("s/a/b/", "a", 10); }), "(no error)");
     EXPECT_EQ(text, "a");
+}
+
+TEST(TBRegExpTest, BadReplacementsSayWhatIsWrong)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"s/a/${1/", "malformed ${...} in replacement"},
+        {"s/a/${}/", "malformed ${...} in replacement"},
+        {"s/a/${1x}/", "malformed ${...} in replacement"},
+        {"s/(a)/$1${2/", "malformed ${...} in replacement"},
+        {"s/(a)/${2}/", "replacement refers to group 2, which the pattern lacks"},
+        {"s/a/\\1/", "replacement refers to group 1, which the pattern lacks"},
+        {"s/(a)/$12/", "replacement refers to group 12, which the pattern lacks"},
+    };
+    TBRegExp re;
+    for (const auto& [command, message] : cases) {
+        std::string text = "a";
+        EXPECT_EQ(errorOf([&] { re.Subst(command, text); }), message) << command;
+    }
 }
 
 TEST(TBRegExpTest, ErrorMessagesAreCutOnACharacterBoundary)

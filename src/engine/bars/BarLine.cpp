@@ -1,5 +1,6 @@
 #include "engine/bars/BarLine.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring> // memcpy
@@ -118,9 +119,110 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-char lowerAscii(char c)
+/// What a field of the time pattern does besides writing its piece.
+enum class FieldRole : std::uint8_t {
+    Plain,
+    Hour,            ///< a following "m" stands for minutes
+    Minute,          ///< a following "m" is a letter again
+    MinuteAfterHour, ///< "m": minutes only right after an hour, as "hh:mm" is commonly written
+    Meridiem,        ///< the hour is shown on a 12-hour clock
+    MeridiemCased,   ///< as Meridiem, written upper case when typed with a capital "A"
+};
+
+/// One way of spelling a field, in lower case; the pattern may use any case. Piece is the writer's own kind of
+/// field, a type private to it.
+template <typename Piece> struct FieldSpelling
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string_view text;
+    Piece piece;
+    FieldRole role = FieldRole::Plain;
+};
+
+/// The first spelling the pattern's rest starts with, or nullptr for a byte that is written as it stands. The
+/// longer spellings of a letter come first.
+template <typename Piece, std::size_t Count>
+const FieldSpelling<Piece>* spellingAt(const std::array<FieldSpelling<Piece>, Count>& spellings, std::string_view rest,
+                                       bool afterHour)
+{
+    for (const FieldSpelling<Piece>& spelling : spellings) {
+        if (startsWithNoCase(rest, spelling.text) && (afterHour || spelling.role != FieldRole::MinuteAfterHour)) {
+            return &spelling;
+        }
+    }
+    return nullptr;
+}
+
+/// Appends the text quoted from `open` on, without its quote marks, and returns where the pattern goes on: past
+/// the closing quote, or at the end when the quote is never closed.
+std::size_t appendQuoted(std::string& literal, std::string_view pattern, std::size_t open)
+{
+    const auto close = pattern.find(pattern[open], open + 1);
+    const auto end = close == std::string_view::npos ? pattern.size() : close;
+    literal.append(pattern.substr(open + 1, end - open - 1));
+    return end == pattern.size() ? end : end + 1;
+}
+
+/// A byte of the time pattern outside any field stands as it is, but for "/": the date separator, or nothing when
+/// dates are written without one.
+void appendPatternByte(std::string& literal, char c, char dateSeparator)
+{
+    if (c != '/') {
+        literal += c;
+    } else if (dateSeparator != '\0') {
+        literal += dateSeparator;
+    }
+}
+
+bool isMeridiem(FieldRole role)
+{
+    return role == FieldRole::Meridiem || role == FieldRole::MeridiemCased;
+}
+
+/// Whether a following "m" stands for minutes, once this field is written.
+bool hourGoesOn(FieldRole role, bool afterHour)
+{
+    if (role == FieldRole::Hour) {
+        return true;
+    }
+    if (role == FieldRole::Minute || role == FieldRole::MinuteAfterHour) {
+        return false;
+    }
+    return afterHour;
+}
+
+std::int64_t twelveHourClock(std::int64_t hour)
+{
+    return hour % 12 == 0 ? 12 : hour % 12;
+}
+
+std::string_view amPmText(bool pm, bool upper)
+{
+    if (upper) {
+        return pm ? "PM" : "AM";
+    }
+    return pm ? "pm" : "am";
+}
+
+char apLetter(bool pm, bool upper)
+{
+    if (upper) {
+        return pm ? 'P' : 'A';
+    }
+    return pm ? 'p' : 'a';
+}
+
+std::string_view amPmJaText(bool pm)
+{
+    return pm ? "午後" : "午前";
+}
+
+/// The usual pattern, hh:nn:ss, written in one piece.
+template <typename Out> void appendClock(Out& out, std::int64_t hour, std::int64_t minute, std::int64_t second)
+{
+    const std::array<char, 8> text{static_cast<char>('0' + hour / 10),   static_cast<char>('0' + hour % 10),   ':',
+                                   static_cast<char>('0' + minute / 10), static_cast<char>('0' + minute % 10), ':',
+                                   static_cast<char>('0' + second / 10), static_cast<char>('0' + second % 10)};
+    out += std::string_view(text.data(), text.size());
 }
 
 } // namespace
@@ -133,6 +235,23 @@ BarLine::BarLine(char dateSeparator, std::string_view timeFormat, bool dropTimeI
 
 void BarLine::compile(std::string_view pattern)
 {
+    using Spelling = FieldSpelling<Piece>;
+    static constexpr std::array<Spelling, 13> Spellings{{
+        {"hh", Piece::Hour2, FieldRole::Hour},
+        {"h", Piece::Hour, FieldRole::Hour},
+        {"nn", Piece::Minute2, FieldRole::Minute},
+        {"n", Piece::Minute, FieldRole::Minute},
+        {"mm", Piece::Minute2, FieldRole::MinuteAfterHour},
+        {"m", Piece::Minute, FieldRole::MinuteAfterHour},
+        {"ss", Piece::Second2},
+        {"s", Piece::Second},
+        {"zzz", Piece::Milli3},
+        {"z", Piece::Milli},
+        {"am/pm", Piece::AmPm, FieldRole::MeridiemCased},
+        {"a/p", Piece::AP, FieldRole::MeridiemCased},
+        {"ampm", Piece::AmPmJa, FieldRole::Meridiem},
+    }};
+
     std::string literal;
     const auto flushLiteral = [&] {
         if (!literal.empty()) {
@@ -141,83 +260,26 @@ void BarLine::compile(std::string_view pattern)
             literal.clear();
         }
     };
-    const auto push = [&](Piece piece, std::uint32_t index = 0) {
-        flushLiteral();
-        m_tokens.push_back({piece, index});
-    };
-    const auto doubled = [&](std::size_t i) {
-        return i + 1 < pattern.size() && lowerAscii(pattern[i + 1]) == lowerAscii(pattern[i]);
-    };
-
-    // "m" right after an hour stands for minutes, as "hh:mm" is commonly written.
     bool afterHour = false;
     std::size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        const char lower = lowerAscii(c);
         if (c == '"' || c == '\'') {
-            const auto close = pattern.find(c, i + 1);
-            const auto end = close == std::string_view::npos ? pattern.size() : close;
-            literal.append(pattern.substr(i + 1, end - i - 1));
-            i = end == pattern.size() ? end : end + 1;
+            i = appendQuoted(literal, pattern, i);
             continue;
         }
-        if (lower == 'h') {
-            const bool two = doubled(i);
-            push(two ? Piece::Hour2 : Piece::Hour);
-            i += two ? 2 : 1;
-            afterHour = true;
+        const Spelling* field = spellingAt(Spellings, pattern.substr(i), afterHour);
+        if (field == nullptr) {
+            appendPatternByte(literal, c, m_dateSeparator);
+            ++i;
             continue;
         }
-        if (lower == 'n' || (lower == 'm' && afterHour)) {
-            const bool two = doubled(i);
-            push(two ? Piece::Minute2 : Piece::Minute);
-            i += two ? 2 : 1;
-            afterHour = false;
-            continue;
-        }
-        if (lower == 's') {
-            const bool two = doubled(i);
-            push(two ? Piece::Second2 : Piece::Second);
-            i += two ? 2 : 1;
-            continue;
-        }
-        if (lower == 'z') {
-            const bool three = startsWithNoCase(pattern.substr(i), "zzz");
-            push(three ? Piece::Milli3 : Piece::Milli);
-            i += three ? 3 : 1;
-            continue;
-        }
-        if (lower == 'a') {
-            const std::uint32_t upper = c == 'A' ? 1 : 0;
-            const std::string_view rest = pattern.substr(i);
-            if (startsWithNoCase(rest, "am/pm")) {
-                push(Piece::AmPm, upper);
-                i += 5;
-                m_twelveHour = true;
-                continue;
-            }
-            if (startsWithNoCase(rest, "a/p")) {
-                push(Piece::AP, upper);
-                i += 3;
-                m_twelveHour = true;
-                continue;
-            }
-            if (startsWithNoCase(rest, "ampm")) {
-                push(Piece::AmPmJa);
-                i += 4;
-                m_twelveHour = true;
-                continue;
-            }
-        }
-        if (c == '/') {
-            if (m_dateSeparator != '\0') {
-                literal += m_dateSeparator;
-            }
-        } else {
-            literal += c;
-        }
-        ++i;
+        flushLiteral();
+        const bool upper = field->role == FieldRole::MeridiemCased && c == 'A';
+        m_tokens.push_back({field->piece, upper ? 1U : 0U});
+        m_twelveHour = m_twelveHour || isMeridiem(field->role);
+        afterHour = hourGoesOn(field->role, afterHour);
+        i += field->text.size();
     }
     flushLiteral();
     // The most a time can take: its literals, and a few bytes for each field ("午後" is six).
@@ -267,20 +329,13 @@ template <typename Out> void BarLine::writeTime(Out& out, double label) const
     const std::int64_t hour = ms / 3'600'000;
     const std::int64_t minute = ms / 60'000 % 60;
     const std::int64_t second = ms / 1000 % 60;
-    const std::int64_t milli = ms % 1000;
-    const bool pm = hour >= 12;
-    std::int64_t shownHour = hour;
-    if (m_twelveHour) {
-        shownHour = hour % 12 == 0 ? 12 : hour % 12;
-    }
     if (m_hhnnss) {
-        // The usual pattern, written without walking its pieces.
-        const char text[8] = {static_cast<char>('0' + hour / 10),   static_cast<char>('0' + hour % 10),   ':',
-                              static_cast<char>('0' + minute / 10), static_cast<char>('0' + minute % 10), ':',
-                              static_cast<char>('0' + second / 10), static_cast<char>('0' + second % 10)};
-        out += std::string_view(text, sizeof text);
+        appendClock(out, hour, minute, second);
         return;
     }
+    const std::int64_t milli = ms % 1000;
+    const bool pm = hour >= 12;
+    const std::int64_t shownHour = m_twelveHour ? twelveHourClock(hour) : hour;
     for (const Token& token : m_tokens) {
         switch (token.piece) {
         case Piece::Literal:
@@ -311,13 +366,13 @@ template <typename Out> void BarLine::writeTime(Out& out, double label) const
             appendNumber(out, milli, 3);
             break;
         case Piece::AmPm:
-            out += std::string_view(token.index != 0 ? (pm ? "PM" : "AM") : (pm ? "pm" : "am"));
+            out += amPmText(pm, token.index != 0);
             break;
         case Piece::AP:
-            out += token.index != 0 ? (pm ? 'P' : 'A') : (pm ? 'p' : 'a');
+            out += apLetter(pm, token.index != 0);
             break;
         case Piece::AmPmJa:
-            out += std::string_view(pm ? "午後" : "午前");
+            out += amPmJaText(pm);
             break;
         }
     }

@@ -90,6 +90,29 @@ TEST(BarLineTest, TimePatternLetters)
     EXPECT_EQ(timeText("hh:nn'", morning), "09:05"); // an unclosed quote runs to the end
 }
 
+TEST(BarLineTest, LettersAreFieldsOnlyWhereThePatternMakesThemOne)
+{
+    const double evening = labelOf(2008, 1, 8, 21, 5) + 7'042 / 86'400'000.0;
+    const std::vector<std::pair<std::string_view, std::string_view>> cases = {
+        {"m:ss", "m:07"},         // "m" with no hour before it is a letter
+        {"hh:nn:mm", "21:05:mm"}, // and again once the minutes are written
+        {"h s m", "21 7 5"},      // seconds and spaces between keep the hour's reading of "m"
+        {"h'x'm", "21x5"},        // so does quoted text
+        {"h am", "21 a5"},        // "a" that starts no am/pm form is a letter; the "m" after it is the minute
+        {"am h", "am 21"},        // and without an hour before, so is the "m"
+        {"s.z", "7.42"},          // "z" is the milliseconds unpadded
+        {"zz", "4242"},           // and "zz" is two of them
+        {"A/P h", "P 9"},         // the case of the first letter sets the case written
+        {"a/P h", "p 9"},         // whatever the case of the others
+        {"Am/pm h", "PM 9"},      // in both forms
+        {"AMPM h", "午後 9"},     // the Japanese markers have no case
+    };
+    for (const auto& [pattern, expected] : cases) {
+        EXPECT_EQ(timeText(pattern, evening), expected) << pattern;
+    }
+    EXPECT_EQ(timeText("h a/p", labelOf(2008, 1, 8, 12, 0)), "12 p");
+}
+
 TEST(BarLineTest, ShiftedLabelsRoundToTheMinuteTheyStandFor)
 {
     // 17:00 plus a time-zone shift of seven hours lands exactly on the next midnight.
