@@ -74,7 +74,8 @@ private:
 
     void runJob(Job job, TimeframeEntry& entry, const MarketWindow& window);
     bool linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry, const OutputLocation& location);
-    JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file);
+    JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file,
+                         const std::filesystem::path& target);
     std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
                                               const std::string& file, std::uint64_t sourceSerial);
     void progressAndCancel(std::size_t line);
@@ -243,8 +244,8 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
-    JobOutput& output = buildBars(job, entry, window, file);
     location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
+    JobOutput& output = buildBars(job, entry, window, file, location.folder / location.name);
     if (isSameFile(location.folder / location.name, file)) {
         // Entry "1" on a "…_1min…" file names the output after its own source.
         m_host.appendLog(location.name + std::string(SameAsSource));
@@ -270,10 +271,10 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
-                                                 const std::string& file)
+                                                 const std::string& file, const std::filesystem::path& target)
 {
     const SourceLines& lines = m_sources.load(file);
-    m_output.start(plannedTarget(file, entry, m_request.linkage, m_settings));
+    m_output.start(target);
     m_host.processEvents();
     m_host.yieldProcessor();
     m_played = m_plan.take(job, entry, m_state.separators, lines.serial());
