@@ -146,6 +146,21 @@ def print_table(title, size_mb, lines, rows):
     print("  velmora own memory    %6.1f MB RssAnon (target < 64)" % ours["anon"])
 
 
+def print_pair(rows, heading):
+    print("  %-12s %9s %9s %11s %11s %11s %5s" % (heading, "median s", "cpu s", "peak RSS MB", "anon MB", "file MB",
+                                                  "runs"))
+    for r in rows:
+        print("  %-12s %9.3f %9.3f %11.1f %11.1f %11.1f %5d" % (r["name"], r["seconds"], r["cpu"], r["peak"],
+                                                               r["anon"], r["file"], r["runs"]))
+
+
+def settle(source):
+    """Leaves the file alone for 3 s, past the 2 s after which any file is read once for all its jobs."""
+    wait = 3.0 - (time.time() - os.stat(source).st_ctime)
+    if wait > 0:
+        time.sleep(wait)
+
+
 def fresh_runs(convert, files, runs, only):
     """velmora-convert's default job on a file left alone and on the same file touched just before the run."""
     for key, source in files:
@@ -155,21 +170,14 @@ def fresh_runs(convert, files, runs, only):
         results = {"left alone": [], "touched": []}
         # Interleaved, so that a change in the machine's load touches both alike.
         for _ in range(runs):
-            # Left alone: no change for 3 s, past the 2 s after which any file is read once for all its jobs.
-            wait = 3.0 - (time.time() - os.stat(source).st_ctime)
-            if wait > 0:
-                time.sleep(wait)
+            settle(source)
             results["left alone"].append(measure([convert, "--overwrite", source]))
             # Touched as a download tool or a script leaves it: its times moved a moment before the program starts.
             results["touched"].append(measure([convert, "--overwrite", source], before=lambda: os.utime(source)))
         rows = [row(name, r, size_mb) for name, r in results.items()]
         title = {"5y": "five years of 1-minute bars", "ticks": "ticks with seconds"}[key]
         print("\n%s, velmora-convert: %.1f MB" % (title, size_mb))
-        print("  %-12s %9s %9s %11s %11s %11s %5s" % ("source", "median s", "cpu s", "peak RSS MB", "anon MB",
-                                                      "file MB", "runs"))
-        for r in rows:
-            print("  %-12s %9.3f %9.3f %11.1f %11.1f %11.1f %5d" % (r["name"], r["seconds"], r["cpu"], r["peak"],
-                                                                   r["anon"], r["file"], r["runs"]))
+        print_pair(rows, "source")
         alone, touched = rows
         print("  touched / left alone  %.2f x in wall time, %.2f x in peak RSS (target: within 1.15)" % (
             touched["seconds"] / alone["seconds"], touched["peak"] / alone["peak"]))
@@ -181,20 +189,14 @@ def baseline_runs(convert, baseline, files, runs, only):
         if only and key != only:
             continue
         size_mb = os.path.getsize(source) / 1e6
-        wait = 3.0 - (time.time() - os.stat(source).st_ctime)
-        if wait > 0:
-            time.sleep(wait)
+        settle(source)
         results = {"baseline": [], "this build": []}
         for _ in range(runs):
             results["baseline"].append(measure([baseline, "--overwrite", source]))
             results["this build"].append(measure([convert, "--overwrite", source]))
         rows = [row(name, r, size_mb) for name, r in results.items()]
         print("\n%s: %.1f MB, the default job" % (key, size_mb))
-        print("  %-12s %9s %9s %11s %11s %11s %5s" % ("program", "median s", "cpu s", "peak RSS MB", "anon MB",
-                                                      "file MB", "runs"))
-        for r in rows:
-            print("  %-12s %9.3f %9.3f %11.1f %11.1f %11.1f %5d" % (r["name"], r["seconds"], r["cpu"], r["peak"],
-                                                                   r["anon"], r["file"], r["runs"]))
+        print_pair(rows, "program")
         before, after = rows
         print("  this build / baseline  %.2f x in wall time, %.2f x in processor time, %.2f x in peak RSS" % (
             after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
