@@ -323,9 +323,9 @@ std::filesystem::path transcriptPath(const std::string& name)
 {
     const char* data = std::getenv("VELMORA_TEST_DATA");
     // Run outside ctest, the folder is found beside this file.
-    const std::filesystem::path folder = data != nullptr
-                                             ? std::filesystem::path(data)
-                                             : std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+    const std::filesystem::path folder =
+        data != nullptr ? std::filesystem::path(data)
+                        : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data";
     return folder / "transcripts" / (name + ".txt");
 }
 
