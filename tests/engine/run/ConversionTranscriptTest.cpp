@@ -322,7 +322,7 @@ std::string transcriptOf(const TranscriptCase& c, const ReadingWay& way = readin
 std::filesystem::path transcriptPath(const std::string& name)
 {
     const char* data = std::getenv("VELMORA_TEST_DATA");
-    // Run outside ctest, the folder is found beside this file.
+    // Run outside ctest, the folder is found from this file's place: tests/engine/run/ beside tests/data/.
     const std::filesystem::path folder =
         data != nullptr ? std::filesystem::path(data)
                         : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data";
