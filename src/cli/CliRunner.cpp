@@ -27,11 +27,19 @@ int usageError(std::ostream& err, std::string_view message)
     return ExitUsage;
 }
 
-int exitStatusOf(RunOutcome outcome, const ConsoleRunHost& host)
+int completedStatus(const ConsoleRunHost& host, int jobsWithoutBars)
+{
+    if (host.cancelRequested()) {
+        return ExitInterrupted;
+    }
+    return jobsWithoutBars > 0 ? ExitJobsWithoutBars : ExitCompleted;
+}
+
+int exitStatusOf(RunOutcome outcome, const ConsoleRunHost& host, int jobsWithoutBars)
 {
     switch (outcome) {
     case RunOutcome::Completed:
-        return host.cancelRequested() ? ExitInterrupted : ExitCompleted;
+        return completedStatus(host, jobsWithoutBars);
     case RunOutcome::Cancelled:
         return ExitInterrupted;
     case RunOutcome::NotStarted:
@@ -80,7 +88,7 @@ int runLinkage(const CliOptions& options, const FormSettings& form, const Form2S
     out.flush();
     switch (result.outcome) {
     case LinkageBatchOutcome::Completed:
-        return host.cancelRequested() ? ExitInterrupted : ExitCompleted;
+        return completedStatus(host, result.jobsWithoutBars);
     case LinkageBatchOutcome::Cancelled:
         return ExitInterrupted;
     case LinkageBatchOutcome::Failed:
@@ -143,9 +151,10 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     RunState state;
     state.kind = barKindFromSettings(form);
     ConsoleRunHost host(out, err, {environment.answers, environment.progressBar, environment.cancelFlag});
-    const auto outcome = ConversionRun(host, clock, state).execute(request);
+    ConversionRun run(host, clock, state);
+    const auto outcome = run.execute(request);
     out.flush();
-    return exitStatusOf(outcome, host);
+    return exitStatusOf(outcome, host, run.jobsWithoutBars());
 }
 
 } // namespace velmora::cli

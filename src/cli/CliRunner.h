@@ -13,6 +13,9 @@ namespace velmora::cli {
 constexpr int ExitCompleted = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+/// The run completed, but one or more jobs wrote nothing: no usable line in the source, no bar inside the market
+/// window.
+constexpr int ExitJobsWithoutBars = 3;
 constexpr int ExitInterrupted = 130;
 
 /// What velmora-convert takes from its process: main() fills it from the real one, tests fix it.

@@ -241,10 +241,70 @@ TEST(ConvertProgramTest, EveryOptionTakesEffect)
 
         const auto result = runProgram(args, dir.path());
         const auto what = ::testing::PrintToString(c.args);
+        if (c.expected.empty()) {
+            // No bar at all: nothing is written, and the status says so.
+            EXPECT_EQ(result.exitCode, 3) << what << "\n" << result.err;
+            EXPECT_EQ(fs::exists(dir.file(c.output)), !c.existing.empty()) << what;
+            continue;
+        }
         EXPECT_EQ(result.exitCode, 0) << what << "\n" << result.err;
         EXPECT_TRUE(fs::exists(dir.file(c.output))) << what;
         EXPECT_EQ(readBytes(dir.file(c.output)), c.expected) << what;
     }
+}
+
+TEST(ConvertProgramTest, AJobWithoutBarsLeavesAGoodOlderFileAndSaysSo)
+{
+    const std::string good = "2009/01/04,17:00:00,1.3000,1.3010,1.2995,1.3008\r\n";
+    const std::string bars = "2009.01.05,09:07,1.4705,1.4712,1.4701,1.4702\r\n";
+    struct Case
+    {
+        std::string source;
+        std::vector<std::string> options;
+        std::string logLine;
+    };
+    const std::vector<Case> cases = {
+        // Day-first dates in a layout the reader does not take: no usable line.
+        {"01/01/2010 00:00:07.534,1.43156,1.43151,2.5,1.1\r\n",
+         {},
+         "E_5min.txt は変換できる行がないので書き出しません"},
+        {"", {}, "E_5min.txt は変換できる行がないので書き出しません"},
+        // A Monday bar with a window that opens on Tuesday: no bar inside the window.
+        {bars, {"--open-day", "tue"}, "E_5min.txt は市場の時間帯に入る足がないので書き出しません"},
+    };
+    for (const auto& c : cases) {
+        for (const bool older : {true, false}) {
+            const TempDir dir;
+            const auto source = dir.write("E_1min.txt", c.source);
+            if (older) {
+                dir.write("E_5min.txt", good);
+            }
+            std::vector<std::string> args{"--settings", dir.write("settings.ini", "").string(), "-t", "5",
+                                          "--overwrite"};
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            args.push_back(source.string());
+
+            const auto result = runProgram(args, dir.path());
+            const auto what = ::testing::PrintToString(c.options) + (older ? " over an older file" : "");
+            EXPECT_EQ(result.exitCode, 3) << what << "\n" << result.err;
+            const auto log = logWithoutElapsed(result.out);
+            EXPECT_NE(std::find(log.begin(), log.end(), c.logLine), log.end()) << what << "\n" << result.out;
+            EXPECT_EQ(log.back(), "処理が完了しました") << what;
+            if (older) {
+                EXPECT_EQ(readBytes(dir.file("E_5min.txt")), good) << what;
+            } else {
+                EXPECT_FALSE(fs::exists(dir.file("E_5min.txt"))) << what;
+            }
+            EXPECT_EQ(folderNames(dir.path()).size(), older ? 3U : 2U) << "no temporary file left: " << what;
+        }
+    }
+    // The same window on a file whose bars it takes: a job that writes its file keeps the status at 0.
+    const TempDir dir;
+    const auto source = dir.write("E_1min.txt", bars);
+    const auto result =
+        runProgram({"--settings", dir.write("settings.ini", "").string(), "-t", "5", source.string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fs::exists(dir.file("E_5min.txt")));
 }
 
 TEST(ConvertProgramTest, UsageErrorsWriteNothing)

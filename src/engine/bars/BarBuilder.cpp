@@ -403,6 +403,7 @@ void BarBuilder::Walk::closeBucket()
         label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
     }
     if (!m_job.window.containsStamp(label)) {
+        ++m_job.barsOutsideWindow;
         return;
     }
     const DateTimeValue value = stampToDateTime(label) + m_settings.timeZoneShiftDays;
@@ -452,6 +453,7 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     }
 
     m_p = p;
+    m_job.foundUsableLine = true;
     // Every walk over the file samples the same lines from the same first line: one of them samples them.
     if (prices.first != p) {
         prices.format =

@@ -82,6 +82,9 @@ struct WalkJob
     /// False once the walk has set the input separator from its first usable line before reading with it (or
     /// found no usable line): the separator it started with made no difference.
     bool readsStartSeparator = true;
+    /// What the walk found, for a job that writes no bar line to say why.
+    bool foundUsableLine = false;
+    std::size_t barsOutsideWindow = 0;
 };
 
 /// Turns the lines of a source file into bars: one walk per job over the same lines.

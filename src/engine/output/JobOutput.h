@@ -38,6 +38,9 @@ public:
         return [this] { spill(); };
     }
 
+    /// True while the job holds no byte at all.
+    bool empty() const { return m_spilled == 0 && m_bytes.empty(); }
+
     /// Every bar is there: with a planned target, the draft takes the rest and starts on its way to the disk
     /// while the run goes on.
     void complete();

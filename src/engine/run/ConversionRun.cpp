@@ -30,6 +30,18 @@ struct RunCancelled
 constexpr std::string_view Finished = "処理が完了しました";
 constexpr std::string_view SameAsSource = " は変換元のファイルと同じなので書き出しません";
 
+/// Why a job's walk gave no bar line, as the log says it after the output's name.
+std::string_view noBarsReason(const WalkJob& walk)
+{
+    if (!walk.foundUsableLine) {
+        return " は変換できる行がないので書き出しません";
+    }
+    if (walk.barsOutsideWindow > 0) {
+        return " は市場の時間帯に入る足がないので書き出しません";
+    }
+    return " は書き出す足がないので書き出しません";
+}
+
 bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
 {
     std::error_code error;
@@ -95,6 +107,7 @@ private:
     int m_counter = 0;
     int m_total = 0;
     std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
+    std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
 };
 
 ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
@@ -134,6 +147,7 @@ bool ConversionRun::startChecksPass(const RunRequest& request)
 
 RunOutcome ConversionRun::execute(const RunRequest& request)
 {
+    m_jobsWithoutBars = 0;
     const std::uint32_t startTick = m_clock.tickCount();
 
     SummerShiftTable summer;
@@ -249,6 +263,10 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     if (isSameFile(location.folder / location.name, file)) {
         // Entry "1" on a "…_1min…" file names the output after its own source.
         m_host.appendLog(location.name + std::string(SameAsSource));
+    } else if (output.empty()) {
+        // An empty file must never take the place of a good one, nor pass for a conversion that worked.
+        m_host.appendLog(location.name + std::string(m_noBarsReason));
+        ++m_run.m_jobsWithoutBars;
     } else {
         WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
                     m_settings.overwriteWithoutAsking, m_host);
@@ -280,6 +298,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
     m_played = m_plan.take(job, entry, m_state.separators, lines.serial());
     if (m_played != nullptr) {
         m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
+        m_noBarsReason = noBarsReason(m_played->walked());
         return m_played->output();
     }
     const auto counter = static_cast<std::uint64_t>(m_counter);
@@ -289,6 +308,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
             return makeRecorded(later, number, file, lines.serial());
         });
     walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
+    m_noBarsReason = noBarsReason(walk);
     return m_output;
 }
 

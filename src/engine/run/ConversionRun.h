@@ -21,6 +21,10 @@ public:
     /// What the execute button does. Never throws: an error ends the run and is shown through the host.
     RunOutcome execute(const RunRequest& request);
 
+    /// The jobs of the last run that wrote nothing because their walk gave no bar line (no usable line in the
+    /// source, no bar inside the market window): each logged why, and no file was made or replaced.
+    int jobsWithoutBars() const { return m_jobsWithoutBars; }
+
     /// Seeds the random choice of the iterations that call the progress-and-cancel hook; tests fix it.
     void setHookSeed(std::uint32_t seed) { m_hookSeed = seed; }
 
@@ -42,6 +46,7 @@ private:
     RunState& m_state;
     std::uint32_t m_hookSeed;
     std::unique_ptr<WalkTuning> m_tuning;
+    int m_jobsWithoutBars = 0;
 };
 
 } // namespace velmora

@@ -177,8 +177,10 @@ LinkageBatchResult RunLinkageBatch(const LinkageBatch& batch, const RunRequest& 
             state.separators.output = box != '\0' ? box : DefaultDateSeparator;
         }
 
-        const RunOutcome outcome = ConversionRun(host, clock, state).execute(request);
+        ConversionRun run(host, clock, state);
+        const RunOutcome outcome = run.execute(request);
         ++result.runs;
+        result.jobsWithoutBars += run.jobsWithoutBars();
         if (outcome == RunOutcome::Failed || outcome == RunOutcome::NotStarted) {
             result.outcome = LinkageBatchOutcome::Failed;
         } else if (outcome == RunOutcome::Cancelled) {

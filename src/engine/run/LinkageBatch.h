@@ -77,6 +77,7 @@ struct LinkageBatchResult
     LinkageBatchOutcome outcome = LinkageBatchOutcome::Completed;
     int runs = 0;              ///< the runs made, the one that stopped the batch included
     std::string stoppedFolder; ///< the folder whose run stopped the batch
+    int jobsWithoutBars = 0;   ///< over every run (ConversionRun::jobsWithoutBars)
 };
 
 /// Optional notices to the caller around each folder's run.

@@ -52,6 +52,8 @@ public:
 
     /// The job's bars, once played back.
     JobOutput& output() { return m_output; }
+    /// The walk as it ended.
+    const WalkJob& walked() const { return m_walk; }
 
 private:
     TimeframeEntry m_entry; ///< the walk's, as it leaves it
