@@ -152,6 +152,17 @@ void SourceLines::release() noexcept
     m_text = nullptr;
 }
 
+namespace {
+
+/// Bytes of a UTF-8 byte-order mark at the start of the file (what Notepad and spreadsheet programs write), or 0.
+/// The mark is no part of the first line: left in, it would make that line unreadable.
+std::size_t byteOrderMarkLength(std::string_view bytes)
+{
+    return bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+}
+
+} // namespace
+
 SourceLines SourceLines::load(const std::filesystem::path& path)
 {
     std::optional<FileBytes> bytes = FileBytes::load(path);
@@ -160,8 +171,9 @@ SourceLines SourceLines::load(const std::filesystem::path& path)
     }
     SourceLines lines;
     lines.m_bytes = std::move(*bytes);
-    lines.m_text = lines.m_bytes.data();
-    lines.index(lines.m_bytes.size());
+    const std::size_t mark = byteOrderMarkLength(lines.m_bytes.view());
+    lines.m_text = lines.m_bytes.data() + mark;
+    lines.index(lines.m_bytes.size() - mark);
     return lines;
 }
 
@@ -169,8 +181,9 @@ SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFro
 {
     SourceLines lines;
     lines.m_bytes = FileBytes::copyOf(bytes);
-    lines.m_text = lines.m_bytes.data();
-    lines.index(bytes.size(), halvesFrom);
+    const std::size_t mark = byteOrderMarkLength(bytes);
+    lines.m_text = lines.m_bytes.data() + mark;
+    lines.index(bytes.size() - mark, halvesFrom);
     return lines;
 }
 

@@ -15,6 +15,8 @@ namespace velmora {
 /// lines costs a hundred thousand offsets. Lines are reached through a cursor: the next line costs a scan of its
 /// bytes, any other line a scan from the nearest kept start.
 ///
+/// A UTF-8 byte-order mark at the very start is not part of the text.
+///
 /// Line rules: CR LF, LF and CR alone each end a line; a break at the very end makes no empty last line;
 /// empty lines elsewhere are kept; a zero byte ends the text and nothing after it counts.
 ///

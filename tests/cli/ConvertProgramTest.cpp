@@ -307,6 +307,25 @@ TEST(ConvertProgramTest, AJobWithoutBarsLeavesAGoodOlderFileAndSaysSo)
     EXPECT_TRUE(fs::exists(dir.file("E_5min.txt")));
 }
 
+TEST(ConvertProgramTest, AByteOrderMarkIsNoPartOfTheFirstLine)
+{
+    // The first line is the first bar's open: read with the mark in front, it was skipped as unreadable.
+    const std::string source = "2009.01.05,09:07,1.4705,1.4712,1.4701,1.4702\r\n"
+                               "2009.01.05,09:08,1.4702,1.4720,1.4700,1.4719\r\n";
+    std::vector<std::string> outputs;
+    for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        const TempDir dir;
+        const auto file = dir.write("E_1min.txt", mark + source);
+        const auto settings = dir.write("settings.ini", "");
+        const auto result = runProgram({"--settings", settings.string(), "-t", "5", file.string()}, dir.path());
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(lines(result.out).size(), 3U) << "no line skipped: " << result.out;
+        outputs.push_back(readBytes(dir.file("E_5min.txt")));
+    }
+    EXPECT_EQ(outputs[1], outputs[0]);
+    EXPECT_EQ(outputs[0], "2009/01/05,09:05:00,1.4705,1.4720,1.4700,1.4719\r\n");
+}
+
 TEST(ConvertProgramTest, UsageErrorsWriteNothing)
 {
     // One of each kind; the value checks themselves are CliOptionsTest's.
