@@ -326,6 +326,28 @@ TEST(ConvertProgramTest, AByteOrderMarkIsNoPartOfTheFirstLine)
     EXPECT_EQ(outputs[0], "2009/01/05,09:05:00,1.4705,1.4720,1.4700,1.4719\r\n");
 }
 
+TEST(ConvertProgramTest, ABoxShownForEveryLineIsShownOnceAndCounted)
+{
+    // Day-first dates: every line shows the same box.
+    std::string source;
+    for (int i = 0; i < 10'000; ++i) {
+        source += "01.01.2010,00:00,1.4316,1.4320,1.4310,1.4315\r\n";
+    }
+    const TempDir dir;
+    const auto file = dir.write("D_1min.txt", source);
+    const auto result =
+        runProgram({"--settings", dir.write("settings.ini", "").string(), "-t", "5", file.string()}, dir.path());
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "日付の区切り文字の設定に失敗しました(想定外のエラー)\n");
+    const auto log = logWithoutElapsed(result.out);
+    const std::vector<std::string> end(log.end() - 4, log.end());
+    EXPECT_EQ(end,
+              (std::vector<std::string>{"D_1min.txt には変換できる行がありません",
+                                        "「日付の区切り文字の設定に失敗しました(想定外のエラー)」は 10000 "
+                                        "行で出ました（2 回目からは表示していません）",
+                                        "D_5min.txt は変換できる行がないので書き出しません", "処理が完了しました"}));
+}
+
 TEST(ConvertProgramTest, UsageErrorsWriteNothing)
 {
     // One of each kind; the value checks themselves are CliOptionsTest's.

@@ -167,6 +167,48 @@ private slots:
         QTRY_VERIFY(!form.isVisible());
     }
 
+    void aBoxRepeatedOnEveryLineIsShownOnceAndCancelStillWorks()
+    {
+        // The sample with 5,000 day-first lines after its first: each would show the same box.
+        const std::string sample = sampleBars();
+        const std::size_t firstEnd = sample.find('\n') + 1;
+        std::string source = sample.substr(0, firstEnd);
+        for (int i = 0; i < 5000; ++i) {
+            source += "04.01.2009,17:01,1.3454,1.3459,1.3454,1.3458,91\r\n";
+        }
+        source += sample.substr(firstEnd);
+        TempDir dir;
+        const auto file = dir.write("EURUSD_1min_2009.txt", source);
+        const FixedClock clock(TestToday);
+        TForm1 form(writeSettings(dir, file, "minute=5\r\n"), {}, &clock);
+        form.setHookSeed(HookSeed);
+
+        int boxes = 0;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, &form, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || box->objectName() != QStringLiteral("Message") || !box->isVisible()) {
+                return;
+            }
+            ++boxes;
+            box->accept();
+            // After the box, the cancel button is there to be pressed.
+            QTimer::singleShot(0, &form, [&] {
+                const ModalAnswer answer(QStringLiteral("CancelQuestion"), [](QWidget* question) {
+                    qobject_cast<QMessageBox*>(question)->button(QMessageBox::Ok)->click();
+                });
+                qobject_cast<QPushButton*>(named(form, "Cancel"))->click();
+            });
+        });
+        watcher.start(10);
+        form.Button1Click();
+        watcher.stop();
+
+        QCOMPARE(boxes, 1);
+        QCOMPARE(logRows(form).constLast(), QStringLiteral("処理を中断しました"));
+        QVERIFY(!form.isBusy());
+    }
+
     void anErrorIsShownAndTheWindowTurnsIdle()
     {
         TempDir dir;

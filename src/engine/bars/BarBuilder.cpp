@@ -1,5 +1,6 @@
 #include "engine/bars/BarBuilder.h"
 
+#include "engine/bars/RepeatedMessages.h"
 #include "engine/walk/RunHostRecorder.h"
 #include "platform/RunError.h"
 
@@ -205,7 +206,8 @@ class BarBuilder::Walk
 public:
     Walk(const BarBuilder& builder, const SourceLines& lines, WalkJob& job)
         : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
-          m_lines(lines), m_job(job), m_env(job.env), m_entry(job.entry),
+          m_lines(lines), m_job(job), m_env(job.env), m_messages(job.env.dates.messages),
+          m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear}, m_entry(job.entry),
           m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
                        builder.m_settings.dropTimeInDaily),
           m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed)
@@ -224,10 +226,13 @@ public:
     void advance(std::size_t limit, const ReadAheadParser* feed);
     void finish();
 
+    /// Logs how many lines showed each message shown more than once.
+    void reportRepeatedMessages() const { m_messages.report(m_env.host); }
+
     WalkJob& job() { return m_job; }
     std::size_t position() const { return m_p; }
     const DateMemo& memo() const { return m_memo; }
-    char inputSeparator() const { return m_env.dates.separators.input; }
+    char inputSeparator() const { return m_dates.separators.input; }
 
 private:
     /// An open or close as the source writes it: moved in one fixed piece from a line read ahead, else copied.
@@ -298,6 +303,8 @@ private:
     SourceLines::Cursor m_cursor;
     WalkJob& m_job;
     BuildEnvironment& m_env;
+    RepeatedMessages m_messages;
+    DateTextContext m_dates; ///< the job's separators, its messages shown once each
     TimeframeEntry& m_entry;
     BarLine m_lineWriter;
     SourceRecord m_record;
@@ -358,7 +365,7 @@ std::optional<std::int64_t> BarBuilder::Walk::stampOf(std::string_view line)
     const std::string_view timeText = m_record.time();
     // Consecutive lines mostly share their date, so its day is read once.
     if (!m_memo.held || dateText != m_memo.text) {
-        const auto day = ReadDateText(dateText, m_env.dates);
+        const auto day = ReadDateText(dateText, m_dates);
         if (!day) {
             return std::nullopt;
         }
@@ -366,7 +373,7 @@ std::optional<std::int64_t> BarBuilder::Walk::stampOf(std::string_view line)
         m_memo.day = *day;
         m_memo.held = true;
     }
-    const auto minute = TimeStrToInt(timeText, m_env.dates.messages);
+    const auto minute = TimeStrToInt(timeText, m_dates.messages);
     if (!minute) {
         return std::nullopt;
     }
@@ -428,13 +435,13 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
         if (isUsable(line)) {
             if (!detected) {
                 // Detection sets the separator unless it shows its message.
-                MessageCounter counter(m_env.dates.messages);
-                DateTextContext dates{m_env.dates.separators, counter, m_env.dates.currentYear};
+                MessageCounter counter(m_dates.messages);
+                DateTextContext dates{m_dates.separators, counter, m_dates.currentYear};
                 DetectDateSeparator(m_record.date(), dates);
                 m_job.readsStartSeparator = counter.count > 0;
                 detected = true;
             } else {
-                DetectDateSeparator(m_record.date(), m_env.dates);
+                DetectDateSeparator(m_record.date(), m_dates);
             }
             stamp = stampOf(line);
             if (stamp) {
@@ -635,9 +642,22 @@ void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName,
             active.push_back(walk.get());
         }
     }
-    if (active.empty()) {
-        return;
+    if (!active.empty()) {
+        walkLines(lines, active);
     }
+    for (auto& walk : walks) {
+        // A walk that ended on an error says so instead.
+        if (walk->job().ended == WalkEnd::Finished) {
+            step(*walk, [&walk] {
+                walk->reportRepeatedMessages();
+                return true;
+            });
+        }
+    }
+}
+
+void BarBuilder::walkLines(const SourceLines& lines, std::vector<Walk*>& active) const
+{
     // Every walk stands on the same first usable line. Lines are read ahead from the next one while the walks
     // agree on the reading state, which they do unless one of them went its own way on a refused line.
     const std::size_t lineCount = lines.size();

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -114,6 +115,8 @@ public:
 private:
     class Walk;
     template <typename Step> static bool step(Walk& walk, Step&& action);
+    /// Takes the started walks through the lines together, reading ahead while they agree, and finishes them.
+    void walkLines(const SourceLines& lines, std::vector<Walk*>& active) const;
 
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
