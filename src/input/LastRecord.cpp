@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <utility> // exchange
 
 namespace velmora {
 
@@ -29,6 +31,8 @@ StdioFile openSource(const std::filesystem::path& path)
     return file;
 }
 
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 /// Reads a file line by line from any byte offset. CR LF, LF and CR alone end a line, as when a file is
 /// loaded whole, and a break at the very end makes no empty last line.
 class LineReader
@@ -45,6 +49,7 @@ public:
         m_position = 0;
         m_filled = 0;
         m_afterCarriageReturn = false;
+        m_atStart = offset == 0;
     }
 
     /// The next line's text without its break; false at the end of the file.
@@ -86,6 +91,10 @@ private:
         if (m_filled == 0 && std::ferror(m_file) != 0) {
             throw cannotOpenFile(pathText(m_path));
         }
+        // A UTF-8 byte-order mark at the start of the file is no part of its first line.
+        if (std::exchange(m_atStart, false) && std::string_view(m_buffer.data(), m_filled).starts_with(ByteOrderMark)) {
+            m_position = ByteOrderMark.size();
+        }
         return m_filled > 0;
     }
 
@@ -95,6 +104,7 @@ private:
     std::size_t m_position = 0;
     std::size_t m_filled = 0;
     bool m_afterCarriageReturn = false; ///< a LF at the start of the next read belongs to the last break
+    bool m_atStart = true;              ///< the next read starts at the file's first byte
 };
 
 /// Reads the lines that start at or after the offset to the end of the file and keeps the last one in kept.

@@ -55,6 +55,10 @@ std::array<std::string, PreviewLineCount> readPreviewLines(const std::filesystem
             }
         }
     }
+    // A UTF-8 byte-order mark at the start of the file is no part of its first line.
+    if (lines.front().starts_with("\xEF\xBB\xBF")) {
+        lines.front().erase(0, 3);
+    }
     return lines;
 }
 

@@ -74,6 +74,9 @@ TEST_F(LastRecordTest, FindsTheLastLineOfFilesOfEveryShape)
         {barLine(540) + "\r\n", at(Jan8, 9, 0)},
         {many + barLine(600), at(Jan8, 10, 0)},
         {barLine(0, "1,1,1,1") + "\r\n" + std::string(200, 'x') + "\r\n" + longLast, at(Jan8 + 1, 10, 30, 15)},
+        // A byte-order mark before the only line, and before a file entered near its end.
+        {"\xEF\xBB\xBF" + barLine(540) + "\r\n", at(Jan8, 9, 0)},
+        {"\xEF\xBB\xBF" + many + barLine(600), at(Jan8, 10, 0)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(lastOf(c.bytes), c.expected) << c.bytes;

@@ -80,6 +80,8 @@ private slots:
         row("Shift-JIS", "\x93\xfa\x95\x74,\x8e\x9e\x8d\x8f\r\n1\r\n",
             {QStringLiteral("日付,時刻"), QStringLiteral("1"), QString()});
         row("UTF-8", "日付,時刻\n", {QStringLiteral("日付,時刻"), QString(), QString()});
+        row("UTF-8 with a byte-order mark", "\xEF\xBB\xBF日付,時刻\n",
+            {QStringLiteral("日付,時刻"), QString(), QString()});
     }
 
     void previewLines()
