@@ -158,6 +158,19 @@ TEST_F(LinkageCliTest, AlwaysRebuildPolicyAndTimeframesFromTheCommandLine)
     EXPECT_EQ(result.out, "[USDJPY]\nUSDJPY_1hour_2009.txt を書き出しました\n処理が完了しました\n0ms\n");
 }
 
+TEST_F(LinkageCliTest, AFolderWhoseSourceGivesNoBarEndsTheBatchWithStatusThree)
+{
+    settings("CheckList=EURUSDUSDJPY\r\nEdit1.Text=5\r\n");
+    writeFile(source("EURUSD"), "01.04.2009;17:00;1.3000;1.3005;1.2995;1.3001\r\n");
+    const auto result = linkage();
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    EXPECT_NE(result.out.find("EURUSD_5min_2009.txt は変換できる行がないので書き出しません\n"), std::string::npos)
+        << result.out;
+    EXPECT_FALSE(fs::exists(output("EURUSD", "5min")));
+    // The batch goes on over the other folders.
+    EXPECT_EQ(readBytes(output("USDJPY", "5min")), defaultFiveMinuteBars());
+}
+
 TEST_F(LinkageCliTest, AnErrorStopsTheBatchWithStatusOne)
 {
     settings("CheckList=EURUSDUSDJPYGBPUSD\r\nEdit1.Text=5\r\n");
