@@ -214,6 +214,22 @@ std::vector<TranscriptCase> cases()
                                        sourceText({.day = 5, .minutes = 100, .seed = 12})}},
                    [](RunRequest& r) { r.settings.timeframes = "5"; },
                    {}});
+    {
+        // Day-first lines among good ones: each shows the same box, which every job shows once and counts.
+        const std::string good = sourceText({.minutes = 4000, .seed = 21});
+        std::string text;
+        std::size_t start = 0;
+        for (int line = 0; start < good.size(); ++line) {
+            const std::size_t end = good.find('\n', start) + 1;
+            text += good.substr(start, end - start);
+            if (line % 97 == 50) {
+                text += "31.12.2008,10:00,1.3000,1.3005,1.2995,1.3001\r\n";
+            }
+            start = end;
+        }
+        all.push_back(
+            {"repeated_boxes", {{"R_1min.txt", text}}, [](RunRequest& r) { r.settings.timeframes = "5, 60"; }, {}});
+    }
     all.push_back({"no_usable_lines_and_empty",
                    {{"bad_1min.txt", "a,b,c\r\nd,e,f,g,h,i\r\n"}, {"empty_1min.txt", ""}},
                    [](RunRequest& r) { r.settings.timeframes = "5"; },
