@@ -21,8 +21,9 @@ else()
     endif()
     # GCC 12 at -O3 reports overlaps that cannot happen inside libstdc++'s inlined std::string concatenation (a
     # known false report of that version): -Wrestrict would fail every optimised build with warnings as errors.
+    # Debug builds keep it, and so does clang-tidy, which reads the dev build's commands and knows no such option.
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-        target_compile_options(velmora_options INTERFACE -Wno-restrict)
+        target_compile_options(velmora_options INTERFACE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-Wno-restrict>)
     endif()
     if(VELMORA_SANITIZE)
         target_compile_options(velmora_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
