@@ -99,25 +99,9 @@ struct ScalarByteScan
 /// median of 11 runs: 99.6 ms against 40.5 ms).
 struct ByteScan
 {
-    /// lineMasks of a full window of 64 bytes.
-    static LineMasks lineMasks(const char* window)
-    {
-#ifdef VELMORA_BYTESCAN_SSE2
-        const __m128i lineFeed = _mm_set1_epi8('\n');
-        const __m128i carriageReturn = _mm_set1_epi8('\r');
-        const __m128i zero = _mm_setzero_si128();
-        LineMasks masks;
-        for (unsigned part = 0; part < 4; ++part) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + std::size_t{16} * part));
-            masks.lineFeeds |= bits(_mm_cmpeq_epi8(bytes, lineFeed)) << (16 * part);
-            masks.carriageReturns |= bits(_mm_cmpeq_epi8(bytes, carriageReturn)) << (16 * part);
-            masks.zeros |= bits(_mm_cmpeq_epi8(bytes, zero)) << (16 * part);
-        }
-        return masks;
-#else
-        return ScalarByteScan::lineMasks(window, 64);
-#endif
-    }
+    /// lineMasks of a full window of 64 bytes: inlined with its length known, the 16-byte loop runs four times
+    /// and the byte-by-byte tail goes.
+    static LineMasks lineMasks(const char* window) { return lineMasks(window, 64); }
 
     static LineMasks lineMasks(const char* window, std::size_t length)
     {
