@@ -47,7 +47,67 @@ std::int64_t plainMinutes(std::string_view text)
     return total <= std::numeric_limits<std::int32_t>::max() ? total : -1;
 }
 
+constexpr std::uint64_t eachByte(std::uint8_t byte)
+{
+    return 0x0101010101010101ULL * byte;
+}
+
+std::uint64_t loadText(const char* text, std::uint64_t inText)
+{
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text, sizeof bytes);
+    return bytes & inText;
+}
+
+inline int plainOrder(const char* open, const char* high, const char* low, const char* close, std::size_t length)
+{
+    if constexpr (std::endian::native != std::endian::little) {
+        return -1;
+    }
+    if (length == 0 || length > 8) {
+        return -1;
+    }
+    const std::uint64_t inText = length == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8U * length)) - 1U;
+    const std::uint64_t highWord = loadText(high, inText);
+    const std::uint64_t lowWord = loadText(low, inText);
+    const std::uint64_t openWord = loadText(open, inText);
+    const std::uint64_t closeWord = loadText(close, inText);
+    // The point of the high (0xFF in its byte, if it has one): the others must have theirs at the same place.
+    const std::uint64_t notPoint = highWord ^ eachByte('.');
+    const std::uint64_t pointBit =
+        ~((((notPoint & eachByte(0x7F)) + eachByte(0x7F)) | notPoint) & eachByte(0x80)) & eachByte(0x80) & inText;
+    const std::uint64_t pointBytes = (pointBit >> 7U) * 0xFFU;
+    const std::uint64_t digitBytes = inText & ~pointBytes;
+    // Each word's bytes other than the point as 0 to 9 where they are digits: every one must be below 16,
+    // and none 10 or more.
+    const std::uint64_t h = (highWord ^ eachByte('0')) & digitBytes;
+    const std::uint64_t l = (lowWord ^ eachByte('0')) & digitBytes;
+    const std::uint64_t o = (openWord ^ eachByte('0')) & digitBytes;
+    const std::uint64_t c = (closeWord ^ eachByte('0')) & digitBytes;
+    const std::uint64_t aboveFifteen = (h | l | o | c) & eachByte(0xF0);
+    const std::uint64_t tenOrMore =
+        ((h + eachByte(6)) | (l + eachByte(6)) | (o + eachByte(6)) | (c + eachByte(6))) & eachByte(0x10);
+    const std::uint64_t pointsDiffer =
+        ((lowWord ^ highWord) | (openWord ^ highWord) | (closeWord ^ highWord)) & pointBytes;
+    if ((aboveFifteen | tenOrMore | pointsDiffer | (pointBit & (pointBit - 1U))) != 0) {
+        return -1;
+    }
+    // Texts of one length with the point at one place order as their bytes, the first the highest.
+    const std::uint64_t highKey = __builtin_bswap64(highWord);
+    const std::uint64_t lowKey = __builtin_bswap64(lowWord);
+    const std::uint64_t openKey = __builtin_bswap64(openWord);
+    const std::uint64_t closeKey = __builtin_bswap64(closeWord);
+    const bool outside =
+        (highKey < lowKey) | (openKey < lowKey) | (openKey > highKey) | (closeKey < lowKey) | (closeKey > highKey);
+    return outside ? 1 : 0;
+}
+
 } // namespace
+
+int plainPriceOrder(const char* open, const char* high, const char* low, const char* close, std::size_t length)
+{
+    return plainOrder(open, high, low, close, length);
+}
 
 LineParser::LineParser(std::int32_t dateField, char separator, int currentYear, DateMemo memo)
     : m_record(dateField), m_separator(separator), m_currentYear(currentYear), m_memo(std::move(memo))
@@ -129,6 +189,12 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
         std::memcpy(out.close, start + starts[5], ParsedLine::PriceChars);
         out.openLength = static_cast<std::uint8_t>(openLength);
         out.closeLength = static_cast<std::uint8_t>(closeLength);
+        const std::size_t highLength = ends[3] - starts[3];
+        const int order =
+            (openLength == highLength && closeLength == highLength && ends[4] - starts[4] == highLength)
+                ? plainOrder(start + starts[2], start + starts[3], start + starts[4], start + starts[5], highLength)
+                : -1;
+        out.outOfOrder = order >= 0 ? order == 1 : pricesOutOfOrder(field(2), out.high, out.low, field(5));
     }
     return Quick::Read;
 }
@@ -184,6 +250,7 @@ void LineParser::readPrices(ParsedLine& out) const
     std::memcpy(out.close, close.data(), close.size());
     out.openLength = static_cast<std::uint8_t>(open.size());
     out.closeLength = static_cast<std::uint8_t>(close.size());
+    out.outOfOrder = pricesOutOfOrder(open, out.high, out.low, close);
 }
 
 } // namespace velmora

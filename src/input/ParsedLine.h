@@ -21,6 +21,8 @@ struct ParsedLine
     std::int32_t stamp;
     std::uint8_t openLength;
     std::uint8_t closeLength;
+    /// pricesOutOfOrder() of the line, when its prices are held.
+    bool outOfOrder;
     char open[PriceChars];
     char close[PriceChars];
 
@@ -33,6 +35,11 @@ struct ParsedLine
     std::string_view openText() const { return {open, openLength}; }
     std::string_view closeText() const { return {close, closeLength}; }
 };
+
+/// pricesOutOfOrder() of four texts of one length (8 bytes must be readable from each start) whose high and
+/// low read as numbers, without reading them, where each is digits with a "." at one place: 1 when out of
+/// order, 0 when in order, -1 when the texts are not of that form.
+int plainPriceOrder(const char* open, const char* high, const char* low, const char* close, std::size_t length);
 
 /// The date of the line read last and its day: lines mostly share their date, so a reader reads a date text
 /// only when it differs from the one before.

@@ -192,6 +192,13 @@ bool readDecimal(std::string_view text, double& value)
     return true;
 }
 
+bool pricesOutOfOrder(std::string_view open, double high, double low, std::string_view close)
+{
+    double value = 0.0;
+    const auto outside = [high, low](double price) { return price < low || price > high; };
+    return high < low || (readDecimal(open, value) && outside(value)) || (readDecimal(close, value) && outside(value));
+}
+
 double StrToFloat(std::string_view text)
 {
     double value = 0.0;

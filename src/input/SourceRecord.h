@@ -18,6 +18,10 @@ std::optional<double> parseDecimal(std::string_view text);
 /// spares them unpacking an optional through memory.
 bool readDecimal(std::string_view text, double& value);
 
+/// True when a line's high is below its low, or its open or close lies outside low to high (an open or close
+/// that does not read as a number is not looked at): a sign that its columns are not open, high, low, close.
+bool pricesOutOfOrder(std::string_view open, double high, double low, std::string_view close);
+
 /// parseDecimal, or the run-ending error "'%s' は浮動小数点数ではありません" with the text.
 double StrToFloat(std::string_view text);
 

@@ -326,6 +326,38 @@ TEST(ConvertProgramTest, AByteOrderMarkIsNoPartOfTheFirstLine)
     EXPECT_EQ(outputs[0], "2009/01/05,09:05:00,1.4705,1.4720,1.4700,1.4719\r\n");
 }
 
+TEST(ConvertProgramTest, PricesOutOfOrderAreCountedOncePerFileAndTheBarsWrittenAsBefore)
+{
+    // A tick file of ask, bid, ask volume, bid volume read as open, high, low, close: every line is out of order.
+    // The other file is in order but for two lines.
+    std::string ticks;
+    std::string bars;
+    for (int i = 0; i < 600; ++i) {
+        const std::string time = "00:" + std::string(i / 60 < 10 ? "0" : "") + std::to_string(i / 60) + ":" +
+                                 (i % 60 < 10 ? "0" : "") + std::to_string(i % 60);
+        ticks += "2010.01.04," + time + ",1.43156,1.43151,2.5,1.1\r\n";
+        const bool swapped = i == 100 || i == 400;
+        bars +=
+            "2010.01.04," + time + (swapped ? ",1.4316,1.4310,1.4320,1.4315\r\n" : ",1.4316,1.4320,1.4310,1.4315\r\n");
+    }
+    const TempDir dir;
+    const auto tickFile = dir.write("T_1min.txt", ticks);
+    const auto barFile = dir.write("B_1min.txt", bars);
+    const auto result = runProgram(
+        {"--settings", dir.write("settings.ini", "").string(), "-t", "5, 60", tickFile.string(), barFile.string()},
+        dir.path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto log = logWithoutElapsed(result.out);
+    const std::string warning =
+        " 行で高値が安値より低いか、始値か終値が高値と安値の範囲の外にあります（列が始値・高値・"
+        "安値・終値の順でないかもしれません）";
+    EXPECT_EQ(log, (std::vector<std::string>{"T_5min.txt を書き出しました", "T_1min.txt の 600" + warning,
+                                             "B_5min.txt を書き出しました", "B_1min.txt の 2" + warning,
+                                             "T_1hour.txt を書き出しました", "B_1hour.txt を書き出しました",
+                                             "処理が完了しました"}));
+    EXPECT_TRUE(readBytes(dir.file("T_5min.txt")).starts_with("2010/01/04,00:00:00,1.43156,1.43151,2.50000,1.1\r\n"));
+}
+
 TEST(ConvertProgramTest, ABoxShownForEveryLineIsShownOnceAndCounted)
 {
     // Day-first dates: every line shows the same box.

@@ -2,6 +2,7 @@
 
 #include "input/DateTimeText.h"
 #include "input/SourceLines.h"
+#include "input/SourceRecord.h"
 #include "platform/RunError.h"
 
 #include <gtest/gtest.h>
@@ -135,10 +136,43 @@ TEST(ParsedLineTest, TheOnePassReadingAgreesWithTheFieldByFieldReading)
                 ASSERT_EQ(fast.closeText(), slow.closeText()) << line;
                 ASSERT_EQ(fast.high, slow.high) << line;
                 ASSERT_EQ(fast.low, slow.low) << line;
+                ASSERT_EQ(fast.outOfOrder, slow.outOfOrder) << line;
             }
         }
         EXPECT_GT(taken, 500U);
     }
+}
+
+TEST(ParsedLineTest, PricesComparedAsTextsOrderAsTheirNumbers)
+{
+    // Four texts of one length compared byte by byte must give what reading them as numbers gives, or decline.
+    std::mt19937 random(20100101);
+    const std::string bytes = "0123456789012345678901234567890123456789.....+-eE:/ x";
+    int decided = 0;
+    for (int k = 0; k < 200000; ++k) {
+        const std::size_t length = 1 + random() % 9;
+        const std::size_t point = random() % (length + 2); // sometimes none
+        std::string texts[4];
+        for (std::string& text : texts) {
+            for (std::size_t i = 0; i < length; ++i) {
+                text += i == point           ? '.'
+                        : random() % 40 == 0 ? bytes[random() % bytes.size()]
+                                             : "0123456789"[random() % 10];
+            }
+            text.append(8, ',');
+        }
+        const auto view = [length](const std::string& text) { return std::string_view(text).substr(0, length); };
+        const int order = plainPriceOrder(texts[0].data(), texts[1].data(), texts[2].data(), texts[3].data(), length);
+        double high = 0.0;
+        double low = 0.0;
+        // Only lines whose high and low read are looked at.
+        if (order >= 0 && readDecimal(view(texts[1]), high) && readDecimal(view(texts[2]), low)) {
+            ++decided;
+            ASSERT_EQ(order == 1, pricesOutOfOrder(view(texts[0]), high, low, view(texts[3])))
+                << view(texts[0]) << ' ' << view(texts[1]) << ' ' << view(texts[2]) << ' ' << view(texts[3]);
+        }
+    }
+    EXPECT_GT(decided, 50000);
 }
 
 } // namespace

@@ -284,6 +284,17 @@ private:
     void split(std::string_view line);
     /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
     bool readWaitingLine();
+    /// Counts the waiting line if its prices are out of order; every line with a stamp is counted, whichever
+    /// bucket takes it, so that every walk over a file gives the same count.
+    void countPriceOrder()
+    {
+        if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+            m_job.linesOutOfPriceOrder += m_parsed->outOfOrder ? 1U : 0U;
+        } else {
+            countPriceOrderOfOwnReading();
+        }
+    }
+    void countPriceOrderOfOwnReading();
     /// Adds the waiting line to the bucket under way.
     void takeWaiting();
     void passUnfilledBuckets();
@@ -476,6 +487,7 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     m_bucket.end = m_bucket.start + m_entry.currentWidth();
     m_waiting = *stamp;
     m_haveWaiting = true;
+    countPriceOrder();
     return true;
 }
 
@@ -494,6 +506,7 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
                 continue;
             }
             m_haveWaiting = true;
+            countPriceOrder();
         }
         if (m_waiting < m_bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
@@ -523,6 +536,17 @@ bool BarBuilder::Walk::readWaitingLine()
     }
     m_waiting = *next;
     return true;
+}
+
+void BarBuilder::Walk::countPriceOrderOfOwnReading()
+{
+    split(lineAt(m_p));
+    double high = 0.0;
+    double low = 0.0;
+    if (m_record.complete() && readDecimal(m_record.high(), high) && readDecimal(m_record.low(), low) &&
+        pricesOutOfOrder(m_record.open(), high, low, m_record.close())) {
+        ++m_job.linesOutOfPriceOrder;
+    }
 }
 
 void BarBuilder::Walk::takeWaiting()

@@ -86,6 +86,8 @@ struct WalkJob
     /// What the walk found, for a job that writes no bar line to say why.
     bool foundUsableLine = false;
     std::size_t barsOutsideWindow = 0;
+    /// Lines taken into bars whose prices are not in the order open, high, low, close could have them.
+    std::size_t linesOutOfPriceOrder = 0;
 };
 
 /// Turns the lines of a source file into bars: one walk per job over the same lines.

@@ -42,6 +42,14 @@ std::string_view noBarsReason(const WalkJob& walk)
     return " は書き出す足がないので書き出しません";
 }
 
+/// The log line of a file in which lines have their prices out of the order open, high, low, close allow.
+std::string priceOrderLine(const std::string& file, std::size_t lines)
+{
+    return std::filesystem::path(file).filename().string() + " の " + std::to_string(lines) +
+           " 行で高値が安値より低いか、始値か終値が高値と安値の範囲の外にあります（列が始値・高値・安値・終値の順で"
+           "ないかもしれません）";
+}
+
 bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
 {
     std::error_code error;
@@ -91,6 +99,7 @@ private:
     std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
                                               const std::string& file, std::uint64_t sourceSerial);
     void progressAndCancel(std::size_t line);
+    void reportPriceOrder(std::size_t file);
 
     ConversionRun& m_run;
     RunHost& m_host;
@@ -108,6 +117,8 @@ private:
     int m_total = 0;
     std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
     std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
+    std::size_t m_outOfOrderLines = 0;     ///< the job walk's count of lines with prices out of order
+    std::vector<bool> m_priceOrderTold;    ///< by file: the count has been logged, or was nought
 };
 
 ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
@@ -221,7 +232,8 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
       // job at its turn.
       m_plan(request.linkage == nullptr && run.m_tuning->walkAhead ? predictEntries(m_entryTexts, m_state.kind)
                                                                    : std::vector<TimeframeEntry>{},
-             request.files.size())
+             request.files.size()),
+      m_priceOrderTold(request.files.size(), false)
 {
     m_builder.setReadAhead(run.m_tuning->readAhead);
     const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
@@ -271,7 +283,17 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
         WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
                     m_settings.overwriteWithoutAsking, m_host);
     }
+    reportPriceOrder(job.file);
     m_played.reset();
+}
+
+void ConversionRun::JobSequence::reportPriceOrder(std::size_t file)
+{
+    // Every walk over a file sees the same lines: the first to finish speaks for the file.
+    if (!m_priceOrderTold[file] && m_outOfOrderLines > 0) {
+        m_host.appendLog(priceOrderLine(m_request.files[file], m_outOfOrderLines));
+    }
+    m_priceOrderTold[file] = true;
 }
 
 bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
@@ -299,6 +321,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
     if (m_played != nullptr) {
         m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
         m_noBarsReason = noBarsReason(m_played->walked());
+        m_outOfOrderLines = m_played->walked().linesOutOfPriceOrder;
         return m_played->output();
     }
     const auto counter = static_cast<std::uint64_t>(m_counter);
@@ -309,6 +332,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         });
     walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
     m_noBarsReason = noBarsReason(walk);
+    m_outOfOrderLines = walk.linesOutOfPriceOrder;
     return m_output;
 }
 

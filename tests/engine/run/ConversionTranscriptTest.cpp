@@ -435,6 +435,22 @@ std::vector<TranscriptCase> refusedLineCases()
                    {{"S_1min.txt", noSeparator}, {"T_1min.txt", mixed}},
                    [](RunRequest& r) { r.settings.timeframes = "5, 30, -10+20"; },
                    {}});
+    // Prices out of the order open, high, low, close allow, in every form the readers take them: every way of
+    // reading counts the same lines, and the count is logged once per file.
+    std::string unordered = sourceText({.minutes = 5000, .lineEnd = "\n", .seed = 24});
+    for (std::size_t i = 3; i < 4900; i += 37) {
+        changeLine(unordered, i, [i](std::string& line) {
+            const std::string_view forms[] = {"1.2", "1.40000", "1.3e0", "+1.3", "9", "1.3001"};
+            setField(line, 2 + i % 4, forms[i % 6]);
+            if (i % 5 == 0) {
+                setField(line, 3, "\"1.2999\""); // quoted: read by the full comma-text rule
+            }
+        });
+    }
+    all.push_back({"prices_out_of_order",
+                   {{"U_1min.txt", unordered}, {"V_1min.txt", mixed}},
+                   [](RunRequest& r) { r.settings.timeframes = "5, 60"; },
+                   {}});
     // More files than jobs are ever kept waiting: the later ones walk at their turn.
     TranscriptCase many{"many_files", {}, [](RunRequest& r) { r.settings.timeframes = "5, 60, 240"; }, {}};
     for (std::uint32_t i = 0; i < 40; ++i) {
