@@ -1,6 +1,7 @@
 #include "engine/bars/BarBuilder.h"
 
 #include "engine/bars/RepeatedMessages.h"
+#include "engine/clock/WalkClocks.h"
 #include "engine/walk/RunHostRecorder.h"
 #include "platform/RunError.h"
 
@@ -210,7 +211,9 @@ public:
           m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear}, m_entry(job.entry),
           m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
                        builder.m_settings.dropTimeInDaily),
-          m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed)
+          m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed),
+          m_clocks(builder.m_settings.clocks), m_convertsLines(m_clocks.convertsLines()),
+          m_usesClocks(m_convertsLines || m_clocks.convertsLabels())
     {
     }
 
@@ -295,6 +298,10 @@ private:
         }
     }
     void countPriceOrderOfOwnReading();
+    /// A line's time in the market clock, where the buckets are cut.
+    std::int64_t marketTime(std::int64_t stamp) { return m_convertsLines ? m_clocks.toMarket(stamp) : stamp; }
+    /// The label of the bucket under way as it is written, or std::nullopt when it is not written.
+    std::optional<std::int64_t> labelOf(const Bucket& bucket);
     /// Adds the waiting line to the bucket under way.
     void takeWaiting();
     void passUnfilledBuckets();
@@ -333,6 +340,9 @@ private:
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
     const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+    WalkClocks m_clocks;
+    bool m_convertsLines;
+    bool m_usesClocks;
 };
 
 bool BarBuilder::Walk::randomHookDue()
@@ -416,15 +426,11 @@ void BarBuilder::Walk::closeBucket()
     if (m_entry.currentIsGap()) {
         return;
     }
-    std::int64_t label = m_settings.labelling == BarLabelling::ByEnd ? bucket.end : bucket.start;
-    if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
-        label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
-    }
-    if (!m_job.window.containsStamp(label)) {
-        ++m_job.barsOutsideWindow;
+    const std::optional<std::int64_t> label = labelOf(bucket);
+    if (!label) {
         return;
     }
-    const DateTimeValue value = stampToDateTime(label) + m_settings.timeZoneShiftDays;
+    const DateTimeValue value = stampToDateTime(*label) + m_settings.timeZoneShiftDays;
     if (!(value >= FirstLabelDay && value < EndLabelDay)) {
         throw RunError(labelOutOfRangeMessage());
     }
@@ -434,6 +440,33 @@ void BarBuilder::Walk::closeBucket()
     if (output.size() >= SpillBytes && m_env.spill) {
         m_env.spill();
     }
+}
+
+std::optional<std::int64_t> BarBuilder::Walk::labelOf(const Bucket& bucket)
+{
+    std::int64_t label = m_settings.labelling == BarLabelling::ByEnd ? bucket.end : bucket.start;
+    if (m_usesClocks) {
+        // The window is given in the market clock, so it is tested there; a fill bar in an hour the market
+        // clock skips would carry a time no clock shows.
+        if (!m_job.window.containsStamp(label)) {
+            ++m_job.barsOutsideWindow;
+            return std::nullopt;
+        }
+        if (bucket.lineCount == 0 && m_clocks.marketMinuteMissing(bucket.start)) {
+            return std::nullopt;
+        }
+        if (m_clocks.convertsLabels()) {
+            label = m_clocks.toLabel(label);
+        }
+    }
+    if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
+        label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
+    }
+    if (!m_usesClocks && !m_job.window.containsStamp(label)) {
+        ++m_job.barsOutsideWindow;
+        return std::nullopt;
+    }
+    return label;
 }
 
 bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
@@ -483,9 +516,10 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
 
     m_daily = m_entry.isDaily();
-    m_bucket.start = (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
+    const std::int64_t first = marketTime(*stamp);
+    m_bucket.start = (floorDiv(first, 1440) - 1) * 1440 + m_cutMinutes;
     m_bucket.end = m_bucket.start + m_entry.currentWidth();
-    m_waiting = *stamp;
+    m_waiting = first;
     m_haveWaiting = true;
     countPriceOrder();
     return true;
@@ -501,7 +535,7 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
             // The line as the reading ahead parsed it, or else as the walk reads it itself.
             m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
             if (m_parsed != nullptr) {
-                m_waiting = m_parsed->stamp;
+                m_waiting = marketTime(m_parsed->stamp);
             } else if (!readWaitingLine()) {
                 continue;
             }
@@ -534,7 +568,7 @@ bool BarBuilder::Walk::readWaitingLine()
         ++m_p;
         return false;
     }
-    m_waiting = *next;
+    m_waiting = marketTime(*next);
     return true;
 }
 
@@ -575,6 +609,8 @@ void BarBuilder::Walk::finish()
     if (m_bucket.lineCount > 0) {
         closeBucket();
     }
+    m_job.linesAtMissingTimes = m_clocks.linesAtMissingTimes;
+    m_job.linesInRepeatedHour = m_clocks.linesInRepeatedHour;
 }
 
 void BarBuilder::Walk::addLine(std::string_view line)

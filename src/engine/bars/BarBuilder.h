@@ -88,6 +88,10 @@ struct WalkJob
     std::size_t barsOutsideWindow = 0;
     /// Lines taken into bars whose prices are not in the order open, high, low, close could have them.
     std::size_t linesOutOfPriceOrder = 0;
+    /// Lines at a time the source clock skips, and lines of the second pass through an hour the market clock
+    /// repeats.
+    std::size_t linesAtMissingTimes = 0;
+    std::size_t linesInRepeatedHour = 0;
 };
 
 /// Turns the lines of a source file into bars: one walk per job over the same lines.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/clock/ClockSpec.h"
 #include "input/BarLabelling.h"
 
 #include <cstdint>
@@ -54,6 +55,7 @@ struct ConversionSettings
     std::string extension = ".txt";
     bool overwriteWithoutAsking = false;
     bool summerTable = false; ///< the summer-time dialog's "夏時間の設定を有効にする"
+    ClockSettings clocks;     ///< all three the file's own clock unless the user names them
 };
 
 /// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.
