@@ -250,7 +250,9 @@ private slots:
             QCOMPARE(withTool.linkageSettings()->edit1Text, std::string("60"));
         }
         std::filesystem::current_path(previous);
-        QCOMPARE(readBytes(dir.file("velmora.ini")), std::string("[Form2]\r\nEdit1.Text=60\r\n"));
+        // The section read is written back whole: the key stored keeps its place, the others follow.
+        QCOMPARE(readBytes(dir.file("velmora.ini")),
+                 std::string("[Form2]\r\nEdit1.Text=60\r\nCheckList=\r\nRadioGroup1=0\r\n"));
     }
 };
 
