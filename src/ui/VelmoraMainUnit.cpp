@@ -51,6 +51,7 @@ namespace {
 constexpr int ButtonRowY = 106;
 constexpr int ButtonWidth = 80;
 constexpr int ButtonHeight = 27;
+constexpr int ButtonCaptionPadding = 12;
 constexpr int FrameMargin = 24; // the two upper frames are the window's width less this
 constexpr int Edit1Margin = 48; // the timeframe box is the window's width less this
 constexpr int ProgressBarWidth = 160;
@@ -60,12 +61,12 @@ constexpr int ProgressBarWidth = 160;
 // file list give way down to these minimums, so that every control stays whole and reachable.
 constexpr int FileListTop = 23;
 constexpr int FileListHeight = 73;
-constexpr int MinimumFileListHeight = 38; // two entries
+constexpr int MinimumFileListHeight = 36; // two entries
 constexpr int Bevel1Height = 67;
 constexpr int Bevel2BuiltInHeight = 321;
 constexpr int Bevel3Height = 41;
 constexpr int PanelGaps[] = {10, 11, 13, 15, 8}; // after the file area, the buttons, Bevel1, Bevel2, Bevel3
-constexpr int MinimumPanelGap = 4;
+constexpr int MinimumPanelGaps[] = {2, 2, 2, 2, 0};
 // Space left under the last row of the advanced settings inside its frame.
 constexpr int Bevel2BottomMargin = 6;
 
@@ -220,7 +221,9 @@ TForm1::TForm1(std::filesystem::path settingsFile, QString firstArgument, const 
 
     Cancel->move(Button1->pos());
     Memo1->clear();
-    setMinimumSize(MinimumWidth, MinimumHeight);
+    // The panel fits the minimum height once compacted; a font far wider than the window was drawn for may
+    // need a little more, and the window then stops there rather than cut the panel.
+    setMinimumSize(MinimumWidth, std::max(MinimumHeight, compactPanelHeight() + StatusBar1->sizeHint().height()));
     resize(BuiltInWidth, BuiltInHeight);
 
     LoadMainSettings();
@@ -308,7 +311,9 @@ void TForm1::buildButtonRow()
     auto makeButton = [this](const QString& name, const QString& caption, int x) {
         auto* button = new QPushButton(caption, Panel1);
         button->setObjectName(name);
-        button->setGeometry(x, ButtonRowY, ButtonWidth, ButtonHeight);
+        // Wider than built where the font needs it for the caption (Noto CJK for "ファイルを開く").
+        const int captionWidth = button->fontMetrics().horizontalAdvance(caption) + ButtonCaptionPadding;
+        button->setGeometry(x, ButtonRowY, std::max(ButtonWidth, captionWidth), ButtonHeight);
         button->setAutoDefault(false);
         return button;
     };
@@ -354,10 +359,10 @@ void TForm1::buildLabellingGroup()
     m_radioGroup1Buttons = new QButtonGroup(this);
     auto* metaTrader = new QRadioButton(QStringLiteral("0時0分のバーとする　※ MetaTrader 仕様"), RadioGroup1);
     metaTrader->setObjectName(QStringLiteral("RadioGroup1Item0"));
-    metaTrader->setGeometry(8, 20, 250, 20);
+    metaTrader->setGeometry(8, 20, std::max(250, metaTrader->sizeHint().width()), 20);
     auto* vt = new QRadioButton(QStringLiteral("0時5分のバーとする　※ VT 仕様"), RadioGroup1);
     vt->setObjectName(QStringLiteral("RadioGroup1Item1"));
-    vt->setGeometry(264, 20, 250, 20);
+    vt->setGeometry(std::max(264, metaTrader->geometry().right() + 9), 20, std::max(250, vt->sizeHint().width()), 20);
     m_radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
     m_radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
@@ -546,17 +551,30 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+int TForm1::fullPanelHeight() const
+{
+    return UpperPanelHeight + (m_bevel2Height - Bevel2BuiltInHeight);
+}
+
+int TForm1::compactPanelHeight() const
+{
+    int giving = FileListHeight - MinimumFileListHeight;
+    for (std::size_t i = 0; i < std::size(PanelGaps); ++i) {
+        giving += PanelGaps[i] - MinimumPanelGaps[i];
+    }
+    return fullPanelHeight() - giving;
+}
+
 void TForm1::layoutUpperPanel(int available)
 {
     // The panel keeps its full height while the window allows it and the log takes the rest, down to
     // nothing; below that the gaps shrink first, then the file list.
     int gaps[std::size(PanelGaps)];
     std::copy(std::begin(PanelGaps), std::end(PanelGaps), std::begin(gaps));
-    const int fullHeight = UpperPanelHeight + (m_bevel2Height - Bevel2BuiltInHeight);
-    int shortfall = std::max(0, fullHeight - available);
-    for (int& gap : gaps) {
-        const int given = std::min(shortfall, gap - MinimumPanelGap);
-        gap -= given;
+    int shortfall = std::max(0, fullPanelHeight() - available);
+    for (std::size_t i = 0; i < std::size(gaps); ++i) {
+        const int given = std::min(shortfall, gaps[i] - MinimumPanelGaps[i]);
+        gaps[i] -= given;
         shortfall -= given;
     }
     const int listHeight = FileListHeight - std::min(shortfall, FileListHeight - MinimumFileListHeight);

@@ -177,6 +177,9 @@ private:
     void connectHandlers();
     void layoutControls();
     void layoutUpperPanel(int available);
+    int fullPanelHeight() const;
+    /// The panel's height with every gap and the file list at their minimum.
+    int compactPanelHeight() const;
     void wrapMarketCaption();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);
