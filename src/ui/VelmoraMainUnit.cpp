@@ -505,11 +505,13 @@ void TForm1::placeMarketControls()
     const QFontMetrics metrics(CheckBox2->font());
     const int textStart = CheckBox2->x() + style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, CheckBox2) +
                           style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, CheckBox2);
-    // The overlays sit on the caption's first line, which is the only one unless the caption wraps: a
-    // wrapped caption makes the box taller by one line spacing per extra line.
+    // The overlays sit on the caption's first line, which is the only one unless the caption wraps. The lines
+    // stand centred in the box; over a wrapped caption the overlays keep to the first line's height so that
+    // they leave the second line readable.
     const int lines = static_cast<int>(caption.count(QLatin1Char('\n'))) + 1;
-    const int lineHeight = CheckBox2->height() - (lines - 1) * metrics.lineSpacing();
-    const int firstLineTop = CheckBox2->y();
+    const int textTop = CheckBox2->y() + (CheckBox2->height() - lines * metrics.lineSpacing()) / 2;
+    const int lineHeight = lines == 1 ? CheckBox2->height() : metrics.lineSpacing();
+    const int firstLineTop = lines == 1 ? CheckBox2->y() : textTop;
     QWidget* overlays[] = {ComboBox1, Edit4, ComboBox2, Edit5};
     const QChar blank(0x3000);
     qsizetype from = 0;

@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 #include <system_error>
@@ -205,12 +204,13 @@ void TForm2::resizeEvent(QResizeEvent* event)
     ProgressBar1->resize(ProgressBar1->width(), std::max(StatusBar1->height() - 2, 1));
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void TForm2::setVisible(bool visible)
 {
-    if (!event->spontaneous() && m_main != nullptr) {
+    // Placed before showing: once shown, the window would stand where the platform first put it.
+    if (visible && !isVisible() && m_main != nullptr) {
         placeOverMainWindow();
     }
-    QMainWindow::showEvent(event);
+    QMainWindow::setVisible(visible);
 }
 
 void TForm2::placeOverMainWindow()
@@ -224,14 +224,10 @@ void TForm2::placeOverMainWindow()
     resize(m_main->width(), Button1->y() + Button2->height() + ShownHeightBelowButtons);
 
     // Both windows' places are those of their frames: the main window's pos() is its frame's, and closing
-    // this window hands its frame's place back. The frame is not known before the window is first shown, so
-    // the place is given as the frame's, else the window would land one title bar lower on every round.
-    const QPoint place = placeOnScreen(QRect(wanted, QSize(width(), height() + frameExtra)));
-    if (QWindow* handle = windowHandle()) {
-        handle->setFramePosition(place);
-    } else {
-        move(place);
-    }
+    // this window hands its frame's place back. Moved before the platform window exists, the place is taken
+    // as the frame's; moved later, before the frame is known, it would be the client area's, and the window
+    // would creep up by a title bar on every round.
+    move(placeOnScreen(QRect(wanted, QSize(width(), height() + frameExtra))));
 }
 
 void TForm2::startLinkageMode()

@@ -84,13 +84,16 @@ public:
     void setProgressPosition(int position);
     void showMessage(const QString& text);
 
+public slots: // NOLINT(readability-redundant-access-specifiers): the moc reads "slots"
+    /// Showing the window places it over the main window first (placeOverMainWindow).
+    void setVisible(bool visible) override;
+
 signals:
     /// The linkage mode is over: "設定を保存", the end of an "auto" batch, or the window closed.
     void programEndRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
