@@ -8,7 +8,7 @@ packages=(
     libtsan2
     libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     fonts-noto-cjk
     clang-format-16 clang-tidy-14
     clang-14 libclang-rt-14-dev

@@ -2,6 +2,7 @@
 // the main window closes; each window writes its own settings section as it is destroyed.
 
 #include "engine/settings/SettingsKeys.h"
+#include "ui/QtTranslations.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraMainUnit.h"
 #include "ui/VelmoraSummerUnit.h"
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setFont(velmora::japaneseUiFont());
+    velmora::installQtJapaneseTranslations(app);
 
     const std::filesystem::path settingsFile =
         velmora::settingsFilePath(QCoreApplication::applicationFilePath().toStdString());

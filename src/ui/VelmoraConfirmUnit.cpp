@@ -3,9 +3,11 @@
 #include "ui/QtText.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -18,19 +20,44 @@ int centredOffset(int outer, int inner)
     return static_cast<int>(std::nearbyint((outer - inner) / 2.0));
 }
 
+constexpr int LabelTop = 16;
+constexpr int LabelWidth = 277;
+constexpr int LabelBuiltInHeight = 34;
+constexpr int ButtonsBelowLabel = 6;
+
+/// The text broken into lines no wider than `width`: at the given line breaks and, where a line is still too
+/// wide, between characters. A file name has no blank where a word wrap could break it.
+QString wrapAnywhere(const QString& text, const QFontMetrics& metrics, int width)
+{
+    QStringList lines;
+    const QStringList paragraphs = text.split(QLatin1Char('\n'));
+    for (const QString& paragraph : paragraphs) {
+        QString line;
+        for (const QChar character : paragraph) {
+            if (!line.isEmpty() && metrics.horizontalAdvance(line + character) > width) {
+                lines.append(line);
+                line.clear();
+            }
+            line.append(character);
+        }
+        lines.append(line);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 TConfirmForm::TConfirmForm(QWidget* centreOver, QWidget* parent) : QDialog(parent), m_centreOver(centreOver)
 {
     setObjectName(QStringLiteral("ConfirmForm"));
     setWindowTitle(QStringLiteral("上書き確認"));
-    setFixedSize(293, 123);
+    setFixedSize(BuiltInWidth, BuiltInHeight);
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("上書き保存しますか？"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(8, 16);
-    Label1->resize(277, 34);
+    Label1->move(8, LabelTop);
+    Label1->resize(LabelWidth, LabelBuiltInHeight);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Button1 = new QPushButton(QStringLiteral("上書き"), this);
@@ -59,19 +86,20 @@ TConfirmForm::TConfirmForm(QWidget* centreOver, QWidget* parent) : QDialog(paren
     SaveDialog1->setOptions(QFileDialog::DontUseNativeDialog);
 }
 
-OverwriteReply TConfirmForm::ask(const OverwriteQuestion& question)
+OverwriteReply TConfirmForm::ask(const OverwriteQuestion& question, QWidget* centreOver)
 {
-    const QString name = qText(question.outputName);
-    Label1->setText(name + QStringLiteral(" は既に存在しています\n上書きして宜しいですか？"));
+    fitQuestion(qText(question.outputName));
     Button1->setText(QStringLiteral("上書き保存"));
-    Button3->move(200, 56);
     Button2->setVisible(true);
+    m_centreOverNow = centreOver;
 
     SaveDialog1->setDirectory(qPath(question.proposedPath.parent_path()));
     SaveDialog1->selectFile(qPath(question.proposedPath.filename()));
     m_chosenPath.clear();
 
-    switch (exec()) {
+    const int result = exec();
+    m_centreOverNow = nullptr;
+    switch (result) {
     case ResultOverwrite:
         return {OverwriteAnswer::Overwrite, {}};
     case ResultSaveAs:
@@ -81,6 +109,24 @@ OverwriteReply TConfirmForm::ask(const OverwriteQuestion& question)
     }
 }
 
+void TConfirmForm::fitQuestion(const QString& name)
+{
+    // A long name wraps, and the dialog grows downwards to show the whole question; it keeps its width, and
+    // a name that fits leaves the dialog as built.
+    const QString question = name + QStringLiteral(" は既に存在しています\n上書きして宜しいですか？");
+    const QFontMetrics metrics(Label1->font());
+    const QString wrapped = wrapAnywhere(question, metrics, LabelWidth);
+    Label1->setText(wrapped == question ? question : wrapped);
+    const int lines = static_cast<int>(wrapped.count(QLatin1Char('\n'))) + 1;
+    const int labelHeight = lines <= 2 ? LabelBuiltInHeight : lines * metrics.lineSpacing();
+    Label1->resize(LabelWidth, labelHeight);
+    const int buttonsTop = LabelTop + labelHeight + ButtonsBelowLabel;
+    for (QPushButton* button : {Button1, Button2, Button3}) {
+        button->move(button->x(), buttonsTop);
+    }
+    setFixedSize(BuiltInWidth, BuiltInHeight + (buttonsTop - (LabelTop + LabelBuiltInHeight + ButtonsBelowLabel)));
+}
+
 void TConfirmForm::reject()
 {
     done(ResultSkip);
@@ -88,8 +134,9 @@ void TConfirmForm::reject()
 
 void TConfirmForm::showEvent(QShowEvent* event)
 {
-    if (m_centreOver != nullptr) {
-        const QRect outer = m_centreOver->frameGeometry();
+    QWidget* over = m_centreOverNow != nullptr && m_centreOverNow->isVisible() ? m_centreOverNow : m_centreOver;
+    if (over != nullptr) {
+        const QRect outer = over->frameGeometry();
         const QRect own = frameGeometry();
         move(outer.left() + centredOffset(outer.width(), own.width()),
              outer.top() + centredOffset(outer.height(), own.height()));

@@ -24,8 +24,13 @@ public:
     /// `centreOver` is the window the dialog is centred over when it shows (the main window).
     explicit TConfirmForm(QWidget* centreOver = nullptr, QWidget* parent = nullptr);
 
+    static constexpr int BuiltInWidth = 293;
+    static constexpr int BuiltInHeight = 123;
+
     /// Shows the question modally and returns the answer; with "別名で保存" the path chosen in the save dialog.
-    OverwriteReply ask(const OverwriteQuestion& question);
+    /// The dialog is centred over `centreOver` when given and shown (a linkage batch's window while the main
+    /// window is hidden), else over the window given at construction.
+    OverwriteReply ask(const OverwriteQuestion& question, QWidget* centreOver = nullptr);
 
     QFileDialog* saveDialog() const { return SaveDialog1; }
 
@@ -41,8 +46,10 @@ private:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    void fitQuestion(const QString& name);
 
     QWidget* m_centreOver;
+    QWidget* m_centreOverNow = nullptr;
     QLabel* Label1;
     QPushButton* Button1;
     QPushButton* Button2;

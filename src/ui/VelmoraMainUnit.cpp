@@ -10,6 +10,7 @@
 #include "ui/StatusProgress.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraSummerUnit.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowRunHost.h"
 
 #include <QApplication>
@@ -50,10 +51,24 @@ namespace {
 constexpr int ButtonRowY = 106;
 constexpr int ButtonWidth = 80;
 constexpr int ButtonHeight = 27;
+constexpr int ButtonCaptionPadding = 12;
 constexpr int FrameMargin = 24; // the two upper frames are the window's width less this
 constexpr int Edit1Margin = 48; // the timeframe box is the window's width less this
-constexpr int ProgressBarStartX = 100;
 constexpr int ProgressBarWidth = 160;
+
+// The upper panel from top to bottom: the file area, the button row and the three frames, with the gaps
+// between them and below the last. When the window is too low for the whole panel, the gaps and then the
+// file list give way down to these minimums, so that every control stays whole and reachable.
+constexpr int FileListTop = 23;
+constexpr int FileListHeight = 73;
+constexpr int MinimumFileListHeight = 36; // two entries
+constexpr int Bevel1Height = 67;
+constexpr int Bevel2BuiltInHeight = 321;
+constexpr int Bevel3Height = 41;
+constexpr int PanelGaps[] = {10, 11, 13, 15, 8}; // after the file area, the buttons, Bevel1, Bevel2, Bevel3
+constexpr int MinimumPanelGaps[] = {2, 2, 2, 2, 0};
+// Space left under the last row of the advanced settings inside its frame.
+constexpr int Bevel2BottomMargin = 6;
 
 // The column of boxes in the advanced settings.
 constexpr int BoxX = 8;
@@ -206,12 +221,15 @@ TForm1::TForm1(std::filesystem::path settingsFile, QString firstArgument, const 
 
     Cancel->move(Button1->pos());
     Memo1->clear();
-    setMinimumSize(MinimumWidth, MinimumHeight);
+    // The panel fits the minimum height once compacted; a font far wider than the window was drawn for may
+    // need a little more, and the window then stops there rather than cut the panel.
+    setMinimumSize(MinimumWidth, std::max(MinimumHeight, compactPanelHeight() + StatusBar1->sizeHint().height()));
     resize(BuiltInWidth, BuiltInHeight);
 
     LoadMainSettings();
 
-    ProgressBar1->setGeometry(ProgressBarStartX, 2, ProgressBarWidth, std::max(StatusBar1->height() - 2, 1));
+    ProgressBar1->setGeometry(ProgressBarX, 2, ProgressBarWidth, std::max(StatusBar1->height() - 2, 1));
+    layoutUpperPanel(height() - StatusBar1->sizeHint().height());
     RadioButton1->setVisible(false);
     RadioButton2->setVisible(false);
     UpdateListScrollWidth();
@@ -249,23 +267,21 @@ void TForm1::buildControls()
 // The upper panel of fixed height over the log, and the status bar with its progress bar.
 void TForm1::buildFrame()
 {
+    // Placed by hand on every resize (layoutUpperPanel): a layout would give the log its own minimum height
+    // and let it cover the panel's lower rows when the window is low.
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Panel"));
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    central->installEventFilter(this);
     setCentralWidget(central);
 
     Panel1 = new QWidget(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(UpperPanelHeight);
-    column->addWidget(Panel1);
+    Panel1->setGeometry(0, 0, BuiltInWidth, UpperPanelHeight);
 
     Memo1 = new QPlainTextEdit(central);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    column->addWidget(Memo1, 1);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -295,7 +311,9 @@ void TForm1::buildButtonRow()
     auto makeButton = [this](const QString& name, const QString& caption, int x) {
         auto* button = new QPushButton(caption, Panel1);
         button->setObjectName(name);
-        button->setGeometry(x, ButtonRowY, ButtonWidth, ButtonHeight);
+        // Wider than built where the font needs it for the caption (Noto CJK for "ファイルを開く").
+        const int captionWidth = button->fontMetrics().horizontalAdvance(caption) + ButtonCaptionPadding;
+        button->setGeometry(x, ButtonRowY, std::max(ButtonWidth, captionWidth), ButtonHeight);
         button->setAutoDefault(false);
         return button;
     };
@@ -341,10 +359,10 @@ void TForm1::buildLabellingGroup()
     m_radioGroup1Buttons = new QButtonGroup(this);
     auto* metaTrader = new QRadioButton(QStringLiteral("0時0分のバーとする　※ MetaTrader 仕様"), RadioGroup1);
     metaTrader->setObjectName(QStringLiteral("RadioGroup1Item0"));
-    metaTrader->setGeometry(8, 20, 250, 20);
+    metaTrader->setGeometry(8, 20, std::max(250, metaTrader->sizeHint().width()), 20);
     auto* vt = new QRadioButton(QStringLiteral("0時5分のバーとする　※ VT 仕様"), RadioGroup1);
     vt->setObjectName(QStringLiteral("RadioGroup1Item1"));
-    vt->setGeometry(264, 20, 250, 20);
+    vt->setGeometry(std::max(264, metaTrader->geometry().right() + 9), 20, std::max(250, vt->sizeHint().width()), 20);
     m_radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
     m_radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
@@ -413,6 +431,7 @@ void TForm1::buildOptionChecks()
                                             "マーケットの時間として書き出す （現地時間で指定）"),
                              Bevel2, BoxX, 290);
     CheckBox2->setChecked(true);
+    wrapMarketCaption();
     ComboBox1 = new QComboBox(Bevel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->addItems(weekdayItems());
@@ -424,6 +443,26 @@ void TForm1::buildOptionChecks()
     ComboBox2->setCurrentIndex(DefaultCloseWeekdayPosition);
     Edit5 = makeEdit(QStringLiteral("Edit5"), Bevel2, 0, 0, 60);
     placeMarketControls();
+    m_bevel2Height = std::max(Bevel2BuiltInHeight, CheckBox2->y() + CheckBox2->height() + Bevel2BottomMargin);
+    Bevel2->resize(Bevel2->width(), m_bevel2Height);
+}
+
+void TForm1::wrapMarketCaption()
+{
+    // With a wider font than the one the window was drawn for (Noto CJK rather than ＭＳ Ｐゴシック) the
+    // market-window caption runs past the frame at the built-in width; it then goes on in a second line. The
+    // break comes after the last blank that a control covers, so the controls stay on the first line.
+    const int room = 601 - BoxX - Bevel2BottomMargin;
+    if (CheckBox2->sizeHint().width() <= room) {
+        return;
+    }
+    const QString caption = CheckBox2->text();
+    const qsizetype breakAt = caption.indexOf(QStringLiteral("マーケット"));
+    if (breakAt <= 0) {
+        return;
+    }
+    CheckBox2->setText(caption.left(breakAt) + QLatin1Char('\n') + caption.mid(breakAt));
+    CheckBox2->adjustSize();
 }
 
 void TForm1::buildSpecialSettings()
@@ -466,6 +505,13 @@ void TForm1::placeMarketControls()
     const QFontMetrics metrics(CheckBox2->font());
     const int textStart = CheckBox2->x() + style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, CheckBox2) +
                           style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, CheckBox2);
+    // The overlays sit on the caption's first line, which is the only one unless the caption wraps. The lines
+    // stand centred in the box; over a wrapped caption the overlays keep to the first line's height so that
+    // they leave the second line readable.
+    const int lines = static_cast<int>(caption.count(QLatin1Char('\n'))) + 1;
+    const int textTop = CheckBox2->y() + (CheckBox2->height() - lines * metrics.lineSpacing()) / 2;
+    const int lineHeight = lines == 1 ? CheckBox2->height() : metrics.lineSpacing();
+    const int firstLineTop = lines == 1 ? CheckBox2->y() : textTop;
     QWidget* overlays[] = {ComboBox1, Edit4, ComboBox2, Edit5};
     const QChar blank(0x3000);
     qsizetype from = 0;
@@ -477,7 +523,7 @@ void TForm1::placeMarketControls()
         }
         const int x = textStart + metrics.horizontalAdvance(caption.left(start));
         const int width = metrics.horizontalAdvance(caption.mid(start, end - start));
-        overlay->setGeometry(x, CheckBox2->y() - 1, std::max(width - 2, 40), CheckBox2->height() + 2);
+        overlay->setGeometry(x, firstLineTop - 1, std::max(width - 2, 40), lineHeight + 2);
         overlay->raise();
         from = end;
     }
@@ -486,8 +532,7 @@ void TForm1::placeMarketControls()
 void TForm1::layoutControls()
 {
     const int outer = width();
-    Panel2->resize(outer, Panel2->height());
-    ListBox1->resize(outer, ListBox1->height());
+    layoutUpperPanel(centralWidget()->height());
     Bevel1->resize(outer - FrameMargin, Bevel1->height());
     Bevel2->resize(outer - FrameMargin, Bevel2->height());
     Edit1->resize(outer - Edit1Margin, Edit1->height());
@@ -498,6 +543,63 @@ void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     layoutControls();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        layoutUpperPanel(centralWidget()->height());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int TForm1::fullPanelHeight() const
+{
+    return UpperPanelHeight + (m_bevel2Height - Bevel2BuiltInHeight);
+}
+
+int TForm1::compactPanelHeight() const
+{
+    int giving = FileListHeight - MinimumFileListHeight;
+    for (std::size_t i = 0; i < std::size(PanelGaps); ++i) {
+        giving += PanelGaps[i] - MinimumPanelGaps[i];
+    }
+    return fullPanelHeight() - giving;
+}
+
+void TForm1::layoutUpperPanel(int available)
+{
+    // The panel keeps its full height while the window allows it and the log takes the rest, down to
+    // nothing; below that the gaps shrink first, then the file list.
+    int gaps[std::size(PanelGaps)];
+    std::copy(std::begin(PanelGaps), std::end(PanelGaps), std::begin(gaps));
+    int shortfall = std::max(0, fullPanelHeight() - available);
+    for (std::size_t i = 0; i < std::size(gaps); ++i) {
+        const int given = std::min(shortfall, gaps[i] - MinimumPanelGaps[i]);
+        gaps[i] -= given;
+        shortfall -= given;
+    }
+    const int listHeight = FileListHeight - std::min(shortfall, FileListHeight - MinimumFileListHeight);
+
+    const int outer = width();
+    Panel2->setGeometry(0, 0, outer, FileListTop + listHeight);
+    ListBox1->setGeometry(0, FileListTop, outer, listHeight);
+    int y = Panel2->height() + gaps[0];
+    for (QPushButton* button : {Button1, Button2, Button4, Cancel}) {
+        button->move(button->x(), y);
+    }
+    y += ButtonHeight + gaps[1];
+    Bevel1->move(Bevel1->x(), y);
+    y += Bevel1Height + gaps[2];
+    Bevel2->move(Bevel2->x(), y);
+    y += m_bevel2Height + gaps[3];
+    Bevel3->move(Bevel3->x(), y);
+    y += Bevel3Height + gaps[4];
+
+    Panel1->setGeometry(0, 0, outer, y);
+    const int logHeight = std::max(0, available - y);
+    Memo1->setGeometry(0, y, outer, logHeight);
+    Memo1->setVisible(logHeight > 0);
 }
 
 void TForm1::applySettings(const FormSettings& settings)
@@ -532,6 +634,11 @@ void TForm1::applySettings(const FormSettings& settings)
         settings.left.value_or(std::max(area.left(), area.left() + roundHalfEven((area.width() - BuiltInWidth) / 2.0)));
     move(left, top);
     resize(settings.width, settings.height);
+    // A stored place may lie off every screen (a screen since removed, a smaller resolution, a window moved
+    // off by hand): the window is then brought onto the screen that holds its centre, or the primary one.
+    if (settings.top || settings.left) {
+        move(reachablePlace(QRect(QPoint(left, top), size())));
+    }
 
     ListBox1->clear();
     for (const std::string& file : settings.listBox) {
@@ -583,6 +690,10 @@ void TForm1::SaveMainSettings()
     try {
         IniFile file(m_settingsFile);
         saveFormSettings(file, currentSettings());
+        // The two spin boxes are kept as typed, like every other box; a text that is not a number reads back
+        // as the key's default.
+        file.writeString(FormSection, "TimeZoneEditValue", stdText(Edit6->text()));
+        file.writeString(FormSection, "DateCsvField", stdText(Edit7->text()));
         file.save();
     } catch (const std::exception& error) {
         showMessage(displayText(error.what()));
@@ -947,7 +1058,7 @@ void TForm1::clearLog()
 
 void TForm1::setStatusText(const QString& text)
 {
-    showStatusText(StatusBar1, ProgressBar1, text);
+    showStatusText(StatusBar1, ProgressBar1, text, ProgressBarX);
 }
 
 QString TForm1::statusText() const

@@ -83,6 +83,8 @@ public:
     static constexpr int MinimumWidth = 625;
     static constexpr int MinimumHeight = 565;
     static constexpr int UpperPanelHeight = 609;
+    /// The progress bar's place in the status bar while the status text leaves room for it.
+    static constexpr int ProgressBarX = 100;
 
     /// `firstArgument` is the program's first command-line argument (empty when none); `clock` gives today's
     /// date for the separator label and the run's tick count (the system clock when null).
@@ -154,6 +156,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -173,6 +176,11 @@ private:
     void buildOpenDialog();
     void connectHandlers();
     void layoutControls();
+    void layoutUpperPanel(int available);
+    int fullPanelHeight() const;
+    /// The panel's height with every gap and the file list at their minimum.
+    int compactPanelHeight() const;
+    void wrapMarketCaption();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);
     bool askCancelQuestion();
@@ -200,6 +208,8 @@ private:
     bool m_closeWhenIdle = false;
     int m_listScrollExtent = 0;
     QString m_separatorInForce = QStringLiteral("/");
+    /// Height of the advanced-settings frame: its built-in height, or more when a caption has to wrap.
+    int m_bevel2Height = 0;
 
     // Controls, under their designer names.
     QWidget* Panel1;

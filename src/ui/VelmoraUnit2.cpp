@@ -5,6 +5,7 @@
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
 #include "ui/VelmoraMainUnit.h"
+#include "ui/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -36,6 +37,9 @@ constexpr int GroupToButtons = 72;
 constexpr int GroupHeight = 64;
 constexpr int ShownHeightBelowButtons = 64;
 constexpr int ProgressBarWidth = 160;
+// The window's height less its list: from the list's top to the buttons, and the status bar's room below them.
+constexpr int HeightBesideList =
+    ListTop + 3 * LabelStep + EditToGroup + GroupToButtons + TForm2::ButtonHeight + ShownHeightBelowButtons;
 
 QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent)
 {
@@ -43,6 +47,19 @@ QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent)
     label->setObjectName(name);
     label->adjustSize();
     return label;
+}
+
+/// The order in which the platform's file browser lists folders by name: without regard to letter case on
+/// Windows, by character code elsewhere.
+bool listedBefore(const std::string& left, const std::string& right)
+{
+#ifdef Q_OS_WIN
+    const int folded = qText(left).compare(qText(right), Qt::CaseInsensitive);
+    if (folded != 0) {
+        return folded < 0;
+    }
+#endif
+    return left < right;
 }
 
 } // namespace
@@ -73,7 +90,11 @@ TForm2::TForm2(std::filesystem::path settingsFile, TForm1* mainWindow, QWidget* 
     Edit1->setText(qText(m_settings->edit1Text));
     m_radioGroup1Buttons->button(static_cast<int>(m_settings->radioGroup1))->setChecked(true);
 
-    for (const std::string& folder : ListCurrencyFolders(m_tool->baseFolder())) {
+    // The directory listing comes in the file system's own order (a hash order on some); the user finds a
+    // folder more easily in the order the file browser shows.
+    std::vector<std::string> folders = ListCurrencyFolders(m_tool->baseFolder());
+    std::sort(folders.begin(), folders.end(), listedBefore);
+    for (const std::string& folder : folders) {
         auto* item = new QListWidgetItem(qText(folder), CheckListBox1);
         // Not user-checkable: a click anywhere on the line flips the mark once, through CheckListBox1Click.
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -94,9 +115,8 @@ TForm2::TForm2(std::filesystem::path settingsFile, TForm1* mainWindow, QWidget* 
 
 TForm2::~TForm2()
 {
-    // Written only when the section was read, so a start without the tool leaves the linkage settings alone;
-    // and only when something changed, so an unused window never rewrites the file.
-    if (m_settings && currentSettings() != *m_settings) {
+    // Written whenever the section was read, so a start without the tool leaves the linkage settings alone.
+    if (m_settings) {
         SaveLinkageSettings();
     }
 }
@@ -152,10 +172,12 @@ void TForm2::buildControls()
     connect(CheckListBox1, &QListWidget::itemClicked, this, &TForm2::CheckListBox1Click);
 }
 
-void TForm2::layoutFromListLength()
+void TForm2::layoutFromListLength(int listHeightLimit)
 {
-    // The list shows every folder without scrolling; everything below it moves down with it.
-    const int listHeight = CheckListBox1->count() * ListLineHeight + 5;
+    // The list shows every folder without scrolling where the screen allows; everything below it moves down
+    // with it.
+    const int listHeight =
+        std::min(CheckListBox1->count() * ListLineHeight + 5, std::max(listHeightLimit, MinimumListHeight));
     Label1->move(Margin, Margin);
     CheckListBox1->setGeometry(Margin, ListTop, CheckListBox1->width(), listHeight);
     Label2->move(Margin, ListTop + listHeight + LabelStep);
@@ -182,14 +204,30 @@ void TForm2::resizeEvent(QResizeEvent* event)
     ProgressBar1->resize(ProgressBar1->width(), std::max(StatusBar1->height() - 2, 1));
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void TForm2::setVisible(bool visible)
 {
-    // The window opens where the main window stands, as wide, and tall enough for its buttons.
-    if (!event->spontaneous() && m_main != nullptr) {
-        move(m_main->pos());
-        resize(m_main->width(), Button1->y() + Button2->height() + ShownHeightBelowButtons);
+    // Placed before showing: once shown, the window would stand where the platform first put it.
+    if (visible && !isVisible() && m_main != nullptr) {
+        placeOverMainWindow();
     }
-    QMainWindow::showEvent(event);
+    QMainWindow::setVisible(visible);
+}
+
+void TForm2::placeOverMainWindow()
+{
+    // The window opens where the main window stands, as wide, and tall enough for its buttons but no taller
+    // than the screen: a long folder list scrolls instead.
+    const QPoint wanted = m_main->pos();
+    const int frameExtra = frameExtraHeight(*this);
+    const QRect area = availableAreaFor(QRect(wanted, QSize(m_main->width(), height())));
+    layoutFromListLength(area.height() - frameExtra - HeightBesideList);
+    resize(m_main->width(), Button1->y() + Button2->height() + ShownHeightBelowButtons);
+
+    // Both windows' places are those of their frames: the main window's pos() is its frame's, and closing
+    // this window hands its frame's place back. Moved before the platform window exists, the place is taken
+    // as the frame's; moved later, before the frame is known, it would be the client area's, and the window
+    // would creep up by a title bar on every round.
+    move(placeOnScreen(QRect(wanted, QSize(width(), height() + frameExtra))));
 }
 
 void TForm2::startLinkageMode()

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 class QButtonGroup;
@@ -26,7 +27,7 @@ class TForm1;
 /// The linkage window "Quenbry 連携モード": the download tool's instrument folders with check marks, the
 /// batch's timeframe list and overwrite policy, and the status bar a batch reports to. It is set up only when
 /// the download tool's program lies in the current folder; then it reads section "Form2" of the settings file
-/// when it is built and writes it back when it is destroyed, if anything changed.
+/// when it is built and writes it back when it is destroyed.
 class TForm2 : public QMainWindow
 {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
     static constexpr int ListLineHeight = 15;
     static constexpr int ProgressBarX = 150;
     static constexpr int ButtonHeight = 27;
+    /// The folder list never gets lower than this, so a few folders stay in view on the lowest screen.
+    static constexpr int MinimumListHeight = 3 * ListLineHeight + 5;
 
     /// `mainWindow` gives the first command-line argument and drives the batch's runs; without it the window
     /// only keeps its settings.
@@ -81,19 +84,24 @@ public:
     void setProgressPosition(int position);
     void showMessage(const QString& text);
 
+public slots: // NOLINT(readability-redundant-access-specifiers): the moc reads "slots"
+    /// Showing the window places it over the main window first (placeOverMainWindow).
+    void setVisible(bool visible) override;
+
 signals:
     /// The linkage mode is over: "設定を保存", the end of an "auto" batch, or the window closed.
     void programEndRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
-    void layoutFromListLength();
+    /// Lays the window out for its list, the list no higher than `listHeightLimit` (it scrolls beyond).
+    void layoutFromListLength(int listHeightLimit = std::numeric_limits<int>::max());
+    void placeOverMainWindow();
     void fitWidths();
     void flipSelectedCheck();
     LinkageOverwrite overwritePolicy() const;

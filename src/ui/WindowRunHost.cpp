@@ -88,7 +88,8 @@ OverwriteReply WindowRunHost::askOverwrite(const OverwriteQuestion& question)
     if (m_confirm == nullptr) {
         return {OverwriteAnswer::Skip, {}};
     }
-    return m_confirm->ask(question);
+    // During a linkage batch the main window is hidden: the question stands over the window the user sees.
+    return m_confirm->ask(question, m_linkage);
 }
 
 void WindowRunHost::processEvents()

@@ -106,6 +106,85 @@ private slots:
         QCOMPARE(reply.saveAsPath, dir.file("EURUSD_5min(new).txt"));
         QCOMPARE(confirm.result(), TConfirmForm::ResultSaveAs);
     }
+
+    // The whole question stays readable whatever the name's length: it wraps, the dialog keeps its width and
+    // grows downwards, and the buttons stay below the text.
+    void aLongNameWrapsAndTheDialogGrowsDownwards_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("builtInSize");
+        QTest::newRow("short") << QStringLiteral("EURUSD_5min.txt") << true;
+        QTest::newRow("long, no blank") << QStringLiteral("GBPJPY_5min_2009_full_year_from_broker_download_v2.txt")
+                                        << false;
+        QTest::newRow("very long") << QStringLiteral("GBPJPY_5min_2009_full_year_").repeated(6) + QStringLiteral(".txt")
+                                   << false;
+        QTest::newRow("Japanese") << QStringLiteral("ポンド円_5分足_2009年_ブローカー提供の全期間データ_第二版.txt")
+                                  << false;
+    }
+
+    void aLongNameWrapsAndTheDialogGrowsDownwards()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, builtInSize);
+        TempDir dir;
+        QWidget main;
+        main.setGeometry(100, 50, 625, 777);
+        TConfirmForm confirm(&main);
+        const OverwriteQuestion question{name.toStdString(), dir.file(name.toStdString()), dir.file("other.txt")};
+
+        QString shown;
+        QSize size;
+        QRect label;
+        QRect buttons;
+        const ModalAnswer answer(QStringLiteral("ConfirmForm"), [&](QWidget* dialog) {
+            const auto* text = dialog->findChild<QLabel*>(QStringLiteral("Label1"));
+            shown = text->text();
+            label = text->geometry();
+            for (const char* button : {"Button1", "Button2", "Button3"}) {
+                buttons |= dialog->findChild<QPushButton*>(QLatin1String(button))->geometry();
+            }
+            size = dialog->size();
+            // The lines as drawn, none wider than the label.
+            const QStringList lines = shown.split(QLatin1Char('\n'));
+            for (const QString& line : lines) {
+                QVERIFY2(text->fontMetrics().horizontalAdvance(line) <= label.width(), qPrintable(line));
+            }
+            QVERIFY(lines.size() * text->fontMetrics().lineSpacing() <= label.height());
+            clickChild(dialog, QStringLiteral("Button3"));
+        });
+        QCOMPARE(confirm.ask(question).answer, OverwriteAnswer::Skip);
+
+        const QString whole = name + QStringLiteral(" は既に存在しています\n上書きして宜しいですか？");
+        QCOMPARE(QString(shown).remove(QLatin1Char('\n')), QString(whole).remove(QLatin1Char('\n')));
+        QCOMPARE(size.width(), 293);
+        QVERIFY(buttons.top() > label.bottom());
+        QVERIFY(QRect(QPoint(0, 0), size).contains(buttons));
+        QCOMPARE(size.height() == 123, builtInSize);
+        if (builtInSize) {
+            QCOMPARE(shown, whole);
+        }
+    }
+
+    // During a linkage batch the main window is hidden: the question stands over the window given instead.
+    void theQuestionIsCentredOverTheVisibleWindow()
+    {
+        TempDir dir;
+        QWidget hiddenMain;
+        hiddenMain.setGeometry(0, 0, 625, 777);
+        QWidget linkage;
+        linkage.setGeometry(150, 100, 625, 400);
+        linkage.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&linkage));
+        TConfirmForm confirm(&hiddenMain);
+
+        QPoint centre;
+        const ModalAnswer answer(QStringLiteral("ConfirmForm"), [&](QWidget* dialog) {
+            centre = dialog->frameGeometry().center();
+            clickChild(dialog, QStringLiteral("Button3"));
+        });
+        confirm.ask(questionIn(dir), &linkage);
+        QVERIFY((centre - linkage.frameGeometry().center()).manhattanLength() <= 2);
+    }
 };
 
 QTEST_MAIN(ConfirmFormTest)

@@ -2,19 +2,24 @@
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 #include "support/WindowTestSupport.h"
+#include "ui/QtTranslations.h"
 #include "ui/VelmoraMainUnit.h"
 #include "ui/VelmoraUnit2.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <cmath>
@@ -235,6 +240,70 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("-"));
     }
 
+    // The progress bar stands at x = 100 and moves right only for a status text that would run under it.
+    void theProgressBarStandsAtItsPlaceUnlessTheStatusIsLonger_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("longer");
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("a count") << QStringLiteral("3") << false;
+        QTest::newRow("a job") << QStringLiteral("5分足 1/2") << false;
+        QTest::newRow("a long job") << QStringLiteral("EURUSD_1min_2009_full_year.txt を 1440分足に変換中 (2/4)")
+                                    << true;
+    }
+
+    void theProgressBarStandsAtItsPlaceUnlessTheStatusIsLonger()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, longer);
+        TempDir dir;
+        TForm1 form(dir.file("velmora.ini"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto* bar = child<QProgressBar>(form, "ProgressBar1");
+        // A drop of three files shows their count.
+        const QStringList files{fromPath(dir.write("a.txt", "x\r\n")), fromPath(dir.write("b.txt", "y\r\n")),
+                                fromPath(dir.write("c.txt", "z\r\n"))};
+        form.RegisterDroppedFiles(files);
+        QCOMPARE(form.statusText(), QStringLiteral("3"));
+        QCOMPARE(bar->x(), TForm1::ProgressBarX);
+
+        form.setStatusText(status);
+        const int textWidth = child<QStatusBar>(form, "StatusBar1")->fontMetrics().horizontalAdvance(status);
+        QCOMPARE(bar->x() > TForm1::ProgressBarX, longer);
+        QVERIFY(bar->x() >= std::max(TForm1::ProgressBarX, textWidth));
+    }
+
+    // The two spin boxes are saved as their text, as typed, like every other box.
+    void spinBoxesAreSavedAsTyped_data()
+    {
+        QTest::addColumn<QString>("timeZone");
+        QTest::addColumn<QString>("dateField");
+        QTest::newRow("numbers") << QStringLiteral("-3") << QStringLiteral("2");
+        QTest::newRow("leading zero and sign") << QStringLiteral("+09") << QStringLiteral("03");
+        QTest::newRow("not numbers") << QStringLiteral("abc") << QStringLiteral("");
+        QTest::newRow("beyond the spin range") << QStringLiteral("250") << QStringLiteral("0");
+    }
+
+    void spinBoxesAreSavedAsTyped()
+    {
+        QFETCH(QString, timeZone);
+        QFETCH(QString, dateField);
+        TempDir dir;
+        {
+            TForm1 form(dir.file("velmora.ini"));
+            child<QLineEdit>(form, "Edit6")->setText(timeZone);
+            child<QLineEdit>(form, "Edit7")->setText(dateField);
+        }
+        const IniFile file(dir.file("velmora.ini"));
+        QCOMPARE(QString::fromStdString(file.readString("Form", "TimeZoneEditValue", "?")), timeZone);
+        QCOMPARE(QString::fromStdString(file.readString("Form", "DateCsvField", "?")), dateField);
+        // Each key keeps its place in the writing order.
+        const std::string bytes = readBytes(dir.file("velmora.ini"));
+        QVERIFY(bytes.find("MktCloseTime=") < bytes.find("TimeZoneEditValue="));
+        QVERIFY(bytes.find("DateCsvField=") < bytes.find("EditExt="));
+    }
+
     void linkageWindowLooksForTheDownloadTool()
     {
         TempDir dir;
@@ -250,7 +319,32 @@ private slots:
             QCOMPARE(withTool.linkageSettings()->edit1Text, std::string("60"));
         }
         std::filesystem::current_path(previous);
-        QCOMPARE(readBytes(dir.file("velmora.ini")), std::string("[Form2]\r\nEdit1.Text=60\r\n"));
+        // The section read is written back whole: the key stored keeps its place, the others follow.
+        QCOMPARE(readBytes(dir.file("velmora.ini")),
+                 std::string("[Form2]\r\nEdit1.Text=60\r\nCheckList=\r\nRadioGroup1=0\r\n"));
+    }
+
+    // Last: the translations stay installed for the rest of the program.
+    void qtDialogsReadInJapanese()
+    {
+        QVERIFY2(installQtJapaneseTranslations(*QCoreApplication::instance()),
+                 "Qt's translations are missing: scripts/setup.sh installs qt6-translations-l10n");
+        TempDir dir;
+        TForm1 form(dir.file("velmora.ini"));
+        const auto* buttons = child<QFileDialog>(form, "OpenDialog1")->findChild<QDialogButtonBox*>();
+        QVERIFY(buttons != nullptr);
+        QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("開く(&O)"));
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+
+        QString cancel;
+        const ModalAnswer answer(QStringLiteral("CancelQuestion"), [&](QWidget* question) {
+            QAbstractButton* button = qobject_cast<QMessageBox*>(question)->button(QMessageBox::Cancel);
+            cancel = button->text();
+            button->click();
+        });
+        form.CancelClick();
+        QVERIFY(answer.answered());
+        QCOMPARE(cancel, QStringLiteral("キャンセル"));
     }
 };
 
