@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/bars/BarLine.h"
+#include "engine/bars/GapTally.h"
 #include "engine/bars/PriceFormat.h"
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
@@ -86,6 +87,8 @@ struct WalkJob
     /// What the walk found, for a job that writes no bar line to say why.
     bool foundUsableLine = false;
     std::size_t barsOutsideWindow = 0;
+    /// Set when the run reports gaps: counts the source's holes and the fill bars written into them.
+    std::optional<GapTally> gaps = std::nullopt;
 };
 
 /// Turns the lines of a source file into bars: one walk per job over the same lines.
