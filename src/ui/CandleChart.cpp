@@ -180,6 +180,16 @@ void CandleChart::paintEvent(QPaintEvent* /*event*/)
     const int plotHeight = std::max(1, height() - TimeAxis);
     const double last = m_first + plotWidth * m_perPixel;
 
+    // Holes and filled runs in view, under the closed hours so that a weekend inside a hole still shows.
+    auto hole = std::lower_bound(m_holes.begin(), m_holes.end(), m_first,
+                                 [](const Stretch& s, double m) { return static_cast<double>(s.end) < m; });
+    for (; hole != m_holes.end() && static_cast<double>(hole->start) < last; ++hole) {
+        const double x0 = std::max(0.0, xOf(static_cast<double>(hole->start)));
+        const double x1 = std::min<double>(plotWidth, std::max(xOf(static_cast<double>(hole->end)), x0 + 1.0));
+        painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), HoleShade);
+        ++m_stats.shaded;
+    }
+
     // The closed hours of every week in view.
     if (m_windowShown) {
         const WeekWindow& window = m_window;
@@ -198,16 +208,6 @@ void CandleChart::paintEvent(QPaintEvent* /*event*/)
                 }
             }
         }
-    }
-
-    // Holes and filled runs in view.
-    auto hole = std::lower_bound(m_holes.begin(), m_holes.end(), m_first,
-                                 [](const Stretch& s, double m) { return static_cast<double>(s.end) < m; });
-    for (; hole != m_holes.end() && static_cast<double>(hole->start) < last; ++hole) {
-        const double x0 = std::max(0.0, xOf(static_cast<double>(hole->start)));
-        const double x1 = std::min<double>(plotWidth, std::max(xOf(static_cast<double>(hole->end)), x0 + 1.0));
-        painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), HoleShade);
-        ++m_stats.shaded;
     }
 
     // The visible bars: from the last one starting left of the view to the first one starting right of it.
