@@ -171,6 +171,15 @@ std::string takeSettings(std::string_view option, std::string_view value, CliOpt
     return {};
 }
 
+std::string takeGapReport(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (value.empty()) {
+        return badValue(option, value, "expected a file name");
+    }
+    options.gapReportFile = std::filesystem::path(std::string(value));
+    return {};
+}
+
 struct ValueOption
 {
     std::string_view longName;
@@ -207,6 +216,8 @@ const std::vector<ValueOption>& valueOptions()
         {"--date-separator", "", takeDateSeparator},
         {"--time-format", "", takeTimeFormat},
         {"--extension", "", takeExtension},
+        {"--gap-report", "", takeGapReport},
+        {"--gap-minutes", "", integerInto(&CliOptions::gapMinutes, GapMinutesRange)},
     };
     return table;
 }
@@ -228,6 +239,9 @@ const std::vector<FlagOption>& flagOptions()
         {"--no-overwrite", "", setTo(&CliOptions::overwrite, false)},
         {"--summer", "", setTo(&CliOptions::summerTable, true)},
         {"--no-summer", "", setTo(&CliOptions::summerTable, false)},
+        {"--gap-log", "", setTo(&CliOptions::gapLog, true)},
+        {"--no-gap-log", "", setTo(&CliOptions::gapLog, false)},
+        {"--gap-list", "", setTo(&CliOptions::gapList, true)},
     };
     return table;
 }
@@ -298,6 +312,9 @@ std::string conflictOf(const CliOptions& options)
         }
         if (options.labelling) {
             return "--label cannot be used with --linkage: the batch labels bars by their start";
+        }
+        if (options.gapReportFile) {
+            return "--gap-report cannot be used with --linkage: the batch runs once per instrument";
         }
         return {};
     }
@@ -376,6 +393,12 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
         settings.outputDateSeparator = separatorFromBox(*options.dateSeparator);
     }
 
+    put(request.gaps.enabled, options.gapLog);
+    put(request.gaps.listInLog, options.gapList);
+    put(request.gaps.longerThan, options.gapMinutes);
+    // Asking for the report or its list asks for the counting, and the summary with it.
+    request.gaps.enabled = request.gaps.enabled || options.gapReportFile || request.gaps.listInLog;
+
     // The window registers full paths, and the run's messages and output folders follow from them.
     request.files.clear();
     for (const auto& file : options.files) {
@@ -422,6 +445,15 @@ Source and output:
       --overwrite, --no-overwrite
                             replace existing output files without asking
       --summer, --no-summer use the summer-time table of the settings file
+Gap report (section "GapReport"):
+      --gap-report FILE     write the holes of every source as CSV (source,
+                            start, end, minutes, fill bars of each timeframe)
+                            and a summary line per source to the log
+      --gap-log, --no-gap-log
+                            the summary line per source in the log
+      --gap-list            each hole on a log line below the summary
+      --gap-minutes N       report holes longer than N minutes inside the
+                            market window (default 30)
 Linkage batch:
       --linkage             convert the 1-minute files of the download tool
                             (Quenbry.exe) in every instrument folder checked

@@ -41,6 +41,12 @@ struct CliOptions
     std::optional<std::string> extension;
     std::optional<bool> overwrite;
     std::optional<bool> summerTable;
+
+    /// Where --gap-report writes the holes of the sources as CSV; it also puts their summary in the log.
+    std::optional<std::filesystem::path> gapReportFile;
+    std::optional<bool> gapLog;  ///< section "GapReport", key "Enabled"
+    std::optional<bool> gapList; ///< key "ListInLog"
+    std::optional<std::int32_t> gapMinutes;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

@@ -6,6 +6,7 @@
 #include "engine/run/LinkageBatch.h"
 #include "engine/settings/RunRequestFromSettings.h"
 #include "engine/settings/SettingsKeys.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 
 #include <fstream>
@@ -132,14 +133,17 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     FormSettings form;
     Form2Settings form2;
     SummerSettings summer;
+    GapReportSettings gaps;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
         form2 = loadForm2Settings(file);
         summer = loadSummerSettings(file);
+        gaps = loadGapReportSettings(file);
     }
 
     RunRequest request = runRequestFromSettings(form, summer);
+    request.gaps = gapReportFromSettings(gaps);
     applyOverrides(options, request);
 
     const SystemClock systemClock;
@@ -154,6 +158,14 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     ConversionRun run(host, clock, state);
     const auto outcome = run.execute(request);
     out.flush();
+    if (options.gapReportFile && run.gapReport() != nullptr) {
+        try {
+            writeFileAtomically(*options.gapReportFile, run.gapReport()->csv());
+        } catch (const std::exception& error) {
+            err << error.what() << '\n';
+            return ExitFailed;
+        }
+    }
     return exitStatusOf(outcome, host, run.jobsWithoutBars());
 }
 

@@ -5,6 +5,7 @@
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
+#include "ui/ChartWindow.h"
 #include "ui/FileRegistration.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
@@ -27,8 +28,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -36,6 +39,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -495,6 +499,58 @@ void TForm1::connectHandlers()
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
     connect(EditDateS, &QLineEdit::textChanged, this, &TForm1::EditDateSChange);
+
+    // The chart: from a registered file (double click, context menu) and from a written file's log line.
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { openChart(stdPath(item->text()), true); });
+    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListBox1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QListWidgetItem* item = ListBox1->itemAt(at);
+        if (item == nullptr) {
+            return;
+        }
+        QMenu menu(ListBox1);
+        menu.setObjectName(QStringLiteral("fileListMenu"));
+        const QAction* chart = menu.addAction(QStringLiteral("チャートを開く"));
+        if (menu.exec(ListBox1->viewport()->mapToGlobal(at)) == chart) {
+            openChart(stdPath(item->text()), true);
+        }
+    });
+    Memo1->viewport()->installEventFilter(this);
+}
+
+ChartWindow* TForm1::openChart(const std::filesystem::path& file, bool source)
+{
+    auto* window = new ChartWindow(this);
+    const bool shown = window->openFile(file, runRequest().settings, source);
+    window->show();
+    return shown ? window : nullptr;
+}
+
+bool TForm1::openChartOfLogLine(int row)
+{
+    const QTextBlock block = Memo1->document()->findBlockByNumber(row);
+    QStringList files;
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        files.append(ListBox1->item(i)->text());
+    }
+    const auto file = writtenFileOfLogLine(block.text(), files);
+    if (file.empty()) {
+        return false;
+    }
+    openChart(file, false);
+    return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (openChartOfLogLine(Memo1->cursorForPosition(click->position().toPoint()).blockNumber())) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::placeMarketControls()
@@ -808,6 +864,8 @@ RunRequest TForm1::runRequest() const
         request.summer = m_summer->rowsForRun();
     }
     request.settings.summerTable = request.summer.enabled;
+    // Section "GapReport" has no control: it is read as it stands in the file at each run.
+    request.gaps = gapReportFromSettings(loadGapReportSettings(IniFile(m_settingsFile)));
     return request;
 }
 

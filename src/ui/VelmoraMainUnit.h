@@ -73,6 +73,8 @@ private:
 /// The main window: every option of a conversion, the registered files, the buttons that start and cancel a
 /// run, the log and the status bar. Reads section "Form" of the settings file when it is built and writes it
 /// when it is destroyed.
+class ChartWindow;
+
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -142,6 +144,12 @@ public:
     void LoadMainSettings();
     void SaveMainSettings();
 
+    /// Opens the window "チャート" on a file: a registered source (which may be converted in the window) or a
+    /// bar file. Null when no bar of the file reads (the window says why in the status bar).
+    ChartWindow* openChart(const std::filesystem::path& file, bool source);
+    /// Opens the chart of the file the log line at a row names ("… を書き出しました"); false when it names none.
+    bool openChartOfLogLine(int row);
+
     // What the run shows in the window (through WindowRunHost).
     void showMessage(const QString& text);
     void appendLog(const QString& text);
@@ -154,6 +162,7 @@ public:
     bool cancelRequested() const { return m_cancelRequested; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -88,6 +88,10 @@ TEST(CliOptionsTest, RefusesBadCommandLines)
         {{"--time-format", "hh\r\nnn", "a.txt"}, "--time-format"},
         {{"--extension", "", "a.txt"}, "--extension"},
         {{"--settings=", "a.txt"}, "--settings"},
+        {{"--gap-report", "", "a.txt"}, "--gap-report"},
+        {{"--gap-report", "g.csv", "--linkage"}, "--gap-report cannot be used with --linkage"},
+        {{"--gap-minutes", "0", "a.txt"}, "1 to 527040"},
+        {{"--gap-minutes", "ten", "a.txt"}, "--gap-minutes"},
     };
     for (const auto& c : cases) {
         const auto parsed = parseCommandLine(c.args);

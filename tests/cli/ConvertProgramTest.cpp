@@ -431,3 +431,51 @@ TEST(ConvertProgramTest, SkipsAnExistingOutputWhenNoTerminalCanBeAsked)
                                         "EURUSD_1hour_2009.txt を書き出しました", "処理が完了しました"}));
     EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), "old\r\n");
 }
+
+TEST(ConvertProgramTest, WritesTheGapReportAskedForOnTheCommandLineOrInTheSettings)
+{
+    // SundayOpen has no line from 17:06 to 17:15: ten minutes, a hole for a threshold of nine.
+    struct Case
+    {
+        const char* name;
+        std::string settings;
+        std::vector<std::string> options;
+        std::vector<std::string> reportLines; ///< the log lines between the last file and the end
+        bool csv;
+    };
+    const std::string summary = "EURUSD_1min_2009.txt の欠け (9 分を超えるもの): 1 か所、最長 10 分 "
+                                "(2009/01/04 17:06 から)、埋めた足 5min 1 本";
+    const std::string hole = "    2009/01/04 17:06 - 2009/01/04 17:16 10 分、埋めた足 5min 1 本";
+    const std::vector<Case> cases{
+        {"not asked", "", {}, {}, false},
+        {"the file", "", {"--gap-report", "gaps.csv", "--gap-minutes", "9"}, {summary}, true},
+        {"the settings", "[GapReport]\r\nEnabled=1\r\nMinutes=9\r\n", {}, {summary}, false},
+        {"the list", "[GapReport]\r\nListInLog=1\r\nMinutes=9\r\n", {}, {summary, hole}, false},
+        {"the default threshold",
+         "",
+         {"--gap-log"},
+         {"EURUSD_1min_2009.txt の欠け (30 分を超えるもの): なし、"
+          "埋めた足 5min 1 本"},
+         false},
+        {"turned off", "[GapReport]\r\nEnabled=1\r\n", {"--no-gap-log"}, {}, false},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        const auto source = dir.write(SourceName, SundayOpen);
+        std::vector<std::string> args{"--settings", dir.write("settings.ini", c.settings).string(), "-t", "5"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(source.string());
+        const auto result = runProgram(args, dir.path());
+        EXPECT_EQ(result.exitCode, 0) << c.name << ": " << result.err;
+        auto rows = lines(result.out);
+        ASSERT_GE(rows.size(), 3U) << c.name;
+        EXPECT_EQ(std::vector<std::string>(rows.begin() + 1, rows.end() - 2), c.reportLines) << c.name;
+        EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), defaultFiveMinuteBars()) << c.name;
+        EXPECT_EQ(fs::exists(dir.file("gaps.csv")), c.csv) << c.name;
+        if (c.csv) {
+            EXPECT_EQ(readBytes(dir.file("gaps.csv")), "source,start,end,minutes,fill_5min\r\n" + source.string() +
+                                                           ",2009-01-04 17:06,2009-01-04 17:16,10,1\r\n")
+                << c.name;
+        }
+    }
+}

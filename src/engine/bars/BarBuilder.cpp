@@ -434,6 +434,9 @@ void BarBuilder::Walk::closeBucket()
     if (!(value >= FirstLabelDay && value < EndLabelDay)) {
         throw RunError(labelOutOfRangeMessage());
     }
+    if (bucket.lineCount == 0 && m_job.gaps) {
+        m_job.gaps->fillBar();
+    }
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
     m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
@@ -591,6 +594,9 @@ void BarBuilder::Walk::takeWaiting()
         addLine(lineAt(m_p));
     }
     m_fillUntil = m_waiting + MaxFillMinutes;
+    if (m_job.gaps) {
+        m_job.gaps->line(m_waiting);
+    }
     m_haveWaiting = false;
     ++m_p;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/bars/BarLine.h"
+#include "engine/bars/GapTally.h"
 #include "engine/bars/PriceFormat.h"
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
@@ -92,6 +93,8 @@ struct WalkJob
     /// repeats.
     std::size_t linesAtMissingTimes = 0;
     std::size_t linesInRepeatedHour = 0;
+    /// Set when the run reports gaps: counts the source's holes and the fill bars written into them.
+    std::optional<GapTally> gaps = std::nullopt;
 };
 
 /// Turns the lines of a source file into bars: one walk per job over the same lines.

@@ -119,6 +119,7 @@ private:
     std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
     std::size_t m_outOfOrderLines = 0;     ///< the job walk's count of lines with prices out of order
     std::vector<bool> m_priceOrderTold;    ///< by file: the count has been logged, or was nought
+    std::optional<GapTally> m_jobGaps;     ///< what the job's walk counted, when the run reports gaps
 };
 
 ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
@@ -159,6 +160,7 @@ bool ConversionRun::startChecksPass(const RunRequest& request)
 RunOutcome ConversionRun::execute(const RunRequest& request)
 {
     m_jobsWithoutBars = 0;
+    m_gapReport.reset();
     const std::uint32_t startTick = m_clock.tickCount();
 
     SummerShiftTable summer;
@@ -198,6 +200,11 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
         settings.dateField = dateFieldFromBox(request.dateFieldBox);
         JobSequence jobs(*this, request, settings, request.summer.enabled ? &summer : nullptr);
         jobs.run();
+        if (m_gapReport != nullptr) {
+            for (const auto& line : m_gapReport->logLines(request.gaps.longerThan, request.gaps.listInLog)) {
+                m_host.appendLog(line);
+            }
+        }
         m_host.appendLog(Finished);
         m_host.appendLog(std::to_string(m_clock.tickCount() - startTick) + "ms");
     } catch (const RunCancelled&) {
@@ -236,6 +243,9 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
       m_priceOrderTold(request.files.size(), false)
 {
     m_builder.setReadAhead(run.m_tuning->readAhead);
+    if (request.gaps.enabled) {
+        run.m_gapReport = std::make_unique<GapReport>(m_entryTexts.size(), request.files);
+    }
     const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
     m_total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
 }
@@ -254,6 +264,9 @@ void ConversionRun::JobSequence::run()
     for (std::size_t e = 0; e < m_entryTexts.size(); ++e) {
         TimeframeEntry entry = TimeframeEntry::ResolveEntry(m_entryTexts[e], m_state.kind);
         const MarketWindow window = BarBuilder::PrepareEntry(m_settings, entry);
+        if (m_run.m_gapReport != nullptr) {
+            m_run.m_gapReport->nameEntry(e, entry.isDaily() ? "Day" : entry.text() + "min");
+        }
         for (std::size_t f = 0; f < m_request.files.size(); ++f) {
             runJob({e, f}, entry, window);
         }
@@ -272,6 +285,9 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     }
     location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
     JobOutput& output = buildBars(job, entry, window, file, location.folder / location.name);
+    if (m_run.m_gapReport != nullptr && m_jobGaps) {
+        m_run.m_gapReport->addJob(job.entry, job.file, *m_jobGaps);
+    }
     if (isSameFile(location.folder / location.name, file)) {
         // Entry "1" on a "…_1min…" file names the output after its own source.
         m_host.appendLog(location.name + std::string(SameAsSource));
@@ -322,10 +338,14 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
         m_noBarsReason = noBarsReason(m_played->walked());
         m_outOfOrderLines = m_played->walked().linesOutOfPriceOrder;
+        m_jobGaps = m_played->walked().gaps;
         return m_played->output();
     }
     const auto counter = static_cast<std::uint64_t>(m_counter);
     WalkJob walk{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)};
+    if (m_run.m_gapReport != nullptr) {
+        walk.gaps = gapTallyFor(m_settings, m_request.gaps);
+    }
     const std::vector<RecordedJob*> beside =
         m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
             return makeRecorded(later, number, file, lines.serial());
@@ -333,6 +353,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
     walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
     m_noBarsReason = noBarsReason(walk);
     m_outOfOrderLines = walk.linesOutOfPriceOrder;
+    m_jobGaps = std::move(walk.gaps);
     return m_output;
 }
 
@@ -340,9 +361,13 @@ std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const Time
                                                                       const std::string& file,
                                                                       std::uint64_t sourceSerial)
 {
-    return std::make_unique<RecordedJob>(RecordedJob::Start{
+    auto recorded = std::make_unique<RecordedJob>(RecordedJob::Start{
         entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
         jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings)});
+    if (m_run.m_gapReport != nullptr) {
+        recorded->walk().gaps = gapTallyFor(m_settings, m_request.gaps);
+    }
+    return recorded;
 }
 
 } // namespace velmora

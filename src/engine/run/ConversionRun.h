@@ -25,6 +25,9 @@ public:
     /// source, no bar inside the market window): each logged why, and no file was made or replaced.
     int jobsWithoutBars() const { return m_jobsWithoutBars; }
 
+    /// The holes of the last run's sources, when it was asked to report them (else null).
+    const GapReport* gapReport() const { return m_gapReport.get(); }
+
     /// Seeds the random choice of the iterations that call the progress-and-cancel hook; tests fix it.
     void setHookSeed(std::uint32_t seed) { m_hookSeed = seed; }
 
@@ -47,6 +50,7 @@ private:
     std::uint32_t m_hookSeed;
     std::unique_ptr<WalkTuning> m_tuning;
     int m_jobsWithoutBars = 0;
+    std::unique_ptr<GapReport> m_gapReport;
 };
 
 } // namespace velmora

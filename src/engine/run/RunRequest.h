@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run/GapReport.h"
 #include "engine/settings/ConversionSettings.h"
 #include "input/DateTimeText.h"
 
@@ -39,6 +40,7 @@ struct RunRequest
     std::string dateFieldBox = "1";     ///< `Edit7`
     std::vector<std::string> files;     ///< the registered files, in list order
     SummerRows summer;
+    GapReportRequest gaps;
     /// Set while the linkage batch drives the run: no start checks, linkage status texts and output folders,
     /// and the timeframes of linkageTimeframes instead of the main window's box.
     const LinkageContext* linkage = nullptr;

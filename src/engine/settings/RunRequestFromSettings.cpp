@@ -52,6 +52,12 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     return request;
 }
 
+GapReportRequest gapReportFromSettings(const GapReportSettings& gaps)
+{
+    // Asking for the list asks for the report it stands in.
+    return {gaps.enabled || gaps.listInLog, gaps.listInLog, GapMinutesRange.clamp(gaps.minutes)};
+}
+
 BarKind barKindFromSettings(const FormSettings& form)
 {
     return form.radioButton2 ? BarKind::Daily : BarKind::Minutes;

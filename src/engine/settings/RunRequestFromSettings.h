@@ -15,6 +15,9 @@ namespace velmora {
 /// gives MetaTrader labelling.
 RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings& summer);
 
+/// The gap report a run makes from section "GapReport"; a threshold outside its range reads as its nearer end.
+GapReportRequest gapReportFromSettings(const GapReportSettings& gaps);
+
 /// The bar kind that the two hidden kind buttons hold after loading: daily while "RadioButton2" is on.
 BarKind barKindFromSettings(const FormSettings& form);
 

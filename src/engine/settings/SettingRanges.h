@@ -38,4 +38,8 @@ constexpr std::int32_t weekdayListPosition(std::int32_t stored, std::int32_t lis
 inline constexpr ValueRange DaylightShiftMinutesRange{-1440, 1440};
 inline constexpr ValueRange SourceUtcOffsetHoursRange{-23, 23};
 
+/// Section "GapReport", key "Minutes": holes this long inside the market window or shorter are not reported.
+/// Up to a year: a longer threshold would report nothing a fill bar could be written for.
+inline constexpr ValueRange GapMinutesRange{1, 527'040};
+
 } // namespace velmora

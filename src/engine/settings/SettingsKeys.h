@@ -82,6 +82,16 @@ struct SummerSettings
     bool operator==(const SummerSettings&) const = default;
 };
 
+/// Section "GapReport": the report of the holes in the sources, off unless asked for.
+struct GapReportSettings
+{
+    bool enabled = false;   ///< a summary line per source in the log
+    bool listInLog = false; ///< and each hole below it
+    std::int32_t minutes = 30;
+
+    bool operator==(const GapReportSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -101,6 +111,7 @@ template <class Settings> struct SettingsKey
 inline constexpr std::string_view FormSection = "Form";
 inline constexpr std::string_view Form2Section = "Form2";
 inline constexpr std::string_view SummerSection = "Summer";
+inline constexpr std::string_view GapReportSection = "GapReport";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -145,6 +156,12 @@ inline constexpr std::array<SettingsKey<SummerSettings>, 4> SummerKeys{{
     {"GapListBox",   KeyEncoding::Rows,    "",  3, 3, &SummerSettings::gapListBox},
     {"CheckBox1",    KeyEncoding::Boolean, "0", 4, 4, &SummerSettings::checkBox1},
 }};
+
+inline constexpr std::array<SettingsKey<GapReportSettings>, 3> GapReportKeys{{
+    {"Enabled",   KeyEncoding::Boolean,     "0",  1, 1, &GapReportSettings::enabled},
+    {"ListInLog", KeyEncoding::Boolean,     "0",  2, 2, &GapReportSettings::listInLog},
+    {"Minutes",   KeyEncoding::IntegerText, "30", 3, 3, &GapReportSettings::minutes},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -160,10 +177,14 @@ SummerSettings loadSummerSettings(const IniFile& file);
 /// Writes all four keys, empty lists included, so rows the user deleted stay deleted.
 void saveSummerSettings(IniFile& file, const SummerSettings& settings);
 
+GapReportSettings loadGapReportSettings(const IniFile& file);
+void saveGapReportSettings(IniFile& file, const GapReportSettings& settings);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key);
+std::string storedText(const GapReportSettings& settings, const SettingsKey<GapReportSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.

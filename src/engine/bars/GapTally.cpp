@@ -1,0 +1,85 @@
+#include "engine/bars/GapTally.h"
+
+#include "engine/bars/BarBuilder.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int64_t DayMinutes = 1440;
+constexpr std::int64_t WeekMinutes = 7 * DayMinutes;
+// Day 1 of the day count, 1899-12-31, was a Sunday: weeks are counted from its first minute.
+constexpr std::int64_t FirstSunday = DayMinutes;
+
+std::int64_t floorDiv(std::int64_t value, std::int64_t divisor)
+{
+    std::int64_t quotient = value / divisor;
+    if (value % divisor != 0 && value < 0) {
+        --quotient;
+    }
+    return quotient;
+}
+
+std::int64_t minutesOfHhmm(int hhmm)
+{
+    return std::int64_t{hhmm / 100} * 60 + hhmm % 100;
+}
+
+} // namespace
+
+WeekWindow::WeekWindow(const MarketWindow& window)
+{
+    if (!window.enabled) {
+        return;
+    }
+    m_open = (window.openDay - 1) * DayMinutes + minutesOfHhmm(window.openHhmm);
+    m_close = (window.closeDay - 1) * DayMinutes + minutesOfHhmm(window.closeHhmm);
+    // The same test as MarketWindow::containsStamp: a window that closes before it opens holds no minute.
+    m_close = std::max(m_close, m_open);
+}
+
+std::int64_t WeekWindow::minutesUpTo(std::int64_t stamp) const
+{
+    const std::int64_t week = floorDiv(stamp - FirstSunday, WeekMinutes);
+    const std::int64_t offset = stamp - FirstSunday - week * WeekMinutes;
+    return week * (m_close - m_open) + std::clamp(offset, m_open, m_close) - m_open;
+}
+
+std::int64_t WeekWindow::minutesBetween(std::int64_t from, std::int64_t to) const
+{
+    return to <= from ? 0 : minutesUpTo(to) - minutesUpTo(from);
+}
+
+std::int64_t WeekWindow::nextOpenMinute(std::int64_t stamp) const
+{
+    const std::int64_t weekStart = FirstSunday + floorDiv(stamp - FirstSunday, WeekMinutes) * WeekMinutes;
+    const std::int64_t offset = stamp - weekStart;
+    if (offset < m_open) {
+        return weekStart + m_open;
+    }
+    return offset < m_close ? stamp : weekStart + WeekMinutes + m_open;
+}
+
+std::int64_t WeekWindow::lastCloseBefore(std::int64_t stamp) const
+{
+    const std::int64_t weekStart = FirstSunday + floorDiv(stamp - 1 - FirstSunday, WeekMinutes) * WeekMinutes;
+    const std::int64_t offset = stamp - weekStart; // in 1 … WeekMinutes
+    if (offset > m_close) {
+        return weekStart + m_close;
+    }
+    return offset > m_open ? stamp : weekStart - WeekMinutes + m_close;
+}
+
+void GapTally::hole(std::int64_t next)
+{
+    const std::int64_t first = m_last + 1;
+    const std::int64_t minutes = m_window.minutesBetween(first, next);
+    if (minutes <= m_longerThan) {
+        return;
+    }
+    m_gaps.push_back({m_window.nextOpenMinute(first), m_window.lastCloseBefore(next), minutes, m_pendingFill});
+}
+
+} // namespace velmora

@@ -1,0 +1,57 @@
+#include "engine/run/ChartBars.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+// 2019-08-19 as a day count from 1899-12-30, in minutes.
+constexpr std::int64_t Monday = 43'696 * 1440;
+
+TEST(ChartBarsTest, ReadsTheLayoutsBarFilesAndSourcesAreWrittenIn)
+{
+    struct Case
+    {
+        const char* line;
+        std::int64_t minute; ///< -1: not read
+        double close;
+    };
+    const Case cases[] = {
+        {"2019/08/19,10:05:00,1.1,1.2,1.0,1.15", Monday + 605, 1.15},
+        {"2019-08-19,10:05,1.1,1.2,1.0,1.15,123", Monday + 605, 1.15},
+        {"2019.08.19,10:05,1.1,1.2,1.0,1.15", Monday + 605, 1.15},
+        {"20190819,10:05:00,1.1,1.2,1.0,1.15", Monday + 605, 1.15},
+        {"2019/08/19,1.1,1.2,1.0,1.15", Monday, 1.15}, // a daily bar without its time
+        {"2019/8/9,10:05,1.1,1.2,1.0,1.15", Monday - 10 * 1440 + 605, 1.15},
+        {"Date,Time,Open,High,Low,Close", -1, 0},
+        {"2019/08/19,10:05,1.1,1.2,1.0", -1, 0},
+        {"2019/08/19,10:05,1.1,1.2,1.0,x", -1, 0},
+        {"2019/02/30,10:05,1.1,1.2,1.0,1.15", -1, 0},
+        {"2019//08/19,10:05,1.1,1.2,1.0,1.15", -1, 0},
+    };
+    for (const auto& c : cases) {
+        const auto bars = readChartBars(std::string(c.line) + "\r\n");
+        if (c.minute < 0) {
+            EXPECT_TRUE(bars.empty()) << c.line;
+            continue;
+        }
+        ASSERT_EQ(bars.size(), 1U) << c.line;
+        EXPECT_EQ(bars[0].minute, c.minute) << c.line;
+        EXPECT_EQ(bars[0].close, c.close) << c.line;
+    }
+}
+
+TEST(ChartBarsTest, MarksFlatBarsAtThePreviousCloseAsFillAndPassesOverEarlierLines)
+{
+    const auto bars = readChartBars("2019/08/19,10:00,1.1,1.3,1.0,1.2\n"
+                                    "2019/08/19,10:05,1.2,1.2,1.2,1.2\n"     // a fill bar
+                                    "2019/08/19,10:00,1.2,1.2,1.2,1.2\n"     // earlier: passed over
+                                    "2019/08/19,10:10,1.25,1.25,1.25,1.25\n" // flat, but not at the close before
+                                    "2019/08/19,10:15,1.25,1.25,1.25,1.25"); // no line break at the end
+    ASSERT_EQ(bars.size(), 4U);
+    EXPECT_EQ((std::vector<bool>{bars[0].fill, bars[1].fill, bars[2].fill, bars[3].fill}),
+              (std::vector<bool>{false, true, false, true}));
+}
+
+} // namespace
+} // namespace velmora
