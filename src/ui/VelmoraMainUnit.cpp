@@ -544,7 +544,10 @@ bool TForm1::openChartOfLogLine(int row)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        layoutUpperPanel(centralWidget()->height());
+    }
+    if (Memo1 != nullptr && watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (openChartOfLogLine(Memo1->cursorForPosition(click->position().toPoint()).blockNumber())) {
             return true;
@@ -599,14 +602,6 @@ void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     layoutControls();
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
-        layoutUpperPanel(centralWidget()->height());
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 int TForm1::fullPanelHeight() const

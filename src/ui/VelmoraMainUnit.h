@@ -165,7 +165,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -265,7 +264,7 @@ private:
     QFrame* Bevel3;
     QLabel* Label11;
     QPushButton* Button5;
-    QPlainTextEdit* Memo1;
+    QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
     QFileDialog* OpenDialog1;
