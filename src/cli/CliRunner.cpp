@@ -132,14 +132,17 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     FormSettings form;
     Form2Settings form2;
     SummerSettings summer;
+    InputSettings input;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
         form2 = loadForm2Settings(file);
         summer = loadSummerSettings(file);
+        input = loadInputSettings(file);
     }
 
     RunRequest request = runRequestFromSettings(form, summer);
+    request.settings.sourceLayout = sourceLayoutOf(input);
     applyOverrides(options, request);
 
     const SystemClock systemClock;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/BarLabelling.h"
+#include "input/SourceLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -53,7 +54,8 @@ struct ConversionSettings
     bool forceExtension = false;
     std::string extension = ".txt";
     bool overwriteWithoutAsking = false;
-    bool summerTable = false; ///< the summer-time dialog's "夏時間の設定を有効にする"
+    bool summerTable = false;  ///< the summer-time dialog's "夏時間の設定を有効にする"
+    SourceLayout sourceLayout; ///< section "Input": how source lines are written
 };
 
 /// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.

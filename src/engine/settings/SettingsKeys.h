@@ -82,6 +82,21 @@ struct SummerSettings
     bool operator==(const SummerSettings&) const = default;
 };
 
+/// Section "Input": how source lines are written. "Layout" is a preset name (auto, usual, ymd, dmy, mdy,
+/// dmy-ticks, decimal-comma) or "custom", which takes the other keys.
+struct InputSettings
+{
+    std::string layout = "auto";
+    std::string dateOrder = "ymd";
+    std::string separator = "auto";
+    std::string price = "ohlc";
+    bool decimalComma = false;
+    std::int32_t dateColumn = 1;
+    std::int32_t volumeColumn = 0;
+
+    bool operator==(const InputSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -101,6 +116,7 @@ template <class Settings> struct SettingsKey
 inline constexpr std::string_view FormSection = "Form";
 inline constexpr std::string_view Form2Section = "Form2";
 inline constexpr std::string_view SummerSection = "Summer";
+inline constexpr std::string_view InputSection = "Input";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -145,6 +161,16 @@ inline constexpr std::array<SettingsKey<SummerSettings>, 4> SummerKeys{{
     {"GapListBox",   KeyEncoding::Rows,    "",  3, 3, &SummerSettings::gapListBox},
     {"CheckBox1",    KeyEncoding::Boolean, "0", 4, 4, &SummerSettings::checkBox1},
 }};
+
+inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
+    {"Layout",       KeyEncoding::Text,        "auto", 1, 1, &InputSettings::layout},
+    {"DateOrder",    KeyEncoding::Text,        "ymd",  2, 2, &InputSettings::dateOrder},
+    {"Separator",    KeyEncoding::Text,        "auto", 3, 3, &InputSettings::separator},
+    {"Price",        KeyEncoding::Text,        "ohlc", 4, 4, &InputSettings::price},
+    {"DecimalComma", KeyEncoding::Boolean,     "0",    5, 5, &InputSettings::decimalComma},
+    {"DateColumn",   KeyEncoding::IntegerText, "1",    6, 6, &InputSettings::dateColumn},
+    {"VolumeColumn", KeyEncoding::IntegerText, "0",    7, 7, &InputSettings::volumeColumn},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -160,10 +186,18 @@ SummerSettings loadSummerSettings(const IniFile& file);
 /// Writes all four keys, empty lists included, so rows the user deleted stay deleted.
 void saveSummerSettings(IniFile& file, const SummerSettings& settings);
 
+InputSettings loadInputSettings(const IniFile& file);
+void saveInputSettings(IniFile& file, const InputSettings& settings);
+/// The layout the section stands for; a name or value that does not read gives the automatic reading.
+SourceLayout sourceLayoutOf(const InputSettings& settings);
+/// The section's keys for a layout (a preset by its name, any other as "custom").
+InputSettings inputSettingsOf(const SourceLayout& layout);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key);
+std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.
