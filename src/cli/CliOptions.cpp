@@ -223,7 +223,7 @@ const std::vector<ValueOption>& valueOptions()
         {"--time-format", "", takeTimeFormat},
         {"--extension", "", takeExtension},
         {"--layout", "",
-         choiceInto(&CliOptions::layout, layoutFromName, "auto, usual, ymd, dmy, mdy, dmy-ticks or decimal-comma")},
+         choiceInto(&CliOptions::layout, layoutFromName, "usual, auto, ymd, dmy, mdy, dmy-ticks or decimal-comma")},
         {"--date-order", "", choiceInto(&CliOptions::dateOrder, dateOrderFromName, "ymd, dmy or mdy")},
         {"--separator", "",
          choiceInto(&CliOptions::separator, separatorFromName, "auto, comma, tab, semicolon or blanks")},
@@ -470,9 +470,10 @@ Source and output:
                             replace existing output files without asking
       --summer, --no-summer use the summer-time table of the settings file
 Source layout (section "Input"; see docs/formats-source.md):
-      --layout NAME         auto (default: the usual lines, another layout only
-                            for a file none of whose first lines read), usual,
-                            ymd, dmy, mdy, dmy-ticks or decimal-comma
+      --layout NAME         usual (default: the lines velmora always read), auto
+                            (the usual lines, another layout detected only for
+                            a file none of whose first lines read), ymd, dmy,
+                            mdy, dmy-ticks or decimal-comma
       --date-order ORDER    ymd, dmy or mdy
       --separator SEP       auto, comma, tab, semicolon or blanks
       --price PRICE         ohlc, or one tick price: bid, ask or mid

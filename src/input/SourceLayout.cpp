@@ -35,8 +35,8 @@ SourceLayout chosen(DateOrder order, FieldSeparator separator = FieldSeparator::
 const std::array<Preset, 7>& presets()
 {
     static const std::array<Preset, 7> list{{
-        {"auto", SourceLayout{}},
-        {"usual", SourceLayout{.mode = SourceLayout::Mode::Usual}},
+        {"usual", SourceLayout{}},
+        {"auto", SourceLayout{.mode = SourceLayout::Mode::Auto}},
         {"ymd", chosen(DateOrder::YearFirst)},
         {"dmy", chosen(DateOrder::DayFirst)},
         {"mdy", chosen(DateOrder::MonthFirst)},

@@ -135,13 +135,13 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
     const auto iso = [](const Row& r) { return "2022-08-" + two(r.day) + "T" + r.time; };
     const std::vector<Shape> shapes = {
         {"MetaTrader 4",
-         {},
+         {"--layout", "auto"},
          "",
          [&](const Row& r) { return "2022.08." + two(r.day) + "," + hhmm(r) + "," + tail(r); },
          Prices::Ohlc,
          false},
         {"MetaTrader 5",
-         {},
+         {"--layout", "auto"},
          "<DATE>\t<TIME>\t<OPEN>\t<HIGH>\t<LOW>\t<CLOSE>\t<TICKVOL>\t<VOL>\t<SPREAD>\r\n",
          [](const Row& r) {
              return "2022.08." + two(r.day) + "\t" + r.time + "\t" + r.open + "\t" + r.high + "\t" + r.low + "\t" +
@@ -150,7 +150,7 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
          Prices::Ohlc,
          false},
         {"whole-line quotes",
-         {},
+         {"--layout", "auto"},
          "",
          [](const Row& r) {
              return "\"2022-08-" + two(r.day) + " " + r.time + "\t" + r.open + "\t" + r.high + "\t" + r.low + "\t" +
@@ -159,20 +159,25 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
          Prices::Ohlc,
          true},
         {"ISO 8601 with milliseconds and offset",
-         {},
+         {"--layout", "auto"},
          "time,open,high,low,close,volume\n",
          [&](const Row& r) { return iso(r) + ".000+0000," + tail(r); },
          Prices::Ohlc,
          true},
-        {"ISO 8601 in UTC", {}, "", [&](const Row& r) { return iso(r) + "Z," + tail(r); }, Prices::Ohlc, true},
+        {"ISO 8601 in UTC",
+         {"--layout", "auto"},
+         "",
+         [&](const Row& r) { return iso(r) + "Z," + tail(r); },
+         Prices::Ohlc,
+         true},
         {"ISO 8601 with a blank and an offset",
-         {},
+         {"--layout", "auto"},
          "",
          [&](const Row& r) { return "2022-08-" + two(r.day) + " " + r.time + "+09:00," + tail(r); },
          Prices::Ohlc,
          true},
         {"compact with semicolons",
-         {},
+         {"--layout", "auto"},
          "",
          [](const Row& r) {
              return "202208" + two(r.day) + " " + compactTime(r) + ";" + r.open + ";" + r.high + ";" + r.low + ";" +
@@ -181,13 +186,13 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
          Prices::Ohlc,
          true},
         {"compact with commas",
-         {},
+         {"--layout", "auto"},
          "",
          [&](const Row& r) { return "202208" + two(r.day) + " " + compactTime(r) + "," + tail(r); },
          Prices::Ohlc,
          true},
         {"day-first ticks, ask and bid",
-         {},
+         {"--layout", "auto"},
          "",
          [](const Row& r) {
              return two(r.day) + ".08.2022 " + r.time + ".534 GMT+0300," + r.ask + "," + r.close + ",2.5,1.1";
@@ -203,19 +208,19 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
          Prices::Mid,
          false},
         {"day-first bars of the same producer",
-         {},
+         {"--layout", "auto"},
          "Gmt time,Open,High,Low,Close,Volume\r\n",
          [&](const Row& r) { return two(r.day) + ".08.2022 " + r.time + ".000," + tail(r); },
          Prices::Ohlc,
          true},
         {"month first",
-         {},
+         {"--layout", "auto"},
          "",
          [&](const Row& r) { return "08/" + two(r.day) + "/2022," + hhmm(r) + "," + tail(r); },
          Prices::Ohlc,
          true},
         {"decimal comma with semicolons",
-         {},
+         {"--layout", "auto"},
          "",
          [](const Row& r) {
              return "2022-08-" + two(r.day) + ";" + hhmm(r) + ";" + commas(r.open) + ";" + commas(r.high) + ";" +
@@ -264,9 +269,9 @@ TEST(SourceLayoutProgramTest, TwoDigitDayFirstDatesStayAsTodayAndTheLogNamesTheO
     const TempDir usual;
     const TempDir dayFirst;
     const TempDir expected;
-    const ProgramResult told = convert(automatic, source, {});
+    const ProgramResult told = convert(automatic, source, {"--layout", "auto"});
     EXPECT_NE(told.out.find("--date-order dmy"), std::string::npos) << told.out;
-    const ProgramResult silent = convert(usual, source, {"--layout", "usual"});
+    const ProgramResult silent = convert(usual, source, {});
     EXPECT_EQ(silent.out.find("--date-order"), std::string::npos) << silent.out;
     EXPECT_EQ(barFiles(automatic), barFiles(usual));
 

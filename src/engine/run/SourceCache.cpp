@@ -76,7 +76,7 @@ SourceLines SourceCache::read(const std::string& path)
         } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
             tell(path, 'l',
                  " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
-                 "--date-order dmy か「入力ファイルの形式」で指定します）");
+                 "--date-order dmy を指定します）");
         }
     }
     if (!chosen) {

@@ -82,11 +82,11 @@ struct SummerSettings
     bool operator==(const SummerSettings&) const = default;
 };
 
-/// Section "Input": how source lines are written. "Layout" is a preset name (auto, usual, ymd, dmy, mdy,
+/// Section "Input": how source lines are written. "Layout" is a preset name (usual, auto, ymd, dmy, mdy,
 /// dmy-ticks, decimal-comma) or "custom", which takes the other keys.
 struct InputSettings
 {
-    std::string layout = "auto";
+    std::string layout = "usual";
     std::string dateOrder = "ymd";
     std::string separator = "auto";
     std::string price = "ohlc";
@@ -163,7 +163,7 @@ inline constexpr std::array<SettingsKey<SummerSettings>, 4> SummerKeys{{
 }};
 
 inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
-    {"Layout",       KeyEncoding::Text,        "auto", 1, 1, &InputSettings::layout},
+    {"Layout",       KeyEncoding::Text,        "usual", 1, 1, &InputSettings::layout},
     {"DateOrder",    KeyEncoding::Text,        "ymd",  2, 2, &InputSettings::dateOrder},
     {"Separator",    KeyEncoding::Text,        "auto", 3, 3, &InputSettings::separator},
     {"Price",        KeyEncoding::Text,        "ohlc", 4, 4, &InputSettings::price},
@@ -188,7 +188,7 @@ void saveSummerSettings(IniFile& file, const SummerSettings& settings);
 
 InputSettings loadInputSettings(const IniFile& file);
 void saveInputSettings(IniFile& file, const InputSettings& settings);
-/// The layout the section stands for; a name or value that does not read gives the automatic reading.
+/// The layout the section stands for; a name or value that does not read gives the usual reading.
 SourceLayout sourceLayoutOf(const InputSettings& settings);
 /// The section's keys for a layout (a preset by its name, any other as "custom").
 InputSettings inputSettingsOf(const SourceLayout& layout);
