@@ -180,6 +180,21 @@ std::string takeGapReport(std::string_view option, std::string_view value, CliOp
     return {};
 }
 
+/// A choice read by one of the layout's name readers.
+template <class T>
+ValueCheck choiceInto(std::optional<T> CliOptions::*member, std::optional<T> (*fromName)(std::string_view),
+                      std::string_view expected)
+{
+    return [=](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
+        auto choice = fromName(lowered(value));
+        if (!choice) {
+            return badValue(option, value, "expected " + std::string(expected));
+        }
+        options.*member = choice;
+        return {};
+    };
+}
+
 struct ValueOption
 {
     std::string_view longName;
@@ -218,6 +233,14 @@ const std::vector<ValueOption>& valueOptions()
         {"--extension", "", takeExtension},
         {"--gap-report", "", takeGapReport},
         {"--gap-minutes", "", integerInto(&CliOptions::gapMinutes, GapMinutesRange)},
+        {"--layout", "",
+         choiceInto(&CliOptions::layout, layoutFromName, "usual, auto, ymd, dmy, mdy, dmy-ticks or decimal-comma")},
+        {"--date-order", "", choiceInto(&CliOptions::dateOrder, dateOrderFromName, "ymd, dmy or mdy")},
+        {"--separator", "",
+         choiceInto(&CliOptions::separator, separatorFromName, "auto, comma, tab, semicolon or blanks")},
+        {"--price", "", choiceInto(&CliOptions::prices, priceColumnsFromName, "ohlc, bid, ask or mid")},
+        {"--date-column", "", integerInto(&CliOptions::dateColumn, ValueRange{1, 32})},
+        {"--volume-column", "", integerInto(&CliOptions::volumeColumn, ValueRange{0, 32})},
     };
     return table;
 }
@@ -242,6 +265,8 @@ const std::vector<FlagOption>& flagOptions()
         {"--gap-log", "", setTo(&CliOptions::gapLog, true)},
         {"--no-gap-log", "", setTo(&CliOptions::gapLog, false)},
         {"--gap-list", "", setTo(&CliOptions::gapList, true)},
+        {"--decimal-comma", "", setTo(&CliOptions::decimalComma, true)},
+        {"--decimal-point", "", setTo(&CliOptions::decimalComma, false)},
     };
     return table;
 }
@@ -327,6 +352,27 @@ std::string conflictOf(const CliOptions& options)
     return {};
 }
 
+void applyLayoutOverrides(const CliOptions& options, SourceLayout& layout)
+{
+    if (options.layout) {
+        layout = *options.layout;
+    }
+    const bool choices = options.dateOrder || options.separator || options.prices || options.decimalComma ||
+                         options.dateColumn || options.volumeColumn;
+    if (!choices) {
+        return;
+    }
+    if (layout.mode != SourceLayout::Mode::Chosen) {
+        layout = *layoutFromName("ymd");
+    }
+    layout.dateOrder = options.dateOrder.value_or(layout.dateOrder);
+    layout.separator = options.separator.value_or(layout.separator);
+    layout.prices = options.prices.value_or(layout.prices);
+    layout.decimalComma = options.decimalComma.value_or(layout.decimalComma);
+    layout.dateColumn = options.dateColumn.value_or(layout.dateColumn);
+    layout.volumeColumn = options.volumeColumn.value_or(layout.volumeColumn);
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(std::span<const std::string> args)
@@ -392,6 +438,7 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
         request.dateSeparatorBox = *options.dateSeparator;
         settings.outputDateSeparator = separatorFromBox(*options.dateSeparator);
     }
+    applyLayoutOverrides(options, settings.sourceLayout);
 
     put(request.gaps.enabled, options.gapLog);
     put(request.gaps.listInLog, options.gapList);
@@ -454,6 +501,18 @@ Gap report (section "GapReport"):
       --gap-list            each hole on a log line below the summary
       --gap-minutes N       report holes longer than N minutes inside the
                             market window (default 30)
+Source layout (section "Input"; see docs/formats-source.md):
+      --layout NAME         usual (default: the lines velmora always read), auto
+                            (the usual lines, another layout detected only for
+                            a file none of whose first lines read), ymd, dmy,
+                            mdy, dmy-ticks or decimal-comma
+      --date-order ORDER    ymd, dmy or mdy
+      --separator SEP       auto, comma, tab, semicolon or blanks
+      --price PRICE         ohlc, or one tick price: bid, ask or mid
+      --decimal-comma, --decimal-point
+                            prices written with a decimal comma, or a point
+      --date-column N       field of the date (and time) in a line (1-32)
+      --volume-column N     field of the volume (0: the one after the close)
 Linkage batch:
       --linkage             convert the 1-minute files of the download tool
                             (Quenbry.exe) in every instrument folder checked

@@ -47,6 +47,15 @@ struct CliOptions
     std::optional<bool> gapLog;  ///< section "GapReport", key "Enabled"
     std::optional<bool> gapList; ///< key "ListInLog"
     std::optional<std::int32_t> gapMinutes;
+    /// Section "Input": a whole layout by its preset name, then single choices over it (any of which makes
+    /// the layout a chosen one).
+    std::optional<SourceLayout> layout;
+    std::optional<DateOrder> dateOrder;
+    std::optional<FieldSeparator> separator;
+    std::optional<PriceColumns> prices;
+    std::optional<bool> decimalComma;
+    std::optional<std::int32_t> dateColumn;
+    std::optional<std::int32_t> volumeColumn;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

@@ -134,16 +134,19 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     Form2Settings form2;
     SummerSettings summer;
     GapReportSettings gaps;
+    InputSettings input;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
         form2 = loadForm2Settings(file);
         summer = loadSummerSettings(file);
         gaps = loadGapReportSettings(file);
+        input = loadInputSettings(file);
     }
 
     RunRequest request = runRequestFromSettings(form, summer);
     request.gaps = gapReportFromSettings(gaps);
+    request.settings.sourceLayout = sourceLayoutOf(input);
     applyOverrides(options, request);
 
     const SystemClock systemClock;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -51,12 +52,50 @@ bool SourceCache::settled(const FileIdentity& identity)
     return now - std::max(identity.modified, identity.changed) >= SettledNanoseconds;
 }
 
+void SourceCache::tell(const std::string& path, char topic, const std::string& text)
+{
+    if (m_reading.log && m_told.insert(path + '\0' + topic).second) {
+        m_reading.log(std::filesystem::path(path).filename().string() + text);
+    }
+}
+
+SourceLines SourceCache::read(const std::string& path)
+{
+    SourceLines lines = SourceLines::load(path);
+    const SourceLayout& layout = m_reading.layout;
+    if (layout.mode == SourceLayout::Mode::Usual) {
+        return lines;
+    }
+    std::optional<SourceLayout> chosen;
+    if (layout.mode == SourceLayout::Mode::Chosen) {
+        chosen = layout;
+    } else {
+        chosen = detectLayout(lines, m_reading.dateField, m_reading.currentYear);
+        if (chosen) {
+            tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
+        } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
+            tell(path, 'l',
+                 " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
+                 "--date-order dmy を指定します）");
+        }
+    }
+    if (!chosen) {
+        return lines;
+    }
+    const RewrittenText rewritten = rewriteText(lines, *chosen, m_reading.dateField);
+    if (!rewritten.zone.empty()) {
+        tell(path, 'z',
+             " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
+    }
+    return SourceLines::fromBytes(rewritten.text);
+}
+
 const SourceLines& SourceCache::load(const std::string& path)
 {
     // The file is identified before it is read: a change between the two makes the next job load it again.
     const std::optional<FileIdentity> identity = identifyFile(path);
     if (!identity) {
-        m_uncached = SourceLines::load(path);
+        m_uncached = read(path);
         return m_uncached;
     }
     const auto found = m_entries.find(path);
@@ -65,10 +104,10 @@ const SourceLines& SourceCache::load(const std::string& path)
     }
     if (!settled(*identity)) {
         m_entries.erase(path);
-        m_uncached = SourceLines::load(path);
+        m_uncached = read(path);
         return m_uncached;
     }
-    SourceLines lines = SourceLines::load(path);
+    SourceLines lines = read(path);
     Entry& entry = m_entries[path];
     entry.identity = *identity;
     entry.lines = std::move(lines);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "input/SourceLayout.h"
 #include "input/SourceLines.h"
 #include "platform/FileIdentity.h"
 
+#include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 namespace velmora {
@@ -11,9 +15,23 @@ namespace velmora {
 /// The source files of one run, each loaded once for as long as it stays unchanged. Every job asks again, and
 /// a file whose size, inode or change times differ from those it was loaded with (edited, replaced, grown
 /// between two jobs) is loaded anew, so a job always converts the file as it stands when the job starts.
+///
+/// A file in another layout than the usual one (chosen, or detected under "auto") is held rewritten into the
+/// usual layout, so that the reader, its fast path and every output rule apply to it unchanged.
 class SourceCache
 {
 public:
+    /// How the run reads its files, and where the one line per file about the layout goes.
+    struct Reading
+    {
+        SourceLayout layout;
+        std::int32_t dateField = 1;
+        int currentYear = 2000;
+        std::function<void(const std::string&)> log;
+    };
+
+    void setReading(Reading reading) { m_reading = std::move(reading); }
+
     /// The lines of the file; throws what SourceLines::load throws for a file that cannot be opened.
     const SourceLines& load(const std::string& path);
 
@@ -26,6 +44,14 @@ private:
 
     /// True when any later change of the file is bound to change its identity, so that its lines may be kept.
     static bool settled(const FileIdentity& identity);
+
+    /// The lines as the reading takes them: as loaded, or rewritten into the usual layout.
+    SourceLines read(const std::string& path);
+    /// Logs the text after the file's name, once per file and topic.
+    void tell(const std::string& path, char topic, const std::string& text);
+
+    Reading m_reading;
+    std::set<std::string> m_told; ///< file and topic of every line logged
 
     std::map<std::string, Entry> m_entries;
     SourceLines m_uncached;

@@ -2,6 +2,7 @@
 
 #include "engine/clock/ClockSpec.h"
 #include "input/BarLabelling.h"
+#include "input/SourceLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -54,8 +55,9 @@ struct ConversionSettings
     bool forceExtension = false;
     std::string extension = ".txt";
     bool overwriteWithoutAsking = false;
-    bool summerTable = false; ///< the summer-time dialog's "夏時間の設定を有効にする"
-    ClockSettings clocks;     ///< all three the file's own clock unless the user names them
+    bool summerTable = false;  ///< the summer-time dialog's "夏時間の設定を有効にする"
+    ClockSettings clocks;      ///< all three the file's own clock unless the user names them
+    SourceLayout sourceLayout; ///< section "Input": how source lines are written
 };
 
 /// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.

@@ -230,6 +230,51 @@ void saveGapReportSettings(IniFile& file, const GapReportSettings& settings)
     saveSection(file, GapReportSection, GapReportKeys, settings);
 }
 
+InputSettings loadInputSettings(const IniFile& file)
+{
+    return loadSection(file, InputSection, InputKeys);
+}
+
+void saveInputSettings(IniFile& file, const InputSettings& settings)
+{
+    saveSection(file, InputSection, InputKeys, settings);
+}
+
+SourceLayout sourceLayoutOf(const InputSettings& settings)
+{
+    if (settings.layout != "custom") {
+        return layoutFromName(settings.layout).value_or(SourceLayout{});
+    }
+    const auto order = dateOrderFromName(settings.dateOrder);
+    const auto separator = separatorFromName(settings.separator);
+    const auto prices = priceColumnsFromName(settings.price);
+    if (!order || !separator || !prices || settings.dateColumn < 1 || settings.dateColumn > 32 ||
+        settings.volumeColumn < 0 || settings.volumeColumn > 32) {
+        return SourceLayout{};
+    }
+    return SourceLayout{SourceLayout::Mode::Chosen, *order,  *separator,
+                        settings.decimalComma,      *prices, settings.dateColumn,
+                        settings.volumeColumn};
+}
+
+InputSettings inputSettingsOf(const SourceLayout& layout)
+{
+    InputSettings settings;
+    settings.layout = layoutName(layout);
+    settings.dateOrder = dateOrderName(layout.dateOrder);
+    settings.separator = separatorName(layout.separator);
+    settings.price = priceColumnsName(layout.prices);
+    settings.decimalComma = layout.decimalComma;
+    settings.dateColumn = layout.dateColumn;
+    settings.volumeColumn = layout.volumeColumn;
+    return settings;
+}
+
+std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key)
+{
+    return storedTextOf(settings, key);
+}
+
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key)
 {
     return storedTextOf(settings, key);

@@ -92,6 +92,21 @@ struct GapReportSettings
     bool operator==(const GapReportSettings&) const = default;
 };
 
+/// Section "Input": how source lines are written. "Layout" is a preset name (usual, auto, ymd, dmy, mdy,
+/// dmy-ticks, decimal-comma) or "custom", which takes the other keys.
+struct InputSettings
+{
+    std::string layout = "usual";
+    std::string dateOrder = "ymd";
+    std::string separator = "auto";
+    std::string price = "ohlc";
+    bool decimalComma = false;
+    std::int32_t dateColumn = 1;
+    std::int32_t volumeColumn = 0;
+
+    bool operator==(const InputSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -112,6 +127,7 @@ inline constexpr std::string_view FormSection = "Form";
 inline constexpr std::string_view Form2Section = "Form2";
 inline constexpr std::string_view SummerSection = "Summer";
 inline constexpr std::string_view GapReportSection = "GapReport";
+inline constexpr std::string_view InputSection = "Input";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -162,6 +178,16 @@ inline constexpr std::array<SettingsKey<GapReportSettings>, 3> GapReportKeys{{
     {"ListInLog", KeyEncoding::Boolean,     "0",  2, 2, &GapReportSettings::listInLog},
     {"Minutes",   KeyEncoding::IntegerText, "30", 3, 3, &GapReportSettings::minutes},
 }};
+
+inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
+    {"Layout",       KeyEncoding::Text,        "usual", 1, 1, &InputSettings::layout},
+    {"DateOrder",    KeyEncoding::Text,        "ymd",  2, 2, &InputSettings::dateOrder},
+    {"Separator",    KeyEncoding::Text,        "auto", 3, 3, &InputSettings::separator},
+    {"Price",        KeyEncoding::Text,        "ohlc", 4, 4, &InputSettings::price},
+    {"DecimalComma", KeyEncoding::Boolean,     "0",    5, 5, &InputSettings::decimalComma},
+    {"DateColumn",   KeyEncoding::IntegerText, "1",    6, 6, &InputSettings::dateColumn},
+    {"VolumeColumn", KeyEncoding::IntegerText, "0",    7, 7, &InputSettings::volumeColumn},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -180,11 +206,19 @@ void saveSummerSettings(IniFile& file, const SummerSettings& settings);
 GapReportSettings loadGapReportSettings(const IniFile& file);
 void saveGapReportSettings(IniFile& file, const GapReportSettings& settings);
 
+InputSettings loadInputSettings(const IniFile& file);
+void saveInputSettings(IniFile& file, const InputSettings& settings);
+/// The layout the section stands for; a name or value that does not read gives the usual reading.
+SourceLayout sourceLayoutOf(const InputSettings& settings);
+/// The section's keys for a layout (a preset by its name, any other as "custom").
+InputSettings inputSettingsOf(const SourceLayout& layout);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key);
 std::string storedText(const GapReportSettings& settings, const SettingsKey<GapReportSettings>& key);
+std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.

@@ -1,0 +1,758 @@
+#include "input/SourceLayout.h"
+
+#include "input/DateTimeText.h"
+#include "input/SourceLines.h"
+#include "input/SourceRecord.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdlib> // llabs
+#include <tuple>   // tie
+
+namespace velmora {
+
+namespace {
+
+struct Preset
+{
+    std::string_view name;
+    SourceLayout layout;
+};
+
+SourceLayout chosen(DateOrder order, FieldSeparator separator = FieldSeparator::Any, bool decimalComma = false,
+                    PriceColumns prices = PriceColumns::Ohlc)
+{
+    SourceLayout layout;
+    layout.mode = SourceLayout::Mode::Chosen;
+    layout.dateOrder = order;
+    layout.separator = separator;
+    layout.decimalComma = decimalComma;
+    layout.prices = prices;
+    return layout;
+}
+
+const std::array<Preset, 7>& presets()
+{
+    static const std::array<Preset, 7> list{{
+        {"usual", SourceLayout{}},
+        {"auto", SourceLayout{.mode = SourceLayout::Mode::Auto}},
+        {"ymd", chosen(DateOrder::YearFirst)},
+        {"dmy", chosen(DateOrder::DayFirst)},
+        {"mdy", chosen(DateOrder::MonthFirst)},
+        {"dmy-ticks", chosen(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {"decimal-comma", chosen(DateOrder::YearFirst, FieldSeparator::Semicolon, true)},
+    }};
+    return list;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && (isBlank(text.front()) || text.front() == '\r')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string_view unquote(std::string_view text)
+{
+    text = trim(text);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        text = trim(text.substr(1, text.size() - 2));
+    }
+    return text;
+}
+
+char separatorOf(std::string_view line, FieldSeparator separator)
+{
+    switch (separator) {
+    case FieldSeparator::Comma:
+        return ',';
+    case FieldSeparator::Tab:
+        return '\t';
+    case FieldSeparator::Semicolon:
+        return ';';
+    case FieldSeparator::Blanks:
+        return ' ';
+    case FieldSeparator::Any:
+        break;
+    }
+    for (const char c : {'\t', ';', ','}) {
+        if (line.find(c) != std::string_view::npos) {
+            return c;
+        }
+    }
+    return ' ';
+}
+
+constexpr std::size_t MaxFields = 32;
+
+struct Fields
+{
+    std::array<std::string_view, MaxFields> items{};
+    std::size_t count = 0;
+
+    std::string_view operator[](std::size_t i) const { return i < count ? items[i] : std::string_view{}; }
+};
+
+/// Cuts at every separator (at every run of blanks for ' '); each field trimmed of blanks and its own quotes.
+Fields splitFields(std::string_view line, char separator)
+{
+    Fields fields;
+    std::size_t at = 0;
+    while (fields.count < MaxFields && at <= line.size()) {
+        if (separator == ' ') {
+            while (at < line.size() && isBlank(line[at])) {
+                ++at;
+            }
+            if (at == line.size()) {
+                break;
+            }
+        }
+        std::size_t end = at;
+        while (end < line.size() && (separator == ' ' ? !isBlank(line[end]) : line[end] != separator)) {
+            ++end;
+        }
+        fields.items[fields.count++] = unquote(line.substr(at, end - at));
+        at = end + 1;
+    }
+    return fields;
+}
+
+/// Whole number of exactly the text's digits.
+std::optional<int> digits(std::string_view text)
+{
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit)) {
+        return std::nullopt;
+    }
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+struct Ymd
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+/// A two-digit year by the fixed window of 50: 00–49 are 2000–2049, 50–99 are 1950–1999.
+int fullYear(int year, std::size_t digitCount)
+{
+    if (digitCount > 2) {
+        return year;
+    }
+    return year < 50 ? 2000 + year : 1900 + year;
+}
+
+std::optional<Ymd> readDate(std::string_view text, DateOrder order)
+{
+    std::array<std::string_view, 3> parts;
+    if (std::all_of(text.begin(), text.end(), isDigit)) {
+        // Compact dates: 20220815 (or 15082022), 220815.
+        if (text.size() == 8) {
+            parts = order == DateOrder::YearFirst ? std::array{text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)}
+                                                  : std::array{text.substr(0, 2), text.substr(2, 2), text.substr(4, 4)};
+        } else if (text.size() == 6) {
+            parts = {text.substr(0, 2), text.substr(2, 2), text.substr(4, 2)};
+        } else {
+            return std::nullopt;
+        }
+    } else {
+        std::size_t count = 0;
+        std::size_t at = 0;
+        while (count < 3) {
+            std::size_t end = at;
+            while (end < text.size() && isDigit(text[end])) {
+                ++end;
+            }
+            parts[count++] = text.substr(at, end - at);
+            if (end == text.size()) {
+                break;
+            }
+            at = end + 1;
+        }
+        if (count != 3 || at > text.size() || parts[2].data() + parts[2].size() != text.data() + text.size()) {
+            return std::nullopt;
+        }
+    }
+    const std::size_t y = order == DateOrder::YearFirst ? 0 : 2;
+    const std::size_t m = order == DateOrder::MonthFirst ? 0 : 1;
+    const std::size_t d = order == DateOrder::YearFirst ? 2 : (order == DateOrder::DayFirst ? 0 : 1);
+    const auto year = digits(parts[y]);
+    const auto month = digits(parts[m]);
+    const auto day = digits(parts[d]);
+    if (!year || !month || !day || parts[y].size() == 3 || parts[y].size() == 1) {
+        return std::nullopt;
+    }
+    Ymd date{fullYear(*year, parts[y].size()), *month, *day};
+    if (!daysFromCivil(date.year, date.month, date.day)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+/// A time "HH:MM", "HH:MM:SS", "HH:MM:SS.fff" or compact "HHMM", "HHMMSS" at the start of the text, written out
+/// as "HH:MM:SS[.fff]"; rest is what follows it (a zone, perhaps).
+bool readTime(std::string_view text, std::string& out, std::string_view& rest)
+{
+    std::size_t end = 0;
+    while (end < text.size() && (isDigit(text[end]) || text[end] == ':' || text[end] == '.')) {
+        ++end;
+    }
+    std::string_view time = text.substr(0, end);
+    rest = trim(text.substr(end));
+    std::string_view fraction;
+    if (const auto dot = time.find('.'); dot != std::string_view::npos) {
+        fraction = time.substr(dot + 1);
+        time = time.substr(0, dot);
+        if (fraction.empty() || !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
+            return false;
+        }
+    }
+    std::array<std::string_view, 3> parts{};
+    if (time.find(':') == std::string_view::npos) {
+        if (time.size() != 4 && time.size() != 6) {
+            return false;
+        }
+        parts = {time.substr(0, 2), time.substr(2, 2), time.size() == 6 ? time.substr(4, 2) : "00"};
+    } else {
+        const auto first = time.find(':');
+        const auto second = time.find(':', first + 1);
+        parts = {time.substr(0, first), time.substr(first + 1, second - first - 1),
+                 second == std::string_view::npos ? "00" : time.substr(second + 1)};
+    }
+    const auto hour = digits(parts[0]);
+    const auto minute = digits(parts[1]);
+    const auto second = digits(parts[2]);
+    if (!hour || !minute || !second || parts[1].size() != 2 || parts[2].size() != 2 || *hour > 23 || *minute > 59 ||
+        *second > 60) {
+        return false;
+    }
+    char buffer[9];
+    buffer[0] = static_cast<char>('0' + *hour / 10);
+    buffer[1] = static_cast<char>('0' + *hour % 10);
+    buffer[2] = ':';
+    buffer[3] = parts[1][0];
+    buffer[4] = parts[1][1];
+    buffer[5] = ':';
+    buffer[6] = parts[2][0];
+    buffer[7] = parts[2][1];
+    out.append(buffer, 8);
+    if (!fraction.empty()) {
+        out += '.';
+        out += fraction;
+    }
+    return true;
+}
+
+/// A zone after the time: "Z", an offset "+0300", "-05:00", or a word "GMT", "UTC" with or without an offset.
+bool isZone(std::string_view text)
+{
+    if (text == "Z") {
+        return true;
+    }
+    if (text.starts_with("GMT") || text.starts_with("UTC")) {
+        text.remove_prefix(3);
+        if (text.empty()) {
+            return true;
+        }
+    }
+    if (text.size() < 3 || (text[0] != '+' && text[0] != '-')) {
+        return false;
+    }
+    text.remove_prefix(1);
+    std::size_t count = 0;
+    for (const char c : text) {
+        if (isDigit(c)) {
+            ++count;
+        } else if (c != ':') {
+            return false;
+        }
+    }
+    return count == 2 || count == 4;
+}
+
+/// A price as the usual reader takes it: the decimal comma turned into a point.
+bool appendPrice(std::string_view text, bool decimalComma, std::string& out)
+{
+    const std::size_t start = out.size();
+    out += text;
+    if (decimalComma) {
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), ',', '.');
+    }
+    double value = 0;
+    if (!readDecimal(std::string_view(out).substr(start), value)) {
+        out.resize(start);
+        return false;
+    }
+    return true;
+}
+
+/// A plain decimal "[-]digits[.digits]" as a whole number of units of its last decimal.
+bool scaledDecimal(std::string_view text, std::int64_t& units, int& decimals)
+{
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const auto dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    if (whole.size() + fraction.size() > 17 || whole.size() + fraction.size() == 0 ||
+        !std::all_of(whole.begin(), whole.end(), isDigit) || !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
+        return false;
+    }
+    units = 0;
+    for (const char c : whole) {
+        units = units * 10 + (c - '0');
+    }
+    for (const char c : fraction) {
+        units = units * 10 + (c - '0');
+    }
+    units = negative ? -units : units;
+    decimals = static_cast<int>(fraction.size());
+    return true;
+}
+
+/// The middle of two prices written exactly: at the finer of their decimals, or one more where that is needed.
+bool appendMid(std::string_view a, std::string_view b, std::string& out)
+{
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    int dx = 0;
+    int dy = 0;
+    if (!scaledDecimal(a, x, dx) || !scaledDecimal(b, y, dy)) {
+        return false;
+    }
+    int decimals = std::max(dx, dy);
+    for (; dx < decimals; ++dx) {
+        x *= 10;
+    }
+    for (; dy < decimals; ++dy) {
+        y *= 10;
+    }
+    std::int64_t sum = x + y;
+    if (sum % 2 == 0) {
+        sum /= 2;
+    } else {
+        sum *= 5;
+        ++decimals;
+    }
+    std::string text = std::to_string(std::llabs(sum));
+    if (static_cast<int>(text.size()) <= decimals) {
+        text.insert(0, static_cast<std::size_t>(decimals + 1) - text.size(), '0');
+    }
+    if (sum < 0) {
+        out += '-';
+    }
+    out.append(text, 0, text.size() - static_cast<std::size_t>(decimals));
+    if (decimals > 0) {
+        out += '.';
+        out.append(text, text.size() - static_cast<std::size_t>(decimals));
+    }
+    return true;
+}
+
+void appendTwo(std::string& out, int value)
+{
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+} // namespace
+
+std::optional<SourceLayout> layoutFromName(std::string_view name)
+{
+    for (const Preset& preset : presets()) {
+        if (preset.name == name) {
+            return preset.layout;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string layoutName(const SourceLayout& layout)
+{
+    for (const Preset& preset : presets()) {
+        if (preset.layout == layout) {
+            return std::string(preset.name);
+        }
+    }
+    return "custom";
+}
+
+std::optional<DateOrder> dateOrderFromName(std::string_view name)
+{
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
+        if (dateOrderName(order) == name) {
+            return order;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<FieldSeparator> separatorFromName(std::string_view name)
+{
+    for (const FieldSeparator separator : {FieldSeparator::Any, FieldSeparator::Comma, FieldSeparator::Tab,
+                                           FieldSeparator::Semicolon, FieldSeparator::Blanks}) {
+        if (separatorName(separator) == name) {
+            return separator;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<PriceColumns> priceColumnsFromName(std::string_view name)
+{
+    for (const PriceColumns prices : {PriceColumns::Ohlc, PriceColumns::Bid, PriceColumns::Ask, PriceColumns::Mid}) {
+        if (priceColumnsName(prices) == name) {
+            return prices;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view dateOrderName(DateOrder order)
+{
+    switch (order) {
+    case DateOrder::DayFirst:
+        return "dmy";
+    case DateOrder::MonthFirst:
+        return "mdy";
+    case DateOrder::YearFirst:
+        break;
+    }
+    return "ymd";
+}
+
+std::string_view separatorName(FieldSeparator separator)
+{
+    switch (separator) {
+    case FieldSeparator::Comma:
+        return "comma";
+    case FieldSeparator::Tab:
+        return "tab";
+    case FieldSeparator::Semicolon:
+        return "semicolon";
+    case FieldSeparator::Blanks:
+        return "blanks";
+    case FieldSeparator::Any:
+        break;
+    }
+    return "auto";
+}
+
+std::string_view priceColumnsName(PriceColumns prices)
+{
+    switch (prices) {
+    case PriceColumns::Bid:
+        return "bid";
+    case PriceColumns::Ask:
+        return "ask";
+    case PriceColumns::Mid:
+        return "mid";
+    case PriceColumns::Ohlc:
+        break;
+    }
+    return "ohlc";
+}
+
+std::string describeLayout(const SourceLayout& layout)
+{
+    std::string text;
+    switch (layout.dateOrder) {
+    case DateOrder::YearFirst:
+        text = "年-月-日";
+        break;
+    case DateOrder::DayFirst:
+        text = "日-月-年";
+        break;
+    case DateOrder::MonthFirst:
+        text = "月-日-年";
+        break;
+    }
+    switch (layout.separator) {
+    case FieldSeparator::Any:
+        text += "、区切りは自動";
+        break;
+    case FieldSeparator::Comma:
+        text += "、区切りはカンマ";
+        break;
+    case FieldSeparator::Tab:
+        text += "、区切りはタブ";
+        break;
+    case FieldSeparator::Semicolon:
+        text += "、区切りはセミコロン";
+        break;
+    case FieldSeparator::Blanks:
+        text += "、区切りは空白";
+        break;
+    }
+    if (layout.decimalComma) {
+        text += "、小数点はカンマ";
+    }
+    switch (layout.prices) {
+    case PriceColumns::Ohlc:
+        text += "、価格は始値・高値・安値・終値";
+        break;
+    case PriceColumns::Bid:
+        text += "、価格は Bid";
+        break;
+    case PriceColumns::Ask:
+        text += "、価格は Ask";
+        break;
+    case PriceColumns::Mid:
+        text += "、価格は Ask と Bid の中値";
+        break;
+    }
+    return text;
+}
+
+bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t dateField, std::string& out,
+                 RewrittenZone* zone)
+{
+    const std::size_t start = out.size();
+    const auto fail = [&out, start] {
+        out.resize(start);
+        return false;
+    };
+    line = unquote(line);
+    const Fields fields = splitFields(line, separatorOf(line, layout.separator));
+    std::size_t at = static_cast<std::size_t>(std::max(layout.dateColumn, 1)) - 1;
+    const std::string_view dateTime = fields[at++];
+    // The date and the time share a field where an ISO 8601 "T" or a blank parts them.
+    const std::size_t cut = dateTime.find_first_of("T ");
+    const std::string_view dateText = dateTime.substr(0, cut);
+    std::string_view timeText = cut == std::string_view::npos ? fields[at++] : trim(dateTime.substr(cut + 1));
+    const auto date = readDate(dateText, layout.dateOrder);
+    if (!date) {
+        return fail();
+    }
+    for (std::int32_t k = 1; k < dateField; ++k) {
+        out += "-,";
+    }
+    out += std::to_string(date->year);
+    out += '/';
+    appendTwo(out, date->month);
+    out += '/';
+    appendTwo(out, date->day);
+    out += ',';
+    std::string_view rest;
+    if (!readTime(timeText, out, rest)) {
+        return fail();
+    }
+    if (rest.empty() && isZone(fields[at])) {
+        rest = fields[at++];
+    }
+    if (!rest.empty() && !isZone(rest)) {
+        return fail();
+    }
+    const bool ticks = layout.prices != PriceColumns::Ohlc;
+    if (ticks) {
+        const std::string_view ask = fields[at];
+        const std::string_view bid = fields[at + 1];
+        std::string price;
+        bool read = false;
+        if (layout.prices == PriceColumns::Mid) {
+            std::string askText;
+            std::string bidText;
+            read = appendPrice(ask, layout.decimalComma, askText) && appendPrice(bid, layout.decimalComma, bidText) &&
+                   appendMid(askText, bidText, price);
+        } else {
+            read = appendPrice(layout.prices == PriceColumns::Ask ? ask : bid, layout.decimalComma, price);
+        }
+        if (!read) {
+            return fail();
+        }
+        for (int k = 0; k < 4; ++k) {
+            out += ',';
+            out += price;
+        }
+        at += 2;
+    } else {
+        for (int k = 0; k < 4; ++k) {
+            out += ',';
+            if (!appendPrice(fields[at + static_cast<std::size_t>(k)], layout.decimalComma, out)) {
+                return fail();
+            }
+        }
+        at += 4;
+    }
+    const std::string_view volume =
+        layout.volumeColumn > 0 ? fields[static_cast<std::size_t>(layout.volumeColumn) - 1] : (ticks ? "" : fields[at]);
+    if (!volume.empty()) {
+        out += ',';
+        if (!appendPrice(volume, layout.decimalComma, out)) {
+            out.pop_back();
+        }
+    }
+    if (zone != nullptr) {
+        zone->text = rest;
+    }
+    return true;
+}
+
+RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField)
+{
+    RewrittenText result;
+    result.text.reserve(lines.text().size() + lines.size() * 8);
+    SourceLines::Cursor cursor;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines.line(i, cursor);
+        RewrittenZone zone;
+        if (rewriteLine(line, layout, dateField, result.text, &zone)) {
+            ++result.lines;
+            if (result.zone.empty() && !zone.text.empty()) {
+                result.zone = zone.text;
+            }
+        } else {
+            // Unread lines go to the usual reader as written: it skips or refuses them in its own words.
+            result.text += line;
+        }
+        result.text += "\r\n";
+    }
+    return result;
+}
+
+namespace {
+
+/// The usual reading's test for a line it can start from, without its messages: enough fields, prices and time
+/// that read, and a date that reads with its own first non-digit as separator.
+bool usualReads(std::string_view line, SourceRecord& record, int currentYear)
+{
+    record.split(line);
+    if (!record.complete()) {
+        return false;
+    }
+    double value = 0;
+    for (const std::string_view price : {record.open(), record.high(), record.low(), record.close()}) {
+        if (!readDecimal(price, value)) {
+            return false;
+        }
+    }
+    const std::string_view time = record.time();
+    if (time.find(':') == std::string_view::npos || !parseTimeOfDayMs(time)) {
+        return false;
+    }
+    const std::string_view date = record.date();
+    const auto separator = std::find_if(date.begin(), date.end(), [](char c) { return !isDigit(c); });
+    return separator != date.end() && parseDateText(date, *separator, currentYear).has_value();
+}
+
+/// How well a layout reads the first lines: how many it reads; 0 where a bar's prices are out of order or the
+/// dates run backwards, which a wrong layout shows and a right one does not.
+std::size_t fit(const SourceLines& lines, std::size_t count, const SourceLayout& layout)
+{
+    std::size_t read = 0;
+    std::string text;
+    SourceRecord record;
+    std::string lastDate;
+    for (std::size_t i = 0; i < count; ++i) {
+        text.clear();
+        if (!rewriteLine(lines.line(i), layout, 1, text)) {
+            continue;
+        }
+        record.split(text);
+        const std::string_view date = record.date();
+        if (std::string(date) < lastDate) {
+            return 0;
+        }
+        lastDate = date;
+        double high = 0;
+        double low = 0;
+        readDecimal(record.high(), high);
+        readDecimal(record.low(), low);
+        if (pricesOutOfOrder(record.open(), high, low, record.close())) {
+            return 0;
+        }
+        ++read;
+    }
+    return read;
+}
+
+} // namespace
+
+std::optional<SourceLayout> detectLayout(const SourceLines& lines, std::int32_t dateField, int currentYear)
+{
+    const std::size_t count = std::min(lines.size(), DetectionLines);
+    SourceRecord record(dateField);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (usualReads(lines.line(i), record, currentYear)) {
+            return std::nullopt;
+        }
+    }
+    // A slash date is more often month-first (US), a dotted one day-first: the order that reads the same lines
+    // equally well is the one tried first.
+    bool slash = false;
+    for (std::size_t i = 0; i < count && !slash; ++i) {
+        slash = lines.line(i).find('/') != std::string_view::npos;
+    }
+    const std::array<DateOrder, 3> orders =
+        slash ? std::array{DateOrder::YearFirst, DateOrder::MonthFirst, DateOrder::DayFirst}
+              : std::array{DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst};
+    std::optional<SourceLayout> best;
+    std::size_t bestRead = 0;
+    for (const DateOrder order : orders) {
+        for (const PriceColumns prices : {PriceColumns::Ohlc, PriceColumns::Bid}) {
+            for (const bool decimalComma : {false, true}) {
+                const SourceLayout layout = chosen(order, FieldSeparator::Any, decimalComma, prices);
+                const std::size_t read = fit(lines, count, layout);
+                if (read > bestRead) {
+                    best = layout;
+                    bestRead = read;
+                }
+            }
+        }
+    }
+    return best;
+}
+
+bool datesLookDayFirst(const SourceLines& lines, std::int32_t dateField, int currentYear)
+{
+    const std::size_t count = std::min(lines.size(), DetectionLines);
+    SourceRecord record(dateField);
+    std::optional<Ymd> lastYearFirst;
+    std::optional<Ymd> lastDayFirst;
+    bool yearFirstBackwards = false;
+    std::size_t seen = 0;
+    const auto before = [](const Ymd& a, const Ymd& b) {
+        return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!usualReads(lines.line(i), record, currentYear)) {
+            continue;
+        }
+        const std::string_view date = record.date();
+        if (date.size() != 8 || isDigit(date[2]) || isDigit(date[5])) {
+            return false;
+        }
+        const auto yearFirst = readDate(date, DateOrder::YearFirst);
+        const auto dayFirst = readDate(date, DateOrder::DayFirst);
+        if (!yearFirst || !dayFirst || (lastDayFirst && before(*dayFirst, *lastDayFirst))) {
+            return false;
+        }
+        yearFirstBackwards = yearFirstBackwards || (lastYearFirst && before(*yearFirst, *lastYearFirst));
+        lastYearFirst = yearFirst;
+        lastDayFirst = dayFirst;
+        ++seen;
+    }
+    return seen > 1 && yearFirstBackwards;
+}
+
+} // namespace velmora
