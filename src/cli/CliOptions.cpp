@@ -502,10 +502,10 @@ Gap report (section "GapReport"):
       --gap-minutes N       report holes longer than N minutes inside the
                             market window (default 30)
 Source layout (section "Input"; see docs/formats-source.md):
-      --layout NAME         usual (default: the lines velmora always read), auto
-                            (the usual lines, another layout detected only for
-                            a file none of whose first lines read), ymd, dmy,
-                            mdy, dmy-ticks or decimal-comma
+      --layout NAME         auto (default: the lines velmora always read, another
+                            layout detected only for a file none of whose first
+                            lines read), usual (never another), ymd, dmy, mdy,
+                            dmy-ticks or decimal-comma
       --date-order ORDER    ymd, dmy or mdy
       --separator SEP       auto, comma, tab, semicolon or blanks
       --price PRICE         ohlc, or one tick price: bid, ask or mid

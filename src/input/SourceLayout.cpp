@@ -35,7 +35,7 @@ SourceLayout chosen(DateOrder order, FieldSeparator separator = FieldSeparator::
 const std::array<Preset, 7>& presets()
 {
     static const std::array<Preset, 7> list{{
-        {"usual", SourceLayout{}},
+        {"usual", SourceLayout{.mode = SourceLayout::Mode::Usual}},
         {"auto", SourceLayout{.mode = SourceLayout::Mode::Auto}},
         {"ymd", chosen(DateOrder::YearFirst)},
         {"dmy", chosen(DateOrder::DayFirst)},

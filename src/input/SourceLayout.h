@@ -39,11 +39,11 @@ enum class PriceColumns : std::uint8_t {
 struct SourceLayout
 {
     enum class Mode : std::uint8_t {
-        Usual,  ///< the usual reading, never another (the default: files that gave nothing still give nothing)
-        Auto,   ///< the usual reading; only a file it cannot use at all is looked at to pick a layout
+        Usual,  ///< the usual reading, never another: files it cannot use give nothing
+        Auto,   ///< the usual reading (the default); only a file it cannot use at all is looked at to pick a layout
         Chosen, ///< the fields below, for every file
     };
-    Mode mode = Mode::Usual;
+    Mode mode = Mode::Auto;
     DateOrder dateOrder = DateOrder::YearFirst;
     FieldSeparator separator = FieldSeparator::Any;
     bool decimalComma = false;

@@ -264,9 +264,9 @@ TEST(ConvertProgramTest, AJobWithoutBarsLeavesAGoodOlderFileAndSaysSo)
         std::string logLine;
     };
     const std::vector<Case> cases = {
-        // Day-first dates in a layout the reader does not take: no usable line.
+        // Day-first dates with the usual reading kept: no usable line.
         {"01/01/2010 00:00:07.534,1.43156,1.43151,2.5,1.1\r\n",
-         {},
+         {"--layout", "usual"},
          "E_5min.txt は変換できる行がないので書き出しません"},
         {"", {}, "E_5min.txt は変換できる行がないので書き出しません"},
         // A Monday bar with a window that opens on Tuesday: no bar inside the window.
@@ -360,15 +360,16 @@ TEST(ConvertProgramTest, PricesOutOfOrderAreCountedOncePerFileAndTheBarsWrittenA
 
 TEST(ConvertProgramTest, ABoxShownForEveryLineIsShownOnceAndCounted)
 {
-    // Day-first dates: every line shows the same box.
+    // Day-first dates read with the usual reading only: every line shows the same box.
     std::string source;
     for (int i = 0; i < 10'000; ++i) {
         source += "01.01.2010,00:00,1.4316,1.4320,1.4310,1.4315\r\n";
     }
     const TempDir dir;
     const auto file = dir.write("D_1min.txt", source);
-    const auto result =
-        runProgram({"--settings", dir.write("settings.ini", "").string(), "-t", "5", file.string()}, dir.path());
+    const auto result = runProgram(
+        {"--settings", dir.write("settings.ini", "").string(), "-t", "5", "--layout", "usual", file.string()},
+        dir.path());
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(result.err, "日付の区切り文字の設定に失敗しました(想定外のエラー)\n");
     const auto log = logWithoutElapsed(result.out);

@@ -161,7 +161,7 @@ TEST_F(LinkageCliTest, AlwaysRebuildPolicyAndTimeframesFromTheCommandLine)
 TEST_F(LinkageCliTest, AFolderWhoseSourceGivesNoBarEndsTheBatchWithStatusThree)
 {
     settings("CheckList=EURUSDUSDJPY\r\nEdit1.Text=5\r\n");
-    writeFile(source("EURUSD"), "01.04.2009;17:00;1.3000;1.3005;1.2995;1.3001\r\n");
+    writeFile(source("EURUSD"), "Date;Time;Open;High;Low;Close\r\n"); // a header and nothing else
     const auto result = linkage();
     EXPECT_EQ(result.exitCode, 3) << result.err;
     EXPECT_NE(result.out.find("EURUSD_5min_2009.txt は変換できる行がないので書き出しません\n"), std::string::npos)

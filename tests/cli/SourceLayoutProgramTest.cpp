@@ -269,9 +269,9 @@ TEST(SourceLayoutProgramTest, TwoDigitDayFirstDatesStayAsTodayAndTheLogNamesTheO
     const TempDir usual;
     const TempDir dayFirst;
     const TempDir expected;
-    const ProgramResult told = convert(automatic, source, {"--layout", "auto"});
+    const ProgramResult told = convert(automatic, source, {});
     EXPECT_NE(told.out.find("--date-order dmy"), std::string::npos) << told.out;
-    const ProgramResult silent = convert(usual, source, {});
+    const ProgramResult silent = convert(usual, source, {"--layout", "usual"});
     EXPECT_EQ(silent.out.find("--date-order"), std::string::npos) << silent.out;
     EXPECT_EQ(barFiles(automatic), barFiles(usual));
 

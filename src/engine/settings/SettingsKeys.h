@@ -96,7 +96,7 @@ struct GapReportSettings
 /// dmy-ticks, decimal-comma) or "custom", which takes the other keys.
 struct InputSettings
 {
-    std::string layout = "usual";
+    std::string layout = "auto";
     std::string dateOrder = "ymd";
     std::string separator = "auto";
     std::string price = "ohlc";
@@ -180,7 +180,7 @@ inline constexpr std::array<SettingsKey<GapReportSettings>, 3> GapReportKeys{{
 }};
 
 inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
-    {"Layout",       KeyEncoding::Text,        "usual", 1, 1, &InputSettings::layout},
+    {"Layout",       KeyEncoding::Text,        "auto", 1, 1, &InputSettings::layout},
     {"DateOrder",    KeyEncoding::Text,        "ymd",  2, 2, &InputSettings::dateOrder},
     {"Separator",    KeyEncoding::Text,        "auto", 3, 3, &InputSettings::separator},
     {"Price",        KeyEncoding::Text,        "ohlc", 4, 4, &InputSettings::price},
@@ -208,7 +208,7 @@ void saveGapReportSettings(IniFile& file, const GapReportSettings& settings);
 
 InputSettings loadInputSettings(const IniFile& file);
 void saveInputSettings(IniFile& file, const InputSettings& settings);
-/// The layout the section stands for; a name or value that does not read gives the usual reading.
+/// The layout the section stands for; a name or value that does not read gives the default (auto).
 SourceLayout sourceLayoutOf(const InputSettings& settings);
 /// The section's keys for a layout (a preset by its name, any other as "custom").
 InputSettings inputSettingsOf(const SourceLayout& layout);
