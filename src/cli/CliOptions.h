@@ -41,6 +41,7 @@ struct CliOptions
     std::optional<std::string> extension;
     std::optional<bool> overwrite;
     std::optional<bool> summerTable;
+    std::optional<bool> appendVolume;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

@@ -132,14 +132,16 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     FormSettings form;
     Form2Settings form2;
     SummerSettings summer;
+    BarsSettings bars;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
         form2 = loadForm2Settings(file);
         summer = loadSummerSettings(file);
+        bars = loadBarsSettings(file);
     }
 
-    RunRequest request = runRequestFromSettings(form, summer);
+    RunRequest request = runRequestFromSettings(form, summer, bars);
     applyOverrides(options, request);
 
     const SystemClock systemClock;

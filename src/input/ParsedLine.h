@@ -18,11 +18,15 @@ struct ParsedLine
 
     double high;
     double low;
+    /// The field after the close, 0 when it is missing or does not read (readVolume); set only by a parser that
+    /// reads volumes. With it the record fills one 64-byte cache line.
+    double volume;
     std::int32_t stamp;
     std::uint8_t openLength;
     std::uint8_t closeLength;
     /// pricesOutOfOrder() of the line, when its prices are held.
     bool outOfOrder;
+    std::uint8_t volumeDecimals; ///< digits after the volume's point
     char open[PriceChars];
     char close[PriceChars];
 
@@ -35,6 +39,10 @@ struct ParsedLine
     std::string_view openText() const { return {open, openLength}; }
     std::string_view closeText() const { return {close, closeLength}; }
 };
+
+/// A volume as price files write it: a decimal number (parseDecimal) and the count of digits after its point,
+/// at most 9 (a number with an exponent counts as 9). False, with value 0 and decimals 0, for anything else.
+bool readVolume(std::string_view text, double& value, std::uint8_t& decimals);
 
 /// pricesOutOfOrder() of four texts of one length (8 bytes must be readable from each start) whose high and
 /// low read as numbers, without reading them, where each is digits with a "." at one place: 1 when out of
@@ -82,14 +90,19 @@ public:
 
     const DateMemo& memo() const { return m_memo; }
 
+    /// Makes the parser read each line's volume as well; a parser for bars without volumes never does that work.
+    void readVolumes() { m_volumes = true; }
+
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
     void readPrices(ParsedLine& out) const;
+    void readRecordVolume(ParsedLine& out) const;
 
     SourceRecord m_record;
     char m_separator;
     int m_currentYear;
     DateMemo m_memo;
+    bool m_volumes = false;
 };
 
 } // namespace velmora

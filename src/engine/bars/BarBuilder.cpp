@@ -1,10 +1,12 @@
 #include "engine/bars/BarBuilder.h"
 
+#include "engine/bars/CalendarGrid.h"
 #include "engine/bars/RepeatedMessages.h"
 #include "engine/walk/RunHostRecorder.h"
 #include "platform/RunError.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring> // memcpy
 #include <memory>
@@ -212,6 +214,11 @@ public:
                        builder.m_settings.dropTimeInDaily),
           m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed)
     {
+        if (m_entry.calendar() != CalendarBars::None) {
+            const MarketWindow& window = job.window;
+            m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
+                           window.openHhmm / 100 * 60 + window.openHhmm % 100);
+        }
     }
 
     /// The price format found for the walks of one file, by the first usable line it was found from.
@@ -276,6 +283,8 @@ private:
         PriceText close; ///< of the last line taken
         double high = 0.0;
         double low = 0.0;
+        double volume = 0.0;             ///< with appendVolume: the volumes added up, or the lines counted
+        std::uint8_t volumeDecimals = 0; ///< the most digits after the point of a volume added
     };
 
     std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
@@ -307,6 +316,16 @@ private:
     void closeBucket();
     bool randomHookDue();
 
+    // Weeks and months (m_grid set): their edges, and the lines they take.
+    std::int64_t edgeAfter(std::int64_t start) const
+    {
+        return m_grid ? m_grid->endOf(start) : start + m_entry.currentWidth();
+    }
+    bool outsideWrittenDays(std::int64_t stamp);
+    // Volumes, with appendVolume.
+    void addVolume(double volume, std::uint8_t decimals);
+    void appendVolume(std::string& output) const;
+
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
     std::int32_t m_cutMinutes;
@@ -333,6 +352,11 @@ private:
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
     const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+
+    std::optional<CalendarGrid> m_grid;
+    std::int64_t m_checkedDay = INT64_MIN; ///< the day outsideWrittenDays() looked at last
+    bool m_checkedDayOutside = false;
+    bool m_volumeField = false; ///< the file's first usable line has a volume after its close
 };
 
 bool BarBuilder::Walk::randomHookDue()
@@ -420,7 +444,8 @@ void BarBuilder::Walk::closeBucket()
     if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
         label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
     }
-    if (!m_job.window.containsStamp(label)) {
+    // Weeks and months took only the lines of written days; their labels may fall on any day.
+    if (!m_grid && !m_job.window.containsStamp(label)) {
         ++m_job.barsOutsideWindow;
         return;
     }
@@ -431,6 +456,9 @@ void BarBuilder::Walk::closeBucket()
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
     m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
+    if (m_settings.appendVolume) {
+        appendVolume(output);
+    }
     if (output.size() >= SpillBytes && m_env.spill) {
         m_env.spill();
     }
@@ -482,9 +510,16 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     m_env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(m_lines.size() - 1, INT32_MAX)));
     m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
 
-    m_daily = m_entry.isDaily();
-    m_bucket.start = (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
-    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_daily = m_entry.isDaily() || m_grid.has_value();
+    m_bucket.start = m_grid ? m_grid->startOf(*stamp) : (floorDiv(*stamp, 1440) - 1) * 1440 + m_cutMinutes;
+    m_bucket.end = edgeAfter(m_bucket.start);
+    if (m_settings.appendVolume) {
+        double volume = 0.0;
+        std::uint8_t decimals = 0;
+        const std::int64_t volumeIndex = m_record.dateIndex() + 6;
+        m_volumeField = static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount() &&
+                        readVolume(m_record.field(volumeIndex), volume, decimals);
+    }
     m_waiting = *stamp;
     m_haveWaiting = true;
     countPriceOrder();
@@ -551,22 +586,76 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
-    if (m_parsed != nullptr && m_parsed->pricesHeld()) {
-        addParsed(*m_parsed);
+    if (m_grid && outsideWrittenDays(m_waiting)) {
+        // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+        ++m_job.barsOutsideWindow;
     } else {
-        addLine(lineAt(m_p));
+        if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+            addParsed(*m_parsed);
+        } else {
+            addLine(lineAt(m_p));
+        }
+        m_fillUntil = m_waiting + MaxFillMinutes;
     }
-    m_fillUntil = m_waiting + MaxFillMinutes;
     m_haveWaiting = false;
     ++m_p;
+}
+
+bool BarBuilder::Walk::outsideWrittenDays(std::int64_t stamp)
+{
+    // A week or a month holds the lines of the daily bars that would be written: the window is tested on the
+    // label a daily bar labelled by its start would have.
+    if (!m_job.window.enabled) {
+        return false;
+    }
+    const std::int64_t day = floorDiv(stamp - m_cutMinutes, 1440) * 1440 + m_cutMinutes;
+    if (day != m_checkedDay) {
+        std::int64_t label = day;
+        if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
+            label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
+        }
+        m_checkedDay = day;
+        m_checkedDayOutside = !m_job.window.containsStamp(label);
+    }
+    return m_checkedDayOutside;
+}
+
+void BarBuilder::Walk::addVolume(double volume, std::uint8_t decimals)
+{
+    if (!m_volumeField) {
+        volume = 1.0;
+        decimals = 0;
+    }
+    if (m_bucket.lineCount == 0) {
+        m_bucket.volume = volume;
+        m_bucket.volumeDecimals = decimals;
+    } else {
+        m_bucket.volume += volume;
+        m_bucket.volumeDecimals = std::max(m_bucket.volumeDecimals, decimals);
+    }
+}
+
+void BarBuilder::Walk::appendVolume(std::string& output) const
+{
+    if (m_bucket.lineCount == 0) {
+        BarLine::appendField(output, "0");
+        return;
+    }
+    // Written with as many decimals as the most precise volume added, so that sums of two-decimal volumes
+    // do not show the binary fractions of their sum.
+    char text[400];
+    const auto written = std::to_chars(std::begin(text), std::end(text), m_bucket.volume, std::chars_format::fixed,
+                                       static_cast<int>(m_bucket.volumeDecimals));
+    BarLine::appendField(output, written.ec == std::errc{} ? std::string_view(text, written.ptr) : "0");
 }
 
 void BarBuilder::Walk::passUnfilledBuckets()
 {
     if (m_waiting >= m_bucket.end && (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
         // Empty buckets that get no fill bar write nothing: pass them in one step.
-        m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
-        m_bucket.end = m_bucket.start + m_entry.currentWidth();
+        m_bucket.start =
+            m_grid ? m_grid->startOf(m_waiting) : m_bucket.start + m_entry.skipAhead(m_waiting - m_bucket.start);
+        m_bucket.end = edgeAfter(m_bucket.start);
     }
 }
 
@@ -582,6 +671,15 @@ void BarBuilder::Walk::addLine(std::string_view line)
     split(line);
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
+    if (m_settings.appendVolume) {
+        double volume = 0.0;
+        std::uint8_t decimals = 0;
+        const std::int64_t volumeIndex = m_record.dateIndex() + 6;
+        if (m_volumeField && static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount()) {
+            readVolume(m_record.field(volumeIndex), volume, decimals);
+        }
+        addVolume(volume, decimals);
+    }
     if (m_bucket.lineCount == 0) {
         m_bucket.open.assign(m_record.open());
         m_bucket.high = high;
@@ -596,6 +694,9 @@ void BarBuilder::Walk::addLine(std::string_view line)
 
 void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
 {
+    if (m_settings.appendVolume) {
+        addVolume(parsed.volume, parsed.volumeDecimals);
+    }
     if (m_bucket.lineCount == 0) {
         m_bucket.open.take(parsed.open, parsed.openLength);
         m_bucket.high = parsed.high;
@@ -617,7 +718,7 @@ void BarBuilder::Walk::moveOn()
     m_bucket.lineCount = 0;
     m_entry.NextWidth();
     m_bucket.start = m_bucket.end;
-    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_bucket.end = edgeAfter(m_bucket.start);
 }
 
 template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
@@ -690,7 +791,8 @@ void BarBuilder::walkLines(const SourceLines& lines, std::vector<Walk*>& active)
     const bool together =
         std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
     if (m_readAhead && together && sameReadingState(active) && next < lineCount) {
-        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead);
+        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead,
+                     m_settings.appendVolume);
         feed->start(next, active.front()->inputSeparator(), active.front()->memo());
     }
     for (;;) {

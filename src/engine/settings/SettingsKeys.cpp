@@ -220,6 +220,16 @@ void saveSummerSettings(IniFile& file, const SummerSettings& settings)
     saveSection(file, SummerSection, SummerKeys, settings);
 }
 
+BarsSettings loadBarsSettings(const IniFile& file)
+{
+    return loadSection(file, BarsSection, BarsKeys);
+}
+
+void saveBarsSettings(IniFile& file, const BarsSettings& settings)
+{
+    saveSection(file, BarsSection, BarsKeys, settings);
+}
+
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key)
 {
     return storedTextOf(settings, key);
@@ -231,6 +241,11 @@ std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Set
 }
 
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key)
+{
+    return storedTextOf(settings, key);
+}
+
+std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key)
 {
     return storedTextOf(settings, key);
 }

@@ -82,6 +82,14 @@ struct SummerSettings
     bool operator==(const SummerSettings&) const = default;
 };
 
+/// Section "Bars": what bar lines carry beyond the main window's settings.
+struct BarsSettings
+{
+    bool appendVolume = false; // a seventh field: the bar's volume (ConversionSettings::appendVolume)
+
+    bool operator==(const BarsSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -101,6 +109,7 @@ template <class Settings> struct SettingsKey
 inline constexpr std::string_view FormSection = "Form";
 inline constexpr std::string_view Form2Section = "Form2";
 inline constexpr std::string_view SummerSection = "Summer";
+inline constexpr std::string_view BarsSection = "Bars";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -145,6 +154,10 @@ inline constexpr std::array<SettingsKey<SummerSettings>, 4> SummerKeys{{
     {"GapListBox",   KeyEncoding::Rows,    "",  3, 3, &SummerSettings::gapListBox},
     {"CheckBox1",    KeyEncoding::Boolean, "0", 4, 4, &SummerSettings::checkBox1},
 }};
+
+inline constexpr std::array<SettingsKey<BarsSettings>, 1> BarsKeys{{
+    {"AppendVolume", KeyEncoding::Boolean, "0", 1, 1, &BarsSettings::appendVolume},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -160,10 +173,14 @@ SummerSettings loadSummerSettings(const IniFile& file);
 /// Writes all four keys, empty lists included, so rows the user deleted stay deleted.
 void saveSummerSettings(IniFile& file, const SummerSettings& settings);
 
+BarsSettings loadBarsSettings(const IniFile& file);
+void saveBarsSettings(IniFile& file, const BarsSettings& settings);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key);
+std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.

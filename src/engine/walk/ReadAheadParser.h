@@ -38,7 +38,9 @@ struct ReadAheadOptions
 class ReadAheadParser
 {
 public:
-    ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear, const ReadAheadOptions& options);
+    /// volumes: read each line's volume too (ParsedLine::volume), for bars that carry one.
+    ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear, const ReadAheadOptions& options,
+                    bool volumes = false);
     ~ReadAheadParser();
     ReadAheadParser(const ReadAheadParser&) = delete;
     ReadAheadParser& operator=(const ReadAheadParser&) = delete;
@@ -91,6 +93,7 @@ private:
     const SourceLines& m_lines;
     std::int32_t m_dateField;
     int m_currentYear;
+    bool m_volumes;
     unsigned m_workerCount;
     std::size_t m_chunkLines;
     std::vector<Chunk> m_slots;
