@@ -149,7 +149,7 @@ bool LineParser::read(std::string_view line, ParsedLine& out)
     }
     readPrices(out);
     if (m_volumes) {
-        readRecordVolume(out);
+        readRecordVolume();
     }
     return true;
 }
@@ -221,13 +221,12 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
                 : -1;
         out.outOfOrder = order >= 0 ? order == 1 : pricesOutOfOrder(field(2), out.high, out.low, field(5));
     }
-    if (m_volumes) {
+    if (m_volumes) [[unlikely]] {
         // The field after the close runs to the next comma or to the end of the line.
         const std::size_t volumeStart = ends[5] + 1;
         const std::size_t volumeEnd = commas != 0 ? static_cast<std::size_t>(std::countr_zero(commas)) : length;
-        readVolume(volumeStart <= length ? std::string_view(start + volumeStart, volumeEnd - volumeStart)
-                                         : std::string_view(),
-                   out.volume, out.volumeDecimals);
+        readQuickVolume(volumeStart <= length ? std::string_view(start + volumeStart, volumeEnd - volumeStart)
+                                              : std::string_view());
     }
     return Quick::Read;
 }
@@ -267,12 +266,17 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
     return true;
 }
 
-void LineParser::readRecordVolume(ParsedLine& out) const
+void LineParser::readQuickVolume(std::string_view text)
+{
+    readVolume(text, m_volume.value, m_volume.decimals);
+}
+
+void LineParser::readRecordVolume()
 {
     const std::int64_t volumeIndex = m_record.dateIndex() + 6;
     readVolume(static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount() ? m_record.field(volumeIndex)
                                                                                : std::string_view(),
-               out.volume, out.volumeDecimals);
+               m_volume.value, m_volume.decimals);
 }
 
 void LineParser::readPrices(ParsedLine& out) const

@@ -18,15 +18,11 @@ struct ParsedLine
 
     double high;
     double low;
-    /// The field after the close, 0 when it is missing or does not read (readVolume); set only by a parser that
-    /// reads volumes. With it the record fills one 64-byte cache line.
-    double volume;
     std::int32_t stamp;
     std::uint8_t openLength;
     std::uint8_t closeLength;
     /// pricesOutOfOrder() of the line, when its prices are held.
     bool outOfOrder;
-    std::uint8_t volumeDecimals; ///< digits after the volume's point
     char open[PriceChars];
     char close[PriceChars];
 
@@ -38,6 +34,14 @@ struct ParsedLine
     bool pricesHeld() const { return openLength != PricesNotHeld; }
     std::string_view openText() const { return {open, openLength}; }
     std::string_view closeText() const { return {close, closeLength}; }
+};
+
+/// The field after a line's close as a volume: kept beside the ParsedLine records rather than in them, so that
+/// reading without volumes moves no more bytes than before.
+struct LineVolume
+{
+    double value = 0.0; ///< 0 when the field is missing or does not read (readVolume)
+    std::uint8_t decimals = 0;
 };
 
 /// A volume as price files write it: a decimal number (parseDecimal) and the count of digits after its point,
@@ -92,17 +96,22 @@ public:
 
     /// Makes the parser read each line's volume as well; a parser for bars without volumes never does that work.
     void readVolumes() { m_volumes = true; }
+    /// The volume of the line read last, with readVolumes().
+    const LineVolume& volume() const { return m_volume; }
 
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
     void readPrices(ParsedLine& out) const;
-    void readRecordVolume(ParsedLine& out) const;
+    void readRecordVolume();
+    /// Out of line: the quick reading of lines without volumes stays as small as it was.
+    [[gnu::noinline]] void readQuickVolume(std::string_view text);
 
     SourceRecord m_record;
     char m_separator;
     int m_currentYear;
     DateMemo m_memo;
     bool m_volumes = false;
+    LineVolume m_volume;
 };
 
 } // namespace velmora

@@ -304,8 +304,9 @@ private:
         }
     }
     void countPriceOrderOfOwnReading();
-    /// Adds the waiting line to the bucket under way.
-    void takeWaiting();
+    /// Adds the waiting line to the bucket under way. Kept inside the walk's loop, where it was before weeks,
+    /// months and volumes added their (out of line) steps to it.
+    [[gnu::always_inline]] inline void takeWaiting();
     void passUnfilledBuckets();
     void addLine(std::string_view line);
     void addParsed(const ParsedLine& parsed);
@@ -321,9 +322,10 @@ private:
     {
         return m_grid ? m_grid->endOf(start) : start + m_entry.currentWidth();
     }
-    bool outsideWrittenDays(std::int64_t stamp);
+    // Out of line, as are the volumes': the walk's loop of the bars without them stays as small as it was.
+    [[gnu::noinline]] bool outsideWrittenDays(std::int64_t stamp);
     // Volumes, with appendVolume.
-    void addVolume(double volume, std::uint8_t decimals);
+    [[gnu::noinline]] void addVolume(double volume, std::uint8_t decimals);
     void appendVolume(std::string& output) const;
 
     const ConversionSettings& m_settings;
@@ -351,7 +353,8 @@ private:
     // The stamp of the waiting line is read once, however many empty buckets it waits through.
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
-    const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+    const ParsedLine* m_parsed = nullptr;       ///< the waiting line as the feed read it, or null
+    const LineVolume* m_parsedVolume = nullptr; ///< its volume, with appendVolume
 
     std::optional<CalendarGrid> m_grid;
     std::int64_t m_checkedDay = INT64_MIN; ///< the day outsideWrittenDays() looked at last
@@ -535,6 +538,9 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
         if (!m_haveWaiting) {
             // The line as the reading ahead parsed it, or else as the walk reads it itself.
             m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+            if (m_settings.appendVolume) [[unlikely]] {
+                m_parsedVolume = m_parsed != nullptr ? &feed->volumeOf(m_p) : nullptr;
+            }
             if (m_parsed != nullptr) {
                 m_waiting = m_parsed->stamp;
             } else if (!readWaitingLine()) {
@@ -586,17 +592,21 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
-    if (m_grid && outsideWrittenDays(m_waiting)) {
-        // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
-        ++m_job.barsOutsideWindow;
-    } else {
-        if (m_parsed != nullptr && m_parsed->pricesHeld()) {
-            addParsed(*m_parsed);
-        } else {
-            addLine(lineAt(m_p));
+    if (m_grid) [[unlikely]] {
+        if (outsideWrittenDays(m_waiting)) {
+            // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+            ++m_job.barsOutsideWindow;
+            m_haveWaiting = false;
+            ++m_p;
+            return;
         }
-        m_fillUntil = m_waiting + MaxFillMinutes;
     }
+    if (m_parsed != nullptr && m_parsed->pricesHeld()) {
+        addParsed(*m_parsed);
+    } else {
+        addLine(lineAt(m_p));
+    }
+    m_fillUntil = m_waiting + MaxFillMinutes;
     m_haveWaiting = false;
     ++m_p;
 }
@@ -694,8 +704,8 @@ void BarBuilder::Walk::addLine(std::string_view line)
 
 void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
 {
-    if (m_settings.appendVolume) {
-        addVolume(parsed.volume, parsed.volumeDecimals);
+    if (m_parsedVolume != nullptr) [[unlikely]] {
+        addVolume(m_parsedVolume->value, m_parsedVolume->decimals);
     }
     if (m_bucket.lineCount == 0) {
         m_bucket.open.take(parsed.open, parsed.openLength);
