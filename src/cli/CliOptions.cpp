@@ -267,6 +267,8 @@ const std::vector<FlagOption>& flagOptions()
         {"--gap-list", "", setTo(&CliOptions::gapList, true)},
         {"--decimal-comma", "", setTo(&CliOptions::decimalComma, true)},
         {"--decimal-point", "", setTo(&CliOptions::decimalComma, false)},
+        {"--volume", "", setTo(&CliOptions::appendVolume, true)},
+        {"--no-volume", "", setTo(&CliOptions::appendVolume, false)},
     };
     return table;
 }
@@ -422,6 +424,7 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
     put(settings.forceExtension, options.forceExtension);
     put(settings.extension, options.extension);
     put(settings.overwriteWithoutAsking, options.overwrite);
+    put(settings.appendVolume, options.appendVolume);
     if (options.summerTable) {
         settings.summerTable = *options.summerTable;
         request.summer.enabled = *options.summerTable;
@@ -469,10 +472,13 @@ Settings:
   -s, --settings FILE       settings file to read (default: velmora.ini beside
                             the program); a missing default file means defaults
 Timeframes and bars:
-  -t, --timeframes LIST     timeframe list, e.g. "5, 60, 240, 1440" or "-60+240"
+  -t, --timeframes LIST     timeframe list, e.g. "5, 60, 240, 1440" or "-60+240";
+                            also M1 M5 M15 M30 H1 H4 D1, W1 (weeks), MN1 (months)
       --cut-time HH:MM      base cut time of the bar grid (default 17:00)
       --label start|end     label bars by their start (MetaTrader) or end (VT)
       --fill, --no-fill     fill empty bars from the previous close
+      --volume, --no-volume add the bar's volume as a seventh field (the sum of
+                            the field after the close, or the count of lines)
 Market window:
       --market-window, --no-market-window
                             write only bars inside the weekly market window

@@ -56,6 +56,7 @@ struct CliOptions
     std::optional<bool> decimalComma;
     std::optional<std::int32_t> dateColumn;
     std::optional<std::int32_t> volumeColumn;
+    std::optional<bool> appendVolume;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

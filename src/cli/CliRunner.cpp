@@ -135,6 +135,7 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     SummerSettings summer;
     GapReportSettings gaps;
     InputSettings input;
+    BarsSettings bars;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
@@ -142,9 +143,10 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         summer = loadSummerSettings(file);
         gaps = loadGapReportSettings(file);
         input = loadInputSettings(file);
+        bars = loadBarsSettings(file);
     }
 
-    RunRequest request = runRequestFromSettings(form, summer);
+    RunRequest request = runRequestFromSettings(form, summer, bars);
     request.gaps = gapReportFromSettings(gaps);
     request.settings.sourceLayout = sourceLayoutOf(input);
     applyOverrides(options, request);

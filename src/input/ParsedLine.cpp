@@ -5,6 +5,7 @@
 #include "platform/MessageSink.h"
 #include "platform/RunError.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring> // memcpy
 #include <limits>
@@ -104,6 +105,27 @@ inline int plainOrder(const char* open, const char* high, const char* low, const
 
 } // namespace
 
+bool readVolume(std::string_view text, double& value, std::uint8_t& decimals)
+{
+    decimals = 0;
+    if (!readDecimal(text, value)) {
+        value = 0.0;
+        return false;
+    }
+    constexpr std::uint8_t MostDecimals = 9;
+    const auto point = text.find('.');
+    if (text.find_first_of("eE") != std::string_view::npos) {
+        decimals = MostDecimals;
+    } else if (point != std::string_view::npos) {
+        std::size_t digits = 0;
+        while (point + 1 + digits < text.size() && text[point + 1 + digits] >= '0' && text[point + 1 + digits] <= '9') {
+            ++digits;
+        }
+        decimals = static_cast<std::uint8_t>(std::min<std::size_t>(digits, MostDecimals));
+    }
+    return true;
+}
+
 int plainPriceOrder(const char* open, const char* high, const char* low, const char* close, std::size_t length)
 {
     return plainOrder(open, high, low, close, length);
@@ -126,6 +148,9 @@ bool LineParser::read(std::string_view line, ParsedLine& out)
         return false;
     }
     readPrices(out);
+    if (m_volumes) {
+        readRecordVolume();
+    }
     return true;
 }
 
@@ -196,6 +221,13 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
                 : -1;
         out.outOfOrder = order >= 0 ? order == 1 : pricesOutOfOrder(field(2), out.high, out.low, field(5));
     }
+    if (m_volumes) [[unlikely]] {
+        // The field after the close runs to the next comma or to the end of the line.
+        const std::size_t volumeStart = ends[5] + 1;
+        const std::size_t volumeEnd = commas != 0 ? static_cast<std::size_t>(std::countr_zero(commas)) : length;
+        readQuickVolume(volumeStart <= length ? std::string_view(start + volumeStart, volumeEnd - volumeStart)
+                                              : std::string_view());
+    }
     return Quick::Read;
 }
 
@@ -232,6 +264,19 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
     }
     stamp = static_cast<std::int32_t>(value);
     return true;
+}
+
+void LineParser::readQuickVolume(std::string_view text)
+{
+    readVolume(text, m_volume.value, m_volume.decimals);
+}
+
+void LineParser::readRecordVolume()
+{
+    const std::int64_t volumeIndex = m_record.dateIndex() + 6;
+    readVolume(static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount() ? m_record.field(volumeIndex)
+                                                                               : std::string_view(),
+               m_volume.value, m_volume.decimals);
 }
 
 void LineParser::readPrices(ParsedLine& out) const

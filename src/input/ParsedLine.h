@@ -36,6 +36,18 @@ struct ParsedLine
     std::string_view closeText() const { return {close, closeLength}; }
 };
 
+/// The field after a line's close as a volume: kept beside the ParsedLine records rather than in them, so that
+/// reading without volumes moves no more bytes than before.
+struct LineVolume
+{
+    double value = 0.0; ///< 0 when the field is missing or does not read (readVolume)
+    std::uint8_t decimals = 0;
+};
+
+/// A volume as price files write it: a decimal number (parseDecimal) and the count of digits after its point,
+/// at most 9 (a number with an exponent counts as 9). False, with value 0 and decimals 0, for anything else.
+bool readVolume(std::string_view text, double& value, std::uint8_t& decimals);
+
 /// pricesOutOfOrder() of four texts of one length (8 bytes must be readable from each start) whose high and
 /// low read as numbers, without reading them, where each is digits with a "." at one place: 1 when out of
 /// order, 0 when in order, -1 when the texts are not of that form.
@@ -82,14 +94,24 @@ public:
 
     const DateMemo& memo() const { return m_memo; }
 
+    /// Makes the parser read each line's volume as well; a parser for bars without volumes never does that work.
+    void readVolumes() { m_volumes = true; }
+    /// The volume of the line read last, with readVolumes().
+    const LineVolume& volume() const { return m_volume; }
+
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
     void readPrices(ParsedLine& out) const;
+    void readRecordVolume();
+    /// Out of line: the quick reading of lines without volumes stays as small as it was.
+    [[gnu::noinline]] void readQuickVolume(std::string_view text);
 
     SourceRecord m_record;
     char m_separator;
     int m_currentYear;
     DateMemo m_memo;
+    bool m_volumes = false;
+    LineVolume m_volume;
 };
 
 } // namespace velmora

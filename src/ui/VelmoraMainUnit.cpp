@@ -850,7 +850,9 @@ void TForm1::CancelClick()
 
 RunRequest TForm1::runRequest() const
 {
-    RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{});
+    // Section "Bars" has no control in the window: the run takes it as the settings file holds it.
+    RunRequest request =
+        runRequestFromSettings(currentSettings(), SummerSettings{}, loadBarsSettings(IniFile(m_settingsFile)));
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = stdText(EditDateS->text());
     request.timeZoneBox = stdText(Edit6->text());

@@ -1,11 +1,13 @@
 #include "engine/bars/BarBuilder.h"
 
+#include "engine/bars/CalendarGrid.h"
 #include "engine/bars/RepeatedMessages.h"
 #include "engine/clock/WalkClocks.h"
 #include "engine/walk/RunHostRecorder.h"
 #include "platform/RunError.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring> // memcpy
 #include <memory>
@@ -215,6 +217,11 @@ public:
           m_clocks(builder.m_settings.clocks), m_convertsLines(m_clocks.convertsLines()),
           m_usesClocks(m_convertsLines || m_clocks.convertsLabels())
     {
+        if (m_entry.calendar() != CalendarBars::None) {
+            const MarketWindow& window = job.window;
+            m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
+                           window.openHhmm / 100 * 60 + window.openHhmm % 100);
+        }
     }
 
     /// The price format found for the walks of one file, by the first usable line it was found from.
@@ -279,6 +286,8 @@ private:
         PriceText close; ///< of the last line taken
         double high = 0.0;
         double low = 0.0;
+        double volume = 0.0;             ///< with appendVolume: the volumes added up, or the lines counted
+        std::uint8_t volumeDecimals = 0; ///< the most digits after the point of a volume added
     };
 
     std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
@@ -302,8 +311,9 @@ private:
     std::int64_t marketTime(std::int64_t stamp) { return m_convertsLines ? m_clocks.toMarket(stamp) : stamp; }
     /// The label of the bucket under way as it is written, or std::nullopt when it is not written.
     std::optional<std::int64_t> labelOf(const Bucket& bucket);
-    /// Adds the waiting line to the bucket under way.
-    void takeWaiting();
+    /// Adds the waiting line to the bucket under way. Kept inside the walk's loop, where it was before weeks,
+    /// months and volumes added their (out of line) steps to it.
+    [[gnu::always_inline]] inline void takeWaiting();
     void passUnfilledBuckets();
     void addLine(std::string_view line);
     void addParsed(const ParsedLine& parsed);
@@ -313,6 +323,17 @@ private:
     void skipLine(std::string_view line, std::string_view reason);
     void closeBucket();
     bool randomHookDue();
+
+    // Weeks and months (m_grid set): their edges, and the lines they take.
+    std::int64_t edgeAfter(std::int64_t start) const
+    {
+        return m_grid ? m_grid->endOf(start) : start + m_entry.currentWidth();
+    }
+    // Out of line, as are the volumes': the walk's loop of the bars without them stays as small as it was.
+    [[gnu::noinline]] bool outsideWrittenDays(std::int64_t stamp);
+    // Volumes, with appendVolume.
+    [[gnu::noinline]] void addVolume(double volume, std::uint8_t decimals);
+    void appendVolume(std::string& output) const;
 
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
@@ -339,7 +360,13 @@ private:
     // The stamp of the waiting line is read once, however many empty buckets it waits through.
     std::int64_t m_waiting = 0;
     bool m_haveWaiting = false;
-    const ParsedLine* m_parsed = nullptr; ///< the waiting line as the feed read it, or null
+    const ParsedLine* m_parsed = nullptr;       ///< the waiting line as the feed read it, or null
+    const LineVolume* m_parsedVolume = nullptr; ///< its volume, with appendVolume
+
+    std::optional<CalendarGrid> m_grid;
+    std::int64_t m_checkedDay = INT64_MIN; ///< the day outsideWrittenDays() looked at last
+    bool m_checkedDayOutside = false;
+    bool m_volumeField = false; ///< the file's first usable line has a volume after its close
     WalkClocks m_clocks;
     bool m_convertsLines;
     bool m_usesClocks;
@@ -440,6 +467,9 @@ void BarBuilder::Walk::closeBucket()
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
     m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
+    if (m_settings.appendVolume) {
+        appendVolume(output);
+    }
     if (output.size() >= SpillBytes && m_env.spill) {
         m_env.spill();
     }
@@ -451,7 +481,7 @@ std::optional<std::int64_t> BarBuilder::Walk::labelOf(const Bucket& bucket)
     if (m_usesClocks) {
         // The window is given in the market clock, so it is tested there; a fill bar in an hour the market
         // clock skips would carry a time no clock shows.
-        if (!m_job.window.containsStamp(label)) {
+        if (!m_grid && !m_job.window.containsStamp(label)) {
             ++m_job.barsOutsideWindow;
             return std::nullopt;
         }
@@ -465,7 +495,8 @@ std::optional<std::int64_t> BarBuilder::Walk::labelOf(const Bucket& bucket)
     if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
         label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
     }
-    if (!m_usesClocks && !m_job.window.containsStamp(label)) {
+    // Weeks and months took only the lines of written days; their labels may fall on any day.
+    if (!m_usesClocks && !m_grid && !m_job.window.containsStamp(label)) {
         ++m_job.barsOutsideWindow;
         return std::nullopt;
     }
@@ -518,10 +549,17 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     m_env.host.setProgressRange(0, static_cast<int>(std::min<std::size_t>(m_lines.size() - 1, INT32_MAX)));
     m_env.host.setProgressPosition(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
 
-    m_daily = m_entry.isDaily();
+    m_daily = m_entry.isDaily() || m_grid.has_value();
     const std::int64_t first = marketTime(*stamp);
-    m_bucket.start = (floorDiv(first, 1440) - 1) * 1440 + m_cutMinutes;
-    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_bucket.start = m_grid ? m_grid->startOf(first) : (floorDiv(first, 1440) - 1) * 1440 + m_cutMinutes;
+    m_bucket.end = edgeAfter(m_bucket.start);
+    if (m_settings.appendVolume) {
+        double volume = 0.0;
+        std::uint8_t decimals = 0;
+        const std::int64_t volumeIndex = m_record.dateIndex() + 6;
+        m_volumeField = static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount() &&
+                        readVolume(m_record.field(volumeIndex), volume, decimals);
+    }
     m_waiting = first;
     m_haveWaiting = true;
     countPriceOrder();
@@ -537,6 +575,9 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
         if (!m_haveWaiting) {
             // The line as the reading ahead parsed it, or else as the walk reads it itself.
             m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
+            if (m_settings.appendVolume) [[unlikely]] {
+                m_parsedVolume = m_parsed != nullptr ? &feed->volumeOf(m_p) : nullptr;
+            }
             if (m_parsed != nullptr) {
                 m_waiting = marketTime(m_parsed->stamp);
             } else if (!readWaitingLine()) {
@@ -588,6 +629,15 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
+    if (m_grid) [[unlikely]] {
+        if (outsideWrittenDays(m_waiting)) {
+            // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+            ++m_job.barsOutsideWindow;
+            m_haveWaiting = false;
+            ++m_p;
+            return;
+        }
+    }
     if (m_parsed != nullptr && m_parsed->pricesHeld()) {
         addParsed(*m_parsed);
     } else {
@@ -601,12 +651,61 @@ void BarBuilder::Walk::takeWaiting()
     ++m_p;
 }
 
+bool BarBuilder::Walk::outsideWrittenDays(std::int64_t stamp)
+{
+    // A week or a month holds the lines of the daily bars that would be written: the window is tested on the
+    // label a daily bar labelled by its start would have.
+    if (!m_job.window.enabled) {
+        return false;
+    }
+    const std::int64_t day = floorDiv(stamp - m_cutMinutes, 1440) * 1440 + m_cutMinutes;
+    if (day != m_checkedDay) {
+        std::int64_t label = day;
+        if (m_summer != nullptr && label >= INT32_MIN && label <= INT32_MAX) {
+            label += m_summer->ShiftAt(static_cast<MinuteStamp>(label));
+        }
+        m_checkedDay = day;
+        m_checkedDayOutside = !m_job.window.containsStamp(label);
+    }
+    return m_checkedDayOutside;
+}
+
+void BarBuilder::Walk::addVolume(double volume, std::uint8_t decimals)
+{
+    if (!m_volumeField) {
+        volume = 1.0;
+        decimals = 0;
+    }
+    if (m_bucket.lineCount == 0) {
+        m_bucket.volume = volume;
+        m_bucket.volumeDecimals = decimals;
+    } else {
+        m_bucket.volume += volume;
+        m_bucket.volumeDecimals = std::max(m_bucket.volumeDecimals, decimals);
+    }
+}
+
+void BarBuilder::Walk::appendVolume(std::string& output) const
+{
+    if (m_bucket.lineCount == 0) {
+        BarLine::appendField(output, "0");
+        return;
+    }
+    // Written with as many decimals as the most precise volume added, so that sums of two-decimal volumes
+    // do not show the binary fractions of their sum.
+    char text[400];
+    const auto written = std::to_chars(std::begin(text), std::end(text), m_bucket.volume, std::chars_format::fixed,
+                                       static_cast<int>(m_bucket.volumeDecimals));
+    BarLine::appendField(output, written.ec == std::errc{} ? std::string_view(text, written.ptr) : "0");
+}
+
 void BarBuilder::Walk::passUnfilledBuckets()
 {
     if (m_waiting >= m_bucket.end && (!m_settings.fillGaps || m_fill.text.empty() || m_bucket.start >= m_fillUntil)) {
         // Empty buckets that get no fill bar write nothing: pass them in one step.
-        m_bucket.start += m_entry.skipAhead(m_waiting - m_bucket.start);
-        m_bucket.end = m_bucket.start + m_entry.currentWidth();
+        m_bucket.start =
+            m_grid ? m_grid->startOf(m_waiting) : m_bucket.start + m_entry.skipAhead(m_waiting - m_bucket.start);
+        m_bucket.end = edgeAfter(m_bucket.start);
     }
 }
 
@@ -624,6 +723,15 @@ void BarBuilder::Walk::addLine(std::string_view line)
     split(line);
     const double high = StrToFloat(m_record.high());
     const double low = StrToFloat(m_record.low());
+    if (m_settings.appendVolume) {
+        double volume = 0.0;
+        std::uint8_t decimals = 0;
+        const std::int64_t volumeIndex = m_record.dateIndex() + 6;
+        if (m_volumeField && static_cast<std::uint64_t>(volumeIndex) < m_record.fieldCount()) {
+            readVolume(m_record.field(volumeIndex), volume, decimals);
+        }
+        addVolume(volume, decimals);
+    }
     if (m_bucket.lineCount == 0) {
         m_bucket.open.assign(m_record.open());
         m_bucket.high = high;
@@ -638,6 +746,9 @@ void BarBuilder::Walk::addLine(std::string_view line)
 
 void BarBuilder::Walk::addParsed(const ParsedLine& parsed)
 {
+    if (m_parsedVolume != nullptr) [[unlikely]] {
+        addVolume(m_parsedVolume->value, m_parsedVolume->decimals);
+    }
     if (m_bucket.lineCount == 0) {
         m_bucket.open.take(parsed.open, parsed.openLength);
         m_bucket.high = parsed.high;
@@ -659,7 +770,7 @@ void BarBuilder::Walk::moveOn()
     m_bucket.lineCount = 0;
     m_entry.NextWidth();
     m_bucket.start = m_bucket.end;
-    m_bucket.end = m_bucket.start + m_entry.currentWidth();
+    m_bucket.end = edgeAfter(m_bucket.start);
 }
 
 template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
@@ -732,7 +843,8 @@ void BarBuilder::walkLines(const SourceLines& lines, std::vector<Walk*>& active)
     const bool together =
         std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
     if (m_readAhead && together && sameReadingState(active) && next < lineCount) {
-        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead);
+        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead,
+                     m_settings.appendVolume);
         feed->start(next, active.front()->inputSeparator(), active.front()->memo());
     }
     for (;;) {

@@ -432,4 +432,10 @@ void BarLine::append(std::string& out, double label, bool daily, std::string_vie
     out.append(buffer, cursor.at);
 }
 
+void BarLine::appendField(std::string& out, std::string_view field)
+{
+    out.insert(out.size() - 2, 1, ',');
+    out.insert(out.size() - 2, field);
+}
+
 } // namespace velmora

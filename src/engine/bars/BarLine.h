@@ -25,6 +25,9 @@ public:
     void append(std::string& out, double label, bool daily, std::string_view open, double high, double low,
                 std::string_view close, const PriceFormat& prices) const;
 
+    /// Puts one more field at the end of the line appended last to out, before its CR LF.
+    static void appendField(std::string& out, std::string_view field);
+
     /// The date part of a line, yyyy/MM/dd with the separator, appended.
     void appendDate(std::string& out, double label) const;
     /// The time part of a line as the pattern lays it out, appended.

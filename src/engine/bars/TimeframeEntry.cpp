@@ -14,6 +14,33 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view DailyMarker = "1440";
+constexpr std::int32_t WeekMinutes = 7 * 1440;
+constexpr std::int32_t LongestMonthMinutes = 31 * 1440;
+
+struct Alias
+{
+    std::string_view text; ///< upper case
+    std::int32_t minutes;
+};
+
+// The names trading platforms give their timeframes. "MN1" (months) is told from "M1" (one minute) by its
+// letters, so letter case decides nothing and any case is taken.
+constexpr Alias Aliases[] = {{"M1", 1}, {"M5", 5}, {"M15", 15}, {"M30", 30}, {"H1", 60}, {"H4", 240}, {"D1", 1440}};
+
+bool equalUpper(std::string_view text, std::string_view upper)
+{
+    return text.size() == upper.size() && std::equal(text.begin(), text.end(), upper.begin(), [](char c, char u) {
+               return (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == u;
+           });
+}
+
+CalendarBars calendarOf(std::string_view text)
+{
+    if (equalUpper(text, "W1")) {
+        return CalendarBars::Weeks;
+    }
+    return equalUpper(text, "MN1") ? CalendarBars::Months : CalendarBars::None;
+}
 
 std::int32_t checkedWidth(std::int32_t width, std::string_view entryText)
 {
@@ -43,6 +70,29 @@ void addPiece(std::string_view piece, std::string_view entryText, std::vector<Wi
 }
 
 } // namespace
+
+std::optional<std::int32_t> aliasMinutes(std::string_view text)
+{
+    for (const Alias& alias : Aliases) {
+        if (equalUpper(text, alias.text)) {
+            return alias.minutes;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view TimeframeEntry::calendarLabel() const
+{
+    switch (m_calendar) {
+    case CalendarBars::Weeks:
+        return "Weekly";
+    case CalendarBars::Months:
+        return "Monthly";
+    case CalendarBars::None:
+        break;
+    }
+    return {};
+}
 
 std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText)
 {
@@ -94,6 +144,18 @@ TimeframeEntry TimeframeEntry::ResolveEntry(std::string_view text, BarKind& kind
     entry.m_sequence = text.find('-') != std::string_view::npos;
 
     if (!entry.m_sequence) {
+        if (const auto minutes = aliasMinutes(text)) {
+            // The alias is its number from here on: the same files, status texts and up-to-date test.
+            return ResolveEntry(std::to_string(*minutes), kind);
+        }
+        entry.m_calendar = calendarOf(text);
+        if (entry.m_calendar != CalendarBars::None) {
+            kind = BarKind::Daily;
+            entry.m_text = entry.m_calendar == CalendarBars::Weeks ? "W1" : "MN1";
+            entry.m_currentWidth = entry.m_calendar == CalendarBars::Weeks ? WeekMinutes : LongestMonthMinutes;
+            entry.m_position = 0;
+            return entry;
+        }
         kind = text == DailyMarker ? BarKind::Daily : BarKind::Minutes;
         entry.m_daily = kind == BarKind::Daily;
         const std::int32_t width = entry.m_daily ? 1440 : StrToInt(text);

@@ -3,6 +3,7 @@
 #include "engine/settings/ConversionSettings.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +37,17 @@ enum class EntryRefusal {
 /// The message that ends the run for a refused entry.
 std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText);
 
+/// The bars of an entry whose buckets follow the calendar rather than a count of minutes.
+enum class CalendarBars : std::uint8_t {
+    None,
+    Weeks,  ///< "W1": weeks from the open of the market window (Monday's cut when the window is off)
+    Months, ///< "MN1": calendar months from the cut time that opens each month's first day
+};
+
+/// The minutes an alias stands for ("H1" is 60, "D1" is 1440), in any letter case; std::nullopt for any other
+/// text, numbers included.
+std::optional<std::int32_t> aliasMinutes(std::string_view text);
+
 /// The main window's timeframe box as the run uses it: every "." becomes ",", so "5.60" reads as "5,60".
 std::string normaliseTimeframeBox(std::string_view boxText);
 
@@ -50,16 +62,22 @@ std::vector<WidthRun> parseWidthSequence(std::string_view entryText);
 class TimeframeEntry
 {
 public:
-    /// Resolves an entry. A plain entry (no "-") switches the kind: "1440" exactly to daily bars, anything
-    /// else to N-minute bars; a sequence entry keeps the kind it finds. Throws RunError for a text that is
-    /// not a whole number and for the refused entries of EntryRefusal.
+    /// Resolves an entry. A plain entry (no "-") switches the kind: "1440" exactly (or "D1") to daily bars,
+    /// "W1" and "MN1" to daily bars too (they are bars of whole days), anything else to N-minute bars; a
+    /// sequence entry keeps the kind it finds. An alias ("H1") resolves as its number and takes its text, so it
+    /// names the same files. Throws RunError for a text that is not a whole number, an alias or a calendar
+    /// entry, and for the refused entries of EntryRefusal.
     static TimeframeEntry ResolveEntry(std::string_view text, BarKind& kind);
 
     const std::string& text() const { return m_text; }
     bool isSequence() const { return m_sequence; }
     bool isDaily() const { return m_daily; }
+    CalendarBars calendar() const { return m_calendar; }
+    /// The label of a calendar entry's files, "Weekly" or "Monthly"; empty for any other entry.
+    std::string_view calendarLabel() const;
 
-    /// Width of the current bucket in minutes, always above 0.
+    /// Width of the current bucket in minutes, always above 0; for months the longest, 31 days (the walk finds
+    /// each month's own edges).
     std::int32_t currentWidth() const { return m_currentWidth; }
     /// The current bucket is a gap: walked over, never written.
     bool currentIsGap() const { return m_currentNegative; }
@@ -89,6 +107,7 @@ private:
     std::string m_text;
     bool m_sequence = false;
     bool m_daily = false;
+    CalendarBars m_calendar = CalendarBars::None;
     std::int32_t m_currentWidth = 0;
     bool m_currentNegative = false;
     std::vector<WidthRun> m_runs;

@@ -58,6 +58,9 @@ void writeAndLog(const OutputWriter& write, const fs::path& path, std::string_vi
 
 std::string TimeframeLabel(const EntryNaming& entry)
 {
+    if (!entry.calendarLabel.empty()) {
+        return std::string(entry.calendarLabel);
+    }
     if (entry.dailyMode) {
         return "Daily";
     }

@@ -26,6 +26,7 @@ struct EntryNaming
     std::string_view text; ///< the entry as typed
     bool dailyMode = false;
     bool sequence = false;
+    std::string_view calendarLabel = {}; ///< "Weekly" or "Monthly" for weeks and months, else empty
 };
 
 struct OutputLocation
@@ -34,7 +35,8 @@ struct OutputLocation
     std::string name;
 };
 
-/// The label of a timeframe in names: "5min", "1hour30min", "4hour", "Daily", "-60+240*3min"…
+/// The label of a timeframe in names: "5min", "1hour30min", "4hour", "Daily", "Weekly", "Monthly",
+/// "-60+240*3min"…
 std::string TimeframeLabel(const EntryNaming& entry);
 
 /// The name with the first digit directly followed by "min" replaced by the label, or the label put before

@@ -56,13 +56,20 @@ bool isSameFile(const std::filesystem::path& target, const std::filesystem::path
     return std::filesystem::equivalent(target, source, error);
 }
 
+EntryNaming namingOf(const TimeframeEntry& entry)
+{
+    return {entry.text(), entry.isDaily(), entry.isSequence(), entry.calendarLabel()};
+}
+
 std::string statusText(const RunRequest& request, const TimeframeEntry& entry, int job, int total)
 {
+    // Weeks and months go by their own names ("W1"), not by minutes.
+    const std::string unit = entry.calendar() == CalendarBars::None ? "min" : "";
     std::string text;
     if (request.linkage != nullptr) {
-        text = request.linkage->currencyName + (entry.isDaily() ? " Day" : " " + entry.text() + "min");
+        text = request.linkage->currencyName + (entry.isDaily() ? " Day" : " " + entry.text() + unit);
     } else {
-        text = entry.text() + "min";
+        text = entry.text() + unit;
     }
     text += " 処理中 " + std::to_string(job) + " / " + std::to_string(total);
     return text;
@@ -72,9 +79,23 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
 std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
                                     const ConversionSettings& settings)
 {
-    const OutputLocation location =
-        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, linkage);
+    const OutputLocation location = OutputLocationOf(file, namingOf(entry), linkage);
     return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
+}
+
+/// The bucket width in minutes that the up-to-date test takes a target's last bar to have. A month is taken as
+/// its shortest, 28 days: a target rebuilt that was still good costs time, one kept that was stale loses bars.
+std::string freshnessWidth(const TimeframeEntry& entry)
+{
+    switch (entry.calendar()) {
+    case CalendarBars::Weeks:
+        return std::to_string(entry.currentWidth());
+    case CalendarBars::Months:
+        return std::to_string(28 * 1440);
+    case CalendarBars::None:
+        break;
+    }
+    return entry.text();
 }
 
 } // namespace
@@ -280,8 +301,7 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     const std::string& file = m_request.files[job.file];
     ++m_counter;
     m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
-    OutputLocation location =
-        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, m_request.linkage);
+    OutputLocation location = OutputLocationOf(file, namingOf(entry), m_request.linkage);
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
@@ -325,7 +345,7 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     std::filesystem::create_directory(location.folder, ignored);
     const auto target = location.folder / location.name;
     return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(file, target, entry.text(), m_settings.labelling, m_settings.dateField, m_dates);
+           !TargetNeedsUpdate(file, target, freshnessWidth(entry), m_settings.labelling, m_settings.dateField, m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,

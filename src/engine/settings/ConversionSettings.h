@@ -58,6 +58,9 @@ struct ConversionSettings
     bool summerTable = false;  ///< the summer-time dialog's "夏時間の設定を有効にする"
     ClockSettings clocks;      ///< all three the file's own clock unless the user names them
     SourceLayout sourceLayout; ///< section "Input": how source lines are written
+    /// A seventh field on every bar: the source's volume (the field after the close) added up over the bar, or
+    /// the count of its lines when the file has no such field; 0 on a fill bar. Section "Bars", "AppendVolume".
+    bool appendVolume = false;
 };
 
 /// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.

@@ -13,7 +13,7 @@ int weekdayOf(std::int32_t listPosition, std::int32_t defaultPosition)
 
 } // namespace
 
-RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings& summer)
+RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings& summer, const BarsSettings& bars)
 {
     RunRequest request;
     ConversionSettings& settings = request.settings;
@@ -33,6 +33,7 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     settings.extension = form.editExt;
     settings.overwriteWithoutAsking = form.checkBox6;
     settings.summerTable = summer.checkBox1;
+    settings.appendVolume = bars.appendVolume;
 
     // The run converts these three boxes itself, so that a bad value ends it the way a typed one does.
     const auto hours = TimeZoneHoursRange.clamp(form.timeZoneEditValue);

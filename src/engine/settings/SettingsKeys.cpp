@@ -275,6 +275,16 @@ std::string storedText(const InputSettings& settings, const SettingsKey<InputSet
     return storedTextOf(settings, key);
 }
 
+BarsSettings loadBarsSettings(const IniFile& file)
+{
+    return loadSection(file, BarsSection, BarsKeys);
+}
+
+void saveBarsSettings(IniFile& file, const BarsSettings& settings)
+{
+    saveSection(file, BarsSection, BarsKeys, settings);
+}
+
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key)
 {
     return storedTextOf(settings, key);
@@ -291,6 +301,11 @@ std::string storedText(const SummerSettings& settings, const SettingsKey<SummerS
 }
 
 std::string storedText(const GapReportSettings& settings, const SettingsKey<GapReportSettings>& key)
+{
+    return storedTextOf(settings, key);
+}
+
+std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key)
 {
     return storedTextOf(settings, key);
 }

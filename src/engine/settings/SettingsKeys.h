@@ -107,6 +107,14 @@ struct InputSettings
     bool operator==(const InputSettings&) const = default;
 };
 
+/// Section "Bars": what bar lines carry beyond the main window's settings.
+struct BarsSettings
+{
+    bool appendVolume = false; // a seventh field: the bar's volume (ConversionSettings::appendVolume)
+
+    bool operator==(const BarsSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -128,6 +136,7 @@ inline constexpr std::string_view Form2Section = "Form2";
 inline constexpr std::string_view SummerSection = "Summer";
 inline constexpr std::string_view GapReportSection = "GapReport";
 inline constexpr std::string_view InputSection = "Input";
+inline constexpr std::string_view BarsSection = "Bars";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -188,6 +197,10 @@ inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
     {"DateColumn",   KeyEncoding::IntegerText, "1",    6, 6, &InputSettings::dateColumn},
     {"VolumeColumn", KeyEncoding::IntegerText, "0",    7, 7, &InputSettings::volumeColumn},
 }};
+
+inline constexpr std::array<SettingsKey<BarsSettings>, 1> BarsKeys{{
+    {"AppendVolume", KeyEncoding::Boolean, "0", 1, 1, &BarsSettings::appendVolume},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -213,12 +226,16 @@ SourceLayout sourceLayoutOf(const InputSettings& settings);
 /// The section's keys for a layout (a preset by its name, any other as "custom").
 InputSettings inputSettingsOf(const SourceLayout& layout);
 
+BarsSettings loadBarsSettings(const IniFile& file);
+void saveBarsSettings(IniFile& file, const BarsSettings& settings);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
 std::string storedText(const SummerSettings& settings, const SettingsKey<SummerSettings>& key);
 std::string storedText(const GapReportSettings& settings, const SettingsKey<GapReportSettings>& key);
 std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key);
+std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.

@@ -15,8 +15,9 @@ ReadAheadOptions ReadAheadOptions::forThisMachine()
 }
 
 ReadAheadParser::ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear,
-                                 const ReadAheadOptions& options)
-    : m_lines(lines), m_dateField(dateField), m_currentYear(currentYear), m_workerCount(options.workers),
+                                 const ReadAheadOptions& options, bool volumes)
+    : m_lines(lines), m_dateField(dateField), m_currentYear(currentYear), m_volumes(volumes),
+      m_workerCount(options.workers),
       m_chunkLines(std::max<std::size_t>(options.chunkLines / SourceLines::Stride, 1) * SourceLines::Stride),
       m_slots(std::max<std::size_t>(options.depth, 3))
 {
@@ -120,9 +121,15 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
     if (chunk.records == nullptr) {
         chunk.records = std::make_unique_for_overwrite<ParsedLine[]>(m_chunkLines);
     }
+    if (m_volumes && chunk.volumes == nullptr) {
+        chunk.volumes = std::make_unique<LineVolume[]>(m_chunkLines);
+    }
     // A chunk after the first starts without a memo: for a line that reads cleanly, reading its date again
     // gives the day the memo would have given, as the separator cannot have changed in between.
     LineParser parser(m_dateField, m_separator, m_currentYear, k == 0 ? m_startMemo : DateMemo{});
+    if (m_volumes) {
+        parser.readVolumes();
+    }
     const std::string_view text = m_lines.text();
     std::size_t at = static_cast<std::size_t>(m_lines.line(first, cursor).data() - text.data());
     std::size_t i = 0;
@@ -134,12 +141,18 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
                 break;
             }
             if (quick == LineParser::Quick::Read) {
+                if (m_volumes) {
+                    chunk.volumes[i] = parser.volume();
+                }
                 at += step;
                 continue;
             }
         }
         if (!parser.read(m_lines.line(first + i, at, cursor), chunk.records[i])) {
             break;
+        }
+        if (m_volumes) {
+            chunk.volumes[i] = parser.volume();
         }
         at = cursor.next;
     }
@@ -172,6 +185,7 @@ std::size_t ReadAheadParser::prepare(std::size_t next)
     m_roundFirst = chunkFirstLine(k);
     m_roundClean = stop;
     m_roundRecords = chunk.records.get();
+    m_roundVolumes = chunk.volumes.get();
     return stop < end ? stop + 1 : end;
 }
 

@@ -38,7 +38,9 @@ struct ReadAheadOptions
 class ReadAheadParser
 {
 public:
-    ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear, const ReadAheadOptions& options);
+    /// volumes: read each line's volume too (volumeOf), for bars that carry one.
+    ReadAheadParser(const SourceLines& lines, std::int32_t dateField, int currentYear, const ReadAheadOptions& options,
+                    bool volumes = false);
     ~ReadAheadParser();
     ReadAheadParser(const ReadAheadParser&) = delete;
     ReadAheadParser& operator=(const ReadAheadParser&) = delete;
@@ -64,13 +66,17 @@ public:
         return nullptr;
     }
 
+    /// The volume of line p, for a parser made to read volumes, where take(p) gave a record.
+    const LineVolume& volumeOf(std::size_t p) const { return m_roundVolumes[p - m_roundFirst]; }
+
 private:
     struct Chunk
     {
         std::unique_ptr<ParsedLine[]> records;
-        std::size_t stop = 0;         ///< lines read cleanly from the chunk's first line
-        DateMemo memo;                ///< the parser's memo where it stopped
-        std::size_t index = SIZE_MAX; ///< the chunk this slot holds
+        std::unique_ptr<LineVolume[]> volumes; ///< only when reading volumes
+        std::size_t stop = 0;                  ///< lines read cleanly from the chunk's first line
+        DateMemo memo;                         ///< the parser's memo where it stopped
+        std::size_t index = SIZE_MAX;          ///< the chunk this slot holds
         bool ready = false;
     };
     static constexpr std::size_t NoStop = SIZE_MAX;
@@ -91,6 +97,7 @@ private:
     const SourceLines& m_lines;
     std::int32_t m_dateField;
     int m_currentYear;
+    bool m_volumes;
     unsigned m_workerCount;
     std::size_t m_chunkLines;
     std::vector<Chunk> m_slots;
@@ -108,6 +115,7 @@ private:
     std::size_t m_roundFirst = 0;
     std::size_t m_roundClean = 0;
     const ParsedLine* m_roundRecords = nullptr;
+    const LineVolume* m_roundVolumes = nullptr;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <numeric>
+#include <tuple>
 
 namespace velmora {
 namespace {
@@ -222,6 +223,49 @@ TEST(TimeframeEntryTest, HugeRepeatCountsStayCompact)
     }
     EXPECT_EQ(entry.position(), 10);
     EXPECT_EQ(entry.currentWidth(), 5);
+}
+
+TEST(TimeframeEntryTest, AliasesResolveAsTheirNumbersInAnyLetterCase)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"M1", "1"},  {"m5", "5"},   {"M15", "15"},  {"m30", "30"},
+        {"H1", "60"}, {"h4", "240"}, {"D1", "1440"}, {"d1", "1440"},
+    };
+    for (const auto& [alias, number] : cases) {
+        BarKind aliasKind = BarKind::Minutes;
+        BarKind numberKind = BarKind::Daily;
+        EXPECT_EQ(TimeframeEntry::ResolveEntry(alias, aliasKind), TimeframeEntry::ResolveEntry(number, numberKind))
+            << alias;
+        EXPECT_EQ(aliasKind, numberKind) << alias;
+    }
+}
+
+TEST(TimeframeEntryTest, WeeksAndMonthsAreDailyKindWithTheirOwnLabels)
+{
+    const std::vector<std::tuple<std::string, CalendarBars, std::string>> cases = {
+        {"W1", CalendarBars::Weeks, "Weekly"},
+        {"w1", CalendarBars::Weeks, "Weekly"},
+        {"MN1", CalendarBars::Months, "Monthly"},
+        {"mn1", CalendarBars::Months, "Monthly"},
+    };
+    for (const auto& [text, calendar, label] : cases) {
+        BarKind kind = BarKind::Minutes;
+        const auto entry = TimeframeEntry::ResolveEntry(text, kind);
+        EXPECT_EQ(entry.calendar(), calendar) << text;
+        EXPECT_EQ(entry.calendarLabel(), label) << text;
+        EXPECT_FALSE(entry.isDaily()) << text; // no "Daily" file, no daily window shift
+        EXPECT_EQ(kind, BarKind::Daily) << text;
+    }
+    BarKind kind = BarKind::Minutes;
+    EXPECT_EQ(TimeframeEntry::ResolveEntry("60", kind).calendar(), CalendarBars::None);
+}
+
+TEST(TimeframeEntryTest, NamesNearTheAliasesStillEndTheRun)
+{
+    // Neither other counts nor the names inside sequences: only the fixed names are taken.
+    for (const std::string text : {"M2", "H", "H1.5", "W2", "MN", "MN2", "D", "H 1", "-60+H1"}) {
+        EXPECT_NE(runErrorOf(text).find("は整数ではありません"), std::string::npos) << text;
+    }
 }
 
 } // namespace

@@ -40,6 +40,7 @@ TEST(SettingsKeysTest, TablesAgreeWithTheDefaults)
     expectTableMatchesDefaults(FormKeys);
     expectTableMatchesDefaults(Form2Keys);
     expectTableMatchesDefaults(SummerKeys);
+    expectTableMatchesDefaults(BarsKeys);
 }
 
 TEST(SettingsKeysTest, FirstStartGivesTheDefaults)
@@ -51,6 +52,7 @@ TEST(SettingsKeysTest, FirstStartGivesTheDefaults)
     EXPECT_FALSE(form.top.has_value() || form.left.has_value());
     EXPECT_EQ(loadForm2Settings(none), Form2Settings{});
     EXPECT_EQ(loadSummerSettings(none), SummerSettings{});
+    EXPECT_EQ(loadBarsSettings(none), BarsSettings{});
 }
 
 TEST(SettingsKeysTest, SavesFormInItsWritingOrder)
