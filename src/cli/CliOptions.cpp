@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "engine/bars/TimeframeEntry.h"
+#include "engine/clock/ClockPresets.h"
 #include "engine/settings/SettingRanges.h"
 #include "input/DateTimeText.h"
 #include "platform/Numbers.h"
@@ -95,6 +96,33 @@ ValueCheck dayInto(std::optional<int> CliOptions::*member)
         }
         return badValue(option, value, "expected a weekday: sun, mon, tue, wed, thu, fri or sat");
     };
+}
+
+ValueCheck clockInto(std::optional<ClockSpec> CliOptions::*member)
+{
+    return [member](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
+        std::string error;
+        auto clock = parseClock(value, error);
+        if (!clock) {
+            return badValue(option, value,
+                            "expected file, UTC, UTC+9, +09:00, NY+7 or a zone such as America/New_York");
+        }
+        options.*member = std::move(clock);
+        return {};
+    };
+}
+
+std::string takeClockPreset(std::string_view option, std::string_view value, CliOptions& options)
+{
+    if (clockPresetNamed(value) == nullptr) {
+        std::string names;
+        for (const ClockPreset& preset : clockPresets()) {
+            names += (names.empty() ? "" : ", ") + std::string(preset.name);
+        }
+        return badValue(option, value, "expected " + names);
+    }
+    options.clockPreset = std::string(value);
+    return {};
 }
 
 ValueCheck integerInto(std::optional<std::int32_t> CliOptions::*member, ValueRange range)
@@ -223,6 +251,10 @@ const std::vector<ValueOption>& valueOptions()
         {"--cut-time", "", timeInto(&CliOptions::cutTime)},
         {"--label", "", takeLabel},
         {"--open-day", "", dayInto(&CliOptions::openDay)},
+        {"--clock-preset", "", takeClockPreset},
+        {"--source-clock", "", clockInto(&CliOptions::sourceClock)},
+        {"--market-clock", "", clockInto(&CliOptions::marketClock)},
+        {"--label-clock", "", clockInto(&CliOptions::labelClock)},
         {"--open-time", "", timeInto(&CliOptions::openTime)},
         {"--close-day", "", dayInto(&CliOptions::closeDay)},
         {"--close-time", "", timeInto(&CliOptions::closeTime)},
@@ -402,6 +434,21 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
     return parsed;
 }
 
+namespace {
+
+void applyClockPreset(const ClockPreset& preset, ConversionSettings& settings)
+{
+    settings.clocks = clocksOf(preset);
+    settings.cutTime = preset.cutTime;
+    settings.marketWindow = true;
+    settings.marketOpenDay = preset.openDay;
+    settings.marketOpenTime = preset.openTime;
+    settings.marketCloseDay = preset.closeDay;
+    settings.marketCloseTime = preset.closeTime;
+}
+
+} // namespace
+
 void applyOverrides(const CliOptions& options, RunRequest& request)
 {
     auto& settings = request.settings;
@@ -410,6 +457,12 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
             target = *source;
         }
     };
+    if (options.clockPreset) {
+        applyClockPreset(*clockPresetNamed(*options.clockPreset), settings);
+    }
+    put(settings.clocks.source, options.sourceClock);
+    put(settings.clocks.market, options.marketClock);
+    put(settings.clocks.label, options.labelClock);
     put(settings.timeframes, options.timeframes);
     put(settings.cutTime, options.cutTime);
     put(settings.labelling, options.labelling);
@@ -486,6 +539,15 @@ Market window:
       --open-time HH:MM     time the window opens
       --close-day DAY       weekday the window closes
       --close-time HH:MM    time the window closes
+Clocks (section "Clock"; see docs/clocks.md):
+      --source-clock CLOCK  what the file's times are written in
+      --market-clock CLOCK  what the cut time and the market window are in
+      --label-clock CLOCK   what the written labels are in; each CLOCK is
+                            file (the default: as the file's times stand),
+                            UTC, UTC+9, +09:00, NY+7 (New York + 7, the usual
+                            broker clock) or a zone such as America/New_York
+      --clock-preset NAME   clocks, cut time and window at once: file,
+                            utc-new-york, broker, tokyo-new-york, tokyo-session
 Source and output:
       --time-zone HOURS     shift every label by whole hours (-100 to 100)
       --date-field N        position of the date field in a source line (1-100)

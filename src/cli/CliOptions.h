@@ -57,6 +57,11 @@ struct CliOptions
     std::optional<std::int32_t> dateColumn;
     std::optional<std::int32_t> volumeColumn;
     std::optional<bool> appendVolume;
+    /// Section "Clock": a preset (clocks, cut time and window, under the single options), then each clock.
+    std::optional<std::string> clockPreset;
+    std::optional<ClockSpec> sourceClock;
+    std::optional<ClockSpec> marketClock;
+    std::optional<ClockSpec> labelClock;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

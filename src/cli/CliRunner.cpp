@@ -136,6 +136,7 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     GapReportSettings gaps;
     InputSettings input;
     BarsSettings bars;
+    ClockSectionSettings clocks;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
         form = loadFormSettings(file);
@@ -144,11 +145,13 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         gaps = loadGapReportSettings(file);
         input = loadInputSettings(file);
         bars = loadBarsSettings(file);
+        clocks = loadClockSettings(file);
     }
 
     RunRequest request = runRequestFromSettings(form, summer, bars);
     request.gaps = gapReportFromSettings(gaps);
     request.settings.sourceLayout = sourceLayoutOf(input);
+    request.settings.clocks = clockSettingsOf(clocks);
     applyOverrides(options, request);
 
     const SystemClock systemClock;

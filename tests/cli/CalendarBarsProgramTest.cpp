@@ -1,5 +1,6 @@
 // Weekly and monthly bars, the timeframe names of trading platforms and the volume field, through the real
 // velmora-convert on generated files.
+#include "cli/ProgramRun.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
-#include <sys/wait.h> // WIFEXITED, WEXITSTATUS
 #include <tuple>
 
 namespace fs = std::filesystem;
@@ -19,32 +19,19 @@ using namespace velmora::test;
 
 namespace {
 
-std::string shellWord(std::string_view word)
-{
-    std::string text = "'";
-    for (const char c : word) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
-
 /// Runs the program in the folder with the settings file text (empty: defaults); returns its exit status and
 /// keeps its log.
 int convert(const fs::path& folder, const std::vector<std::string>& args, std::string* log = nullptr,
             std::string_view settings = {})
 {
     const TempDir streams;
-    std::string command = "cd " + shellWord(folder.string()) + " && " + shellWord(VELMORA_CONVERT_PATH) +
-                          " --settings " + shellWord(streams.write("velmora.ini", settings).string());
-    for (const auto& arg : args) {
-        command += ' ' + shellWord(arg);
-    }
-    command += " </dev/null >" + shellWord(streams.file("out").string()) + " 2>&1";
-    const int status = std::system(command.c_str());
+    std::vector<std::string> all{"--settings", streams.write("velmora.ini", settings).string()};
+    all.insert(all.end(), args.begin(), args.end());
+    const ProgramResult result = runProgram(all, folder);
     if (log != nullptr) {
-        *log = readBytes(streams.file("out"));
+        *log = result.out + result.err;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result.exitCode;
 }
 
 std::vector<std::string> fields(const std::string& line)

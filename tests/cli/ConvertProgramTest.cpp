@@ -1,62 +1,15 @@
 // velmora-convert as a real program: its own process, real files, its exit status.
 #include "cli/CliTestData.h"
+#include "cli/ProgramRun.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h> // WIFEXITED, WEXITSTATUS
 
 namespace fs = std::filesystem;
 using namespace velmora::test;
 
 namespace {
-
-struct ProgramResult
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(std::string_view word)
-{
-    std::string text = "'";
-    for (const char c : word) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
-
-/// Runs the program in the folder with standard input from /dev/null (not a terminal); its outputs are kept
-/// elsewhere so that the folder holds only what the program wrote.
-ProgramResult runProgram(const std::vector<std::string>& args, const fs::path& folder)
-{
-    const TempDir streams;
-    std::string command = "cd " + shellQuoted(folder.string()) + " && " + shellQuoted(VELMORA_CONVERT_PATH);
-    for (const auto& arg : args) {
-        command += ' ';
-        command += shellQuoted(arg);
-    }
-    command +=
-        " </dev/null >" + shellQuoted(streams.file("out").string()) + " 2>" + shellQuoted(streams.file("err").string());
-    const int status = std::system(command.c_str());
-    ProgramResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readBytes(streams.file("out"));
-    result.err = readBytes(streams.file("err"));
-    return result;
-}
-
-std::vector<std::string> lines(std::string_view text)
-{
-    std::vector<std::string> rows;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find('\n', start)) != std::string_view::npos; start = at + 1) {
-        rows.emplace_back(text.substr(start, at - start));
-    }
-    return rows;
-}
 
 /// The log without its last line, the elapsed time, which is checked for its form only.
 std::vector<std::string> logWithoutElapsed(std::string_view out)

@@ -1,11 +1,10 @@
 // velmora-convert on source files in the layouts traders get from their data producers: each converts to the
 // bars that the same data gives in the usual layout.
+#include "cli/ProgramRun.h"
 #include "support/TempDir.h"
 
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/wait.h> // WIFEXITED, WEXITSTATUS
 
 namespace fs = std::filesystem;
 using namespace velmora::test;
@@ -83,33 +82,14 @@ struct Shape
     bool detected; ///< the automatic reading picks a layout for it (the usual reading cannot use it)
 };
 
-struct ProgramResult
-{
-    int exitCode = -1;
-    std::string out;
-};
-
-std::string shellQuoted(std::string_view word)
-{
-    std::string text = "'";
-    for (const char c : word) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
-
 ProgramResult convert(const TempDir& folder, std::string_view source, const std::vector<std::string>& options)
 {
     folder.write("EURUSD.csv", source);
-    std::string command = "cd " + shellQuoted(folder.path().string()) + " && " + shellQuoted(VELMORA_CONVERT_PATH) +
-                          " -s /dev/null -t '5, 60, 1440' --overwrite";
-    for (const auto& option : options) {
-        command += ' ' + shellQuoted(option);
-    }
-    command += " EURUSD.csv </dev/null >out.log 2>&1";
-    const int status = std::system(command.c_str());
-    ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBytes(folder.file("out.log"))};
-    fs::remove(folder.file("out.log"));
+    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.emplace_back("EURUSD.csv");
+    ProgramResult result = runProgram(args, folder.path());
+    result.out += result.err;
     return result;
 }
 

@@ -150,6 +150,29 @@ std::optional<ClockSpec> parseClock(std::string_view text, std::string& error)
     return zone;
 }
 
+ClockSpec clockOf(std::string_view text)
+{
+    std::string error;
+    if (auto clock = parseClock(text, error)) {
+        return *clock;
+    }
+    return {ClockSpec::Kind::Zone, 0, std::string(trimmed(text))};
+}
+
+std::optional<std::string> clockRefusal(const ClockSettings& clocks)
+{
+    for (const ClockSpec* clock : {&clocks.source, &clocks.market, &clocks.label}) {
+        if (clock->kind == ClockSpec::Kind::Zone) {
+            try {
+                ZoneClock check(*clock);
+            } catch (const RunError& refusal) {
+                return refusal.what();
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 std::string clockText(const ClockSpec& clock)
 {
     switch (clock.kind) {

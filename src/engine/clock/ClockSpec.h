@@ -54,6 +54,13 @@ inline constexpr std::int32_t NewYorkPlusSevenMinutes = 7 * 60;
 /// in the database. std::nullopt for a text that names no clock, with the message in error.
 std::optional<ClockSpec> parseClock(std::string_view text, std::string& error);
 
+/// A clock text as a run takes it: what parseClock reads, or else a zone of that name, which the run refuses
+/// when it starts ("タイムゾーン「…」が見つかりません").
+ClockSpec clockOf(std::string_view text);
+
+/// The message that keeps a run from starting when one of its clocks names a zone the database does not have.
+std::optional<std::string> clockRefusal(const ClockSettings& clocks);
+
 /// The text parseClock reads back as the same clock: "" for the file's own clock.
 std::string clockText(const ClockSpec& clock);
 

@@ -3,6 +3,7 @@
 #include "engine/bars/BarBuilder.h"
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
+#include "engine/clock/ClockSpec.h"
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
 #include "engine/run/SourceCache.h"
@@ -194,6 +195,10 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
         }
     }
     if (request.linkage == nullptr && !startChecksPass(request)) {
+        return RunOutcome::NotStarted;
+    }
+    if (const auto refusal = clockRefusal(request.settings.clocks)) {
+        m_host.showMessage(*refusal);
         return RunOutcome::NotStarted;
     }
 

@@ -285,6 +285,26 @@ void saveBarsSettings(IniFile& file, const BarsSettings& settings)
     saveSection(file, BarsSection, BarsKeys, settings);
 }
 
+ClockSectionSettings loadClockSettings(const IniFile& file)
+{
+    return loadSection(file, ClockSection, ClockKeys);
+}
+
+void saveClockSettings(IniFile& file, const ClockSectionSettings& settings)
+{
+    saveSection(file, ClockSection, ClockKeys, settings);
+}
+
+ClockSettings clockSettingsOf(const ClockSectionSettings& settings)
+{
+    return {clockOf(settings.sourceClock), clockOf(settings.marketClock), clockOf(settings.labelClock)};
+}
+
+std::string storedText(const ClockSectionSettings& settings, const SettingsKey<ClockSectionSettings>& key)
+{
+    return storedTextOf(settings, key);
+}
+
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key)
 {
     return storedTextOf(settings, key);

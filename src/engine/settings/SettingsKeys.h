@@ -115,6 +115,16 @@ struct BarsSettings
     bool operator==(const BarsSettings&) const = default;
 };
 
+/// Section "Clock": the clocks of a run, as the user writes them ("" is the file's own clock).
+struct ClockSectionSettings
+{
+    std::string sourceClock;
+    std::string marketClock;
+    std::string labelClock;
+
+    bool operator==(const ClockSectionSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -137,6 +147,7 @@ inline constexpr std::string_view SummerSection = "Summer";
 inline constexpr std::string_view GapReportSection = "GapReport";
 inline constexpr std::string_view InputSection = "Input";
 inline constexpr std::string_view BarsSection = "Bars";
+inline constexpr std::string_view ClockSection = "Clock";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -201,6 +212,11 @@ inline constexpr std::array<SettingsKey<InputSettings>, 7> InputKeys{{
 inline constexpr std::array<SettingsKey<BarsSettings>, 1> BarsKeys{{
     {"AppendVolume", KeyEncoding::Boolean, "0", 1, 1, &BarsSettings::appendVolume},
 }};
+inline constexpr std::array<SettingsKey<ClockSectionSettings>, 3> ClockKeys{{
+    {"SourceClock", KeyEncoding::Text, "", 1, 1, &ClockSectionSettings::sourceClock},
+    {"MarketClock", KeyEncoding::Text, "", 2, 2, &ClockSectionSettings::marketClock},
+    {"LabelClock",  KeyEncoding::Text, "", 3, 3, &ClockSectionSettings::labelClock},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -229,6 +245,11 @@ InputSettings inputSettingsOf(const SourceLayout& layout);
 BarsSettings loadBarsSettings(const IniFile& file);
 void saveBarsSettings(IniFile& file, const BarsSettings& settings);
 
+ClockSectionSettings loadClockSettings(const IniFile& file);
+void saveClockSettings(IniFile& file, const ClockSectionSettings& settings);
+/// The clocks the section names; a text that names no clock is kept as a zone name, refused when a run starts.
+ClockSettings clockSettingsOf(const ClockSectionSettings& settings);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
@@ -236,6 +257,7 @@ std::string storedText(const SummerSettings& settings, const SettingsKey<SummerS
 std::string storedText(const GapReportSettings& settings, const SettingsKey<GapReportSettings>& key);
 std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key);
 std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key);
+std::string storedText(const ClockSectionSettings& settings, const SettingsKey<ClockSectionSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.
