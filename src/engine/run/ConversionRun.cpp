@@ -43,12 +43,25 @@ std::string_view noBarsReason(const WalkJob& walk)
     return " は書き出す足がないので書き出しません";
 }
 
-/// The log line of a file in which lines have their prices out of the order open, high, low, close allow.
-std::string priceOrderLine(const std::string& file, std::size_t lines)
+/// The log lines of what a walk found in a file's lines as a whole, each said once per file.
+std::vector<std::string> fileNotes(const std::string& file, const WalkJob& walk)
 {
-    return std::filesystem::path(file).filename().string() + " の " + std::to_string(lines) +
-           " 行で高値が安値より低いか、始値か終値が高値と安値の範囲の外にあります（列が始値・高値・安値・終値の順で"
-           "ないかもしれません）";
+    const std::string name = std::filesystem::path(file).filename().string();
+    std::vector<std::string> notes;
+    if (walk.linesOutOfPriceOrder > 0) {
+        notes.push_back(name + " の " + std::to_string(walk.linesOutOfPriceOrder) +
+                        " 行で高値が安値より低いか、始値か終値が高値と安値の範囲の外にあります（列が始値・高値・安値・"
+                        "終値の順でないかもしれません）");
+    }
+    if (walk.linesAtMissingTimes > 0) {
+        notes.push_back(name + " の " + std::to_string(walk.linesAtMissingTimes) +
+                        " 行は元データの時計では夏時間の切り替えで存在しない時刻です（切り替え前の時差で読みました）");
+    }
+    if (walk.linesInRepeatedHour > 0) {
+        notes.push_back(name + " の " + std::to_string(walk.linesInRepeatedHour) +
+                        " 行は市場の時計で繰り返す 1 時間の 2 回目にあるので、その時点の足に入れました");
+    }
+    return notes;
 }
 
 bool isSameFile(const std::filesystem::path& target, const std::filesystem::path& source)
@@ -121,7 +134,7 @@ private:
     std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
                                               const std::string& file, std::uint64_t sourceSerial);
     void progressAndCancel(std::size_t line);
-    void reportPriceOrder(std::size_t file);
+    void reportFileNotes(std::size_t file);
 
     ConversionRun& m_run;
     RunHost& m_host;
@@ -139,8 +152,8 @@ private:
     int m_total = 0;
     std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
     std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
-    std::size_t m_outOfOrderLines = 0;     ///< the job walk's count of lines with prices out of order
-    std::vector<bool> m_priceOrderTold;    ///< by file: the count has been logged, or was nought
+    std::vector<std::string> m_fileNotes;  ///< what the job's walk found in the file's lines as a whole
+    std::vector<bool> m_fileNotesTold;     ///< by file: its notes have been logged
     std::optional<GapTally> m_jobGaps;     ///< what the job's walk counted, when the run reports gaps
 };
 
@@ -266,7 +279,7 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
       m_plan(request.linkage == nullptr && run.m_tuning->walkAhead ? predictEntries(m_entryTexts, m_state.kind)
                                                                    : std::vector<TimeframeEntry>{},
              request.files.size()),
-      m_priceOrderTold(request.files.size(), false)
+      m_fileNotesTold(request.files.size(), false)
 {
     m_builder.setReadAhead(run.m_tuning->readAhead);
     if (request.gaps.enabled) {
@@ -326,17 +339,19 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
         WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
                     m_settings.overwriteWithoutAsking, m_host);
     }
-    reportPriceOrder(job.file);
+    reportFileNotes(job.file);
     m_played.reset();
 }
 
-void ConversionRun::JobSequence::reportPriceOrder(std::size_t file)
+void ConversionRun::JobSequence::reportFileNotes(std::size_t file)
 {
     // Every walk over a file sees the same lines: the first to finish speaks for the file.
-    if (!m_priceOrderTold[file] && m_outOfOrderLines > 0) {
-        m_host.appendLog(priceOrderLine(m_request.files[file], m_outOfOrderLines));
+    if (!m_fileNotesTold[file]) {
+        for (const std::string& note : m_fileNotes) {
+            m_host.appendLog(note);
+        }
     }
-    m_priceOrderTold[file] = true;
+    m_fileNotesTold[file] = true;
 }
 
 bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
@@ -364,7 +379,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
     if (m_played != nullptr) {
         m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
         m_noBarsReason = noBarsReason(m_played->walked());
-        m_outOfOrderLines = m_played->walked().linesOutOfPriceOrder;
+        m_fileNotes = fileNotes(file, m_played->walked());
         m_jobGaps = m_played->walked().gaps;
         return m_played->output();
     }
@@ -379,7 +394,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         });
     walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
     m_noBarsReason = noBarsReason(walk);
-    m_outOfOrderLines = walk.linesOutOfPriceOrder;
+    m_fileNotes = fileNotes(file, walk);
     m_jobGaps = std::move(walk.gaps);
     return m_output;
 }
