@@ -221,13 +221,6 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
                 : -1;
         out.outOfOrder = order >= 0 ? order == 1 : pricesOutOfOrder(field(2), out.high, out.low, field(5));
     }
-    if (m_volumes) [[unlikely]] {
-        // The field after the close runs to the next comma or to the end of the line.
-        const std::size_t volumeStart = ends[5] + 1;
-        const std::size_t volumeEnd = commas != 0 ? static_cast<std::size_t>(std::countr_zero(commas)) : length;
-        readQuickVolume(volumeStart <= length ? std::string_view(start + volumeStart, volumeEnd - volumeStart)
-                                              : std::string_view());
-    }
     return Quick::Read;
 }
 
@@ -266,9 +259,14 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
     return true;
 }
 
-void LineParser::readQuickVolume(std::string_view text)
+void LineParser::readLineVolume(std::string_view line)
 {
-    readVolume(text, m_volume.value, m_volume.decimals);
+    // Apart from the quick reading, which stays as small as it is without volumes: the line is cut again.
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    m_record.split(line);
+    readRecordVolume();
 }
 
 void LineParser::readRecordVolume()

@@ -98,13 +98,13 @@ public:
     void readVolumes() { m_volumes = true; }
     /// The volume of the line read last, with readVolumes().
     const LineVolume& volume() const { return m_volume; }
+    /// Reads the volume of a line readQuick has read (it reads no volume itself); line ends are left out.
+    void readLineVolume(std::string_view line);
 
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
     void readPrices(ParsedLine& out) const;
     void readRecordVolume();
-    /// Out of line: the quick reading of lines without volumes stays as small as it was.
-    [[gnu::noinline]] void readQuickVolume(std::string_view text);
 
     SourceRecord m_record;
     char m_separator;

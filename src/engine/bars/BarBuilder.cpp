@@ -222,6 +222,8 @@ public:
             m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
                            window.openHhmm / 100 * 60 + window.openHhmm % 100);
         }
+        m_lineExtras =
+            (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid || m_job.gaps ? TakeExtras : 0U);
     }
 
     /// The price format found for the walks of one file, by the first usable line it was found from.
@@ -307,6 +309,11 @@ private:
         }
     }
     void countPriceOrderOfOwnReading();
+    /// What a bucket's taking a line needs beyond its prices: false when a week or month leaves it out (its day
+    /// is not written); the gap report's count.
+    bool takeExtras();
+    /// What a line read needs beyond its stamp and prices: its volume, its time in the market clock.
+    void readExtras(const ReadAheadParser* feed);
     /// A line's time in the market clock, where the buckets are cut.
     std::int64_t marketTime(std::int64_t stamp) { return m_convertsLines ? m_clocks.toMarket(stamp) : stamp; }
     /// The label of the bucket under way as it is written, or std::nullopt when it is not written.
@@ -370,6 +377,14 @@ private:
     WalkClocks m_clocks;
     bool m_convertsLines;
     bool m_usesClocks;
+    /// What the walk does with each line beyond the usual, in one word so that the usual walk tests it once:
+    /// ReadExtras when a line is read (its volume, its clock), TakeExtras when a bucket takes it (weeks and
+    /// months, the gap report).
+    static constexpr unsigned ReadExtras = 1U;
+    static constexpr unsigned TakeExtras = 2U;
+    unsigned m_lineExtras = 0;
+    /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
+    bool m_countsPriceOrder = !m_job.ahead;
 };
 
 bool BarBuilder::Walk::randomHookDue()
@@ -562,7 +577,9 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     }
     m_waiting = first;
     m_haveWaiting = true;
-    countPriceOrder();
+    if (m_countsPriceOrder) {
+        countPriceOrder();
+    }
     return true;
 }
 
@@ -575,16 +592,18 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
         if (!m_haveWaiting) {
             // The line as the reading ahead parsed it, or else as the walk reads it itself.
             m_parsed = feed != nullptr ? feed->take(m_p, m_memo) : nullptr;
-            if (m_settings.appendVolume) [[unlikely]] {
-                m_parsedVolume = m_parsed != nullptr ? &feed->volumeOf(m_p) : nullptr;
-            }
             if (m_parsed != nullptr) {
-                m_waiting = marketTime(m_parsed->stamp);
+                m_waiting = m_parsed->stamp;
             } else if (!readWaitingLine()) {
                 continue;
             }
             m_haveWaiting = true;
-            countPriceOrder();
+            if ((m_lineExtras & ReadExtras) != 0) [[unlikely]] {
+                readExtras(feed);
+            }
+            if (m_countsPriceOrder) {
+                countPriceOrder();
+            }
         }
         if (m_waiting < m_bucket.start) {
             // Earlier than the bucket under way: no later bucket could ever take it.
@@ -612,8 +631,16 @@ bool BarBuilder::Walk::readWaitingLine()
         ++m_p;
         return false;
     }
-    m_waiting = marketTime(*next);
+    m_waiting = *next;
     return true;
+}
+
+void BarBuilder::Walk::readExtras(const ReadAheadParser* feed)
+{
+    if (m_settings.appendVolume) {
+        m_parsedVolume = m_parsed != nullptr ? &feed->volumeOf(m_p) : nullptr;
+    }
+    m_waiting = marketTime(m_waiting);
 }
 
 void BarBuilder::Walk::countPriceOrderOfOwnReading()
@@ -629,14 +656,10 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
-    if (m_grid) [[unlikely]] {
-        if (outsideWrittenDays(m_waiting)) {
-            // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
-            ++m_job.barsOutsideWindow;
-            m_haveWaiting = false;
-            ++m_p;
-            return;
-        }
+    if ((m_lineExtras & TakeExtras) != 0 && !takeExtras()) [[unlikely]] {
+        m_haveWaiting = false;
+        ++m_p;
+        return;
     }
     if (m_parsed != nullptr && m_parsed->pricesHeld()) {
         addParsed(*m_parsed);
@@ -644,11 +667,21 @@ void BarBuilder::Walk::takeWaiting()
         addLine(lineAt(m_p));
     }
     m_fillUntil = m_waiting + MaxFillMinutes;
+    m_haveWaiting = false;
+    ++m_p;
+}
+
+bool BarBuilder::Walk::takeExtras()
+{
+    if (m_grid && outsideWrittenDays(m_waiting)) {
+        // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+        ++m_job.barsOutsideWindow;
+        return false;
+    }
     if (m_job.gaps) {
         m_job.gaps->line(m_waiting);
     }
-    m_haveWaiting = false;
-    ++m_p;
+    return true;
 }
 
 bool BarBuilder::Walk::outsideWrittenDays(std::int64_t stamp)

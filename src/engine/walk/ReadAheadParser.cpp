@@ -142,6 +142,7 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
             }
             if (quick == LineParser::Quick::Read) {
                 if (m_volumes) {
+                    parser.readLineVolume(text.substr(at, step));
                     chunk.volumes[i] = parser.volume();
                 }
                 at += step;
