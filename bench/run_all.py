@@ -12,7 +12,7 @@ the peak resident set (VmHWM, which counts the pages of a mapped source), and th
 program's own memory) and RssFile (mapped file pages) seen while sampling /proc/<pid>/status every 5 ms.
 
 usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge] [--fresh]
-                                       [--baseline OTHER_BIN_FOLDER]
+                                       [--baseline OTHER_BIN_FOLDER] [--with "OPTIONS"]
   BUILD_BIN_FOLDER  folder holding velmora-convert and FloorBench (a release build: build/release/bin)
   WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
   --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
@@ -21,6 +21,8 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
   --huge            afterwards generate a 5 GB tick file, convert it once, report, and delete it
   --fresh           instead of the above, velmora-convert on the five-year and the tick file, each run once on the
                     file left alone for 3 s and once on the file touched just before the run
+  --with "OPTIONS"  instead of the above, the default job with and without the options (for instance
+                    "--source-clock UTC --market-clock America/New_York", or "--gap-log"), interleaved on every file
   --baseline DIR    instead of the above, the default job by DIR/velmora-convert (an earlier commit's release
                     build) and by this build, interleaved on every file: before and after a change, in one run
 """
@@ -202,6 +204,25 @@ def baseline_runs(convert, baseline, files, runs, only):
             after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
 
 
+def option_runs(convert, files, runs, only, options):
+    """The default job with and without some options, interleaved on the same files."""
+    for key, source in files:
+        if only and key != only:
+            continue
+        size_mb = os.path.getsize(source) / 1e6
+        settle(source)
+        results = {"default job": [], "with options": []}
+        for _ in range(runs):
+            results["default job"].append(measure([convert, "--overwrite", source]))
+            results["with options"].append(measure([convert, "--overwrite"] + options + [source]))
+        rows = [row(name, r, size_mb) for name, r in results.items()]
+        print("\n%s: %.1f MB, the default job and the same with %s" % (key, size_mb, " ".join(options)))
+        print_pair(rows, "program")
+        before, after = rows
+        print("  with / without  %.2f x in wall time, %.2f x in processor time, %.2f x in peak RSS" % (
+            after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
+
+
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     runs = 3
@@ -214,6 +235,9 @@ def main():
     baseline = sys.argv[sys.argv.index("--baseline") + 1] if "--baseline" in sys.argv else None
     if baseline:
         args.remove(baseline)
+    options = sys.argv[sys.argv.index("--with") + 1].split() if "--with" in sys.argv else None
+    if options:
+        args.remove(sys.argv[sys.argv.index("--with") + 1])
     if not args:
         print(__doc__)
         return 2
@@ -227,6 +251,11 @@ def main():
     if baseline:
         baseline_runs(convert, os.path.join(os.path.abspath(baseline), "velmora-convert"), generate(floor, folder),
                       runs, only)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
+
+    if options:
+        option_runs(convert, generate(floor, folder), runs, only, options)
         print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
         return 0
 
