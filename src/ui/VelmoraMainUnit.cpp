@@ -6,6 +6,7 @@
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
 #include "ui/ChartWindow.h"
+#include "ui/ClockDialog.h"
 #include "ui/FileRegistration.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
@@ -430,10 +431,7 @@ void TForm1::buildOptionChecks()
                              QStringLiteral("時間内に何もデータが無かった時、直前の終値でバーを形成する（※推奨）"),
                              Bevel2, BoxX, 265);
     CheckBox1->setChecked(true);
-    CheckBox2 = makeCheckBox(QStringLiteral("CheckBox2"),
-                             QStringLiteral("　　　　　　の　　　　　　時 ～ 　　　　　　 の　　　　　　時までを"
-                                            "マーケットの時間として書き出す （現地時間で指定）"),
-                             Bevel2, BoxX, 290);
+    CheckBox2 = makeCheckBox(QStringLiteral("CheckBox2"), marketCaption(ClockSpec{}), Bevel2, BoxX, 290);
     CheckBox2->setChecked(true);
     wrapMarketCaption();
     ComboBox1 = new QComboBox(Bevel2);
@@ -449,6 +447,33 @@ void TForm1::buildOptionChecks()
     placeMarketControls();
     m_bevel2Height = std::max(Bevel2BuiltInHeight, CheckBox2->y() + CheckBox2->height() + Bevel2BottomMargin);
     Bevel2->resize(Bevel2->width(), m_bevel2Height);
+}
+
+QString TForm1::marketCaption(const ClockSpec& marketClock)
+{
+    const QString controls = QStringLiteral("　　　　　　の　　　　　　時 ～ 　　　　　　 の　　　　　　時までを"
+                                            "マーケットの時間として書き出す ");
+    if (marketClock.isFileOwn()) {
+        return controls + QStringLiteral("（現地時間で指定）");
+    }
+    return controls + QStringLiteral("（") + qText(clockText(marketClock)) + QStringLiteral(" の時刻で指定）");
+}
+
+void TForm1::showMarketClock(const ClockSpec& marketClock)
+{
+    const QString caption = marketCaption(marketClock);
+    if (CheckBox2->text().remove(QLatin1Char('\n')) == caption) {
+        return;
+    }
+    CheckBox2->setText(caption);
+    CheckBox2->adjustSize();
+    wrapMarketCaption();
+    placeMarketControls();
+    // A longer clock name may wrap a caption that fitted on one line: the frame and the panel grow with it.
+    m_bevel2Height = std::max(Bevel2BuiltInHeight, CheckBox2->y() + CheckBox2->height() + Bevel2BottomMargin);
+    Bevel2->resize(Bevel2->width(), m_bevel2Height);
+    setMinimumHeight(std::max(minimumHeight(), compactPanelHeight() + StatusBar1->sizeHint().height()));
+    layoutUpperPanel(centralWidget()->height());
 }
 
 void TForm1::wrapMarketCaption()
@@ -479,6 +504,13 @@ void TForm1::buildSpecialSettings()
     Button5->setAutoDefault(false);
     Button5->adjustSize();
     Button5->setGeometry(Label11->x() + Label11->width() + 16, 7, Button5->width() + 16, ButtonHeight);
+    // At the frame's right end, leaving the room after the summer-time button to the frame's other additions.
+    ButtonClock = new QPushButton(QStringLiteral("時刻の設定…"), Bevel3);
+    ButtonClock->setObjectName(QStringLiteral("ButtonClock"));
+    ButtonClock->setAutoDefault(false);
+    ButtonClock->adjustSize();
+    const int clockWidth = ButtonClock->width() + 16;
+    ButtonClock->setGeometry(Bevel3->width() - 8 - clockWidth, 7, clockWidth, ButtonHeight);
 }
 
 void TForm1::buildOpenDialog()
@@ -496,6 +528,7 @@ void TForm1::connectHandlers()
     connect(Button4, &QPushButton::clicked, this, &TForm1::OpenAndRegisterFile);
     connect(Cancel, &QPushButton::clicked, this, &TForm1::CancelClick);
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(ButtonClock, &QPushButton::clicked, this, &TForm1::ButtonClockClick);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
     connect(EditDateS, &QLineEdit::textChanged, this, &TForm1::EditDateSChange);
@@ -700,7 +733,9 @@ void TForm1::applySettings(const FormSettings& settings)
 
 void TForm1::LoadMainSettings()
 {
-    applySettings(loadFormSettings(IniFile(m_settingsFile)));
+    const IniFile file(m_settingsFile);
+    applySettings(loadFormSettings(file));
+    showMarketClock(clockSettingsOf(loadClockSettings(file)).marketClock());
 }
 
 FormSettings TForm1::currentSettings() const
@@ -810,10 +845,10 @@ void TForm1::SetControlsEnabled(bool enabled)
             label->setEnabled(enabled);
         }
     }
-    QWidget* const controls[] = {Button1,     Button2,   Button4,   Button5,   RadioButton1, RadioButton2, Edit1,
-                                 Edit2,       Edit3,     Edit4,     Edit5,     Edit6,        Edit7,        EditExt,
-                                 EditDateS,   UpDown1,   UpDown2,   ComboBox1, ComboBox2,    ListBox1,     Memo1,
-                                 RadioGroup1, CheckBox1, CheckBox2, CheckBox3, CheckBox4,    CheckBox6};
+    QWidget* const controls[] = {ButtonClock, Button1,     Button2,   Button4,   Button5,   RadioButton1, RadioButton2,
+                                 Edit1,       Edit2,       Edit3,     Edit4,     Edit5,     Edit6,        Edit7,
+                                 EditExt,     EditDateS,   UpDown1,   UpDown2,   ComboBox1, ComboBox2,    ListBox1,
+                                 Memo1,       RadioGroup1, CheckBox1, CheckBox2, CheckBox3, CheckBox4,    CheckBox6};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }
@@ -863,6 +898,8 @@ RunRequest TForm1::runRequest() const
     request.settings.summerTable = request.summer.enabled;
     // Section "GapReport" has no control: it is read as it stands in the file at each run.
     request.gaps = gapReportFromSettings(loadGapReportSettings(IniFile(m_settingsFile)));
+    // Section "Clock" is the clock dialog's; the run takes it as it stands in the file, like "GapReport".
+    request.settings.clocks = clockSettingsOf(loadClockSettings(IniFile(m_settingsFile)));
     return request;
 }
 
@@ -953,6 +990,35 @@ void TForm1::Button5Click()
     if (m_summer != nullptr) {
         m_summer->exec();
     }
+}
+
+void TForm1::ButtonClockClick()
+{
+    // A preset fills the cut time and the window here at once, so the user sees them; a cancel puts them back.
+    const FormSettings before = currentSettings();
+    ClockDialog dialog(m_settingsFile, this);
+    connect(&dialog, &ClockDialog::presetChosen, this, &TForm1::applyClockPreset);
+    if (dialog.exec() != QDialog::Accepted) {
+        Edit3->setText(qText(before.mktChangeTime));
+        CheckBox2->setChecked(before.checkBox2);
+        ComboBox1->setCurrentIndex(before.mktOpenYoubi);
+        Edit4->setText(qText(before.mktOpenTime));
+        ComboBox2->setCurrentIndex(before.mktCloseYoubi);
+        Edit5->setText(qText(before.mktCloseTime));
+        return;
+    }
+    SaveMainSettings();
+    showMarketClock(clockSettingsOf(loadClockSettings(IniFile(m_settingsFile))).marketClock());
+}
+
+void TForm1::applyClockPreset(const ClockPreset& preset)
+{
+    Edit3->setText(qText(preset.cutTime));
+    CheckBox2->setChecked(true);
+    ComboBox1->setCurrentIndex(preset.openDay - 1);
+    Edit4->setText(qText(preset.openTime));
+    ComboBox2->setCurrentIndex(preset.closeDay - 1);
+    Edit5->setText(qText(preset.closeTime));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/clock/ClockPresets.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/LinkageBatch.h"
 #include "engine/settings/SettingRanges.h"
@@ -108,6 +109,9 @@ public:
     void Button1Click();
     void CancelClick();
     void Button5Click();
+    void ButtonClockClick(); ///< "時刻の設定…": the clock dialog
+    /// Puts a clock preset's cut time and market window into their boxes and turns the window on.
+    void applyClockPreset(const ClockPreset& preset);
     void EditDateSChange();
     void CheckBox2Click();
     void CheckBox4Click();
@@ -188,6 +192,9 @@ private:
     int fullPanelHeight() const;
     /// The panel's height with every gap and the file list at their minimum.
     int compactPanelHeight() const;
+    /// The market-window caption: it ends in the clock its times are given in ("現地時間" for the file's own).
+    static QString marketCaption(const ClockSpec& marketClock);
+    void showMarketClock(const ClockSpec& marketClock);
     void wrapMarketCaption();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);
@@ -264,6 +271,7 @@ private:
     QFrame* Bevel3;
     QLabel* Label11;
     QPushButton* Button5;
+    QPushButton* ButtonClock;
     QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* StatusBar1;
     QProgressBar* ProgressBar1;

@@ -290,9 +290,14 @@ void TSummer::Button7Click()
 
     auto* regime = new QComboBox(&ask);
     regime->setObjectName(QStringLiteral("RegimeBox"));
+    // The regimes listed since the start first, then every zone of the database by its name.
     for (const auto& info : daylightRegimes()) {
         regime->addItem(qText(info.name), static_cast<int>(info.regime));
     }
+    for (const std::string& zone : daylightZones()) {
+        regime->addItem(qText(zone), qText(zone));
+    }
+    regime->setMaxVisibleItems(20);
     const auto makeSpin = [&ask](const char* name, ValueRange range, int value) {
         auto* spin = new QSpinBox(&ask);
         spin->setObjectName(QLatin1String(name));
@@ -320,7 +325,11 @@ void TSummer::Button7Click()
         return;
     }
     DaylightRequest request;
-    request.regime = static_cast<DaylightRegime>(regime->currentData().toInt());
+    if (const QVariant chosen = regime->currentData(); chosen.typeId() == QMetaType::QString) {
+        request.zone = stdText(chosen.toString());
+    } else {
+        request.regime = static_cast<DaylightRegime>(chosen.toInt());
+    }
     request.firstYear = firstYear->value();
     request.lastYear = lastYear->value();
     request.shiftMinutes = shift->value();

@@ -396,6 +396,33 @@ private slots:
         QCOMPARE(list(dialog, 2)->count(), 3);
     }
 
+    void theRulesAidOffersEveryZoneOfTheDatabase()
+    {
+        test::TempDir dir;
+        TSummer dialog(dir.file("velmora.ini"));
+        find<QCheckBox>(dialog, "CheckBox1")->setChecked(true);
+        int listed = 0;
+        ModalDriver driver([&listed](QWidget* modal) {
+            auto* zones = modal->findChild<QComboBox*>(QStringLiteral("RegimeBox"));
+            listed = zones->count();
+            // The regimes listed before keep their places at the top.
+            QCOMPARE(zones->itemText(0), QStringLiteral("米国 東部時間 (ニューヨーク)"));
+            zones->setCurrentIndex(zones->findText(QStringLiteral("Australia/Sydney")));
+            modal->findChild<QSpinBox*>(QStringLiteral("FirstYearEdit"))->setValue(2021);
+            modal->findChild<QSpinBox*>(QStringLiteral("LastYearEdit"))->setValue(2022);
+            modal->findChild<QSpinBox*>(QStringLiteral("UtcOffsetEdit"))->setValue(10);
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        click(dialog, "Button7");
+        QVERIFY(driver.done);
+        QVERIFY(listed > 300);
+        const Rows filled = rows(dialog);
+        QCOMPARE(filled.starts,
+                 QStringList({QStringLiteral("2021/10/03 2:00:00"), QStringLiteral("2022/10/02 2:00:00")}));
+        QCOMPARE(filled.ends,
+                 QStringList({QStringLiteral("2022/04/03 2:00:00"), QStringLiteral("2023/04/02 2:00:00")}));
+    }
+
     void aTableSavedByTheDialogServesTheRunOfTheSettingsFile()
     {
         test::TempDir dir;

@@ -11,9 +11,8 @@
 
 namespace velmora {
 
-/// The daylight-saving regimes the summer-time table can be filled from. Their published rules are coded here
-/// rather than read from a time-zone database: they change rarely, and coded rules give the same rows on every
-/// machine.
+/// The daylight-saving regimes the summer-time aid has always listed, each now a zone of the time-zone database.
+/// Any other zone of the database may be asked for by name (DaylightRequest::zone).
 enum class DaylightRegime {
     UnitedStatesEastern,  ///< New York: clocks change at 2:00 local time, standard time UTC-5
     UnitedStatesCentral,  ///< Chicago, UTC-6
@@ -26,7 +25,8 @@ struct DaylightRegimeInfo
 {
     DaylightRegime regime;
     std::string_view name; ///< as the dialog lists it
-    int firstYear;         ///< the first year whose rule is coded
+    int firstYear;         ///< the first year the aid fills for it: the rule in force since then
+    std::string_view zone; ///< the database's zone
 };
 
 /// Every regime, in the order the dialog lists them.
@@ -50,8 +50,19 @@ struct DaylightPeriod
 /// LastDaylightYear.
 std::optional<DaylightPeriod> daylightPeriodUtc(DaylightRegime regime, int year);
 
-/// What the "fill from rules" aid asks for: one row per year from firstYear to lastYear, each moving labels by
-/// shiftMinutes, written in the clock of the source data (UTC plus sourceUtcOffsetHours).
+/// The names of every zone of the time-zone database, sorted; empty in a build without the database.
+std::vector<std::string> daylightZones();
+
+/// The summer-time periods of a zone that begin (in UTC) in the years firstYear to lastYear, in order, from the
+/// database: where the offset changes together with the database's daylight flag, the higher offset is summer
+/// time (so a zone written with a negative saving, Europe/Dublin's winter, still gives its summer). Past the
+/// database's last listed change the zone's own rule for later years (the TZif footer) continues it.
+/// std::nullopt when the database has no such zone.
+std::optional<std::vector<DaylightPeriod>> daylightPeriodsUtc(std::string_view zone, int firstYear, int lastYear);
+
+/// What the "fill from rules" aid asks for: one row per summer-time period beginning in the years firstYear to
+/// lastYear, each moving labels by shiftMinutes, written in the clock of the source data (UTC plus
+/// sourceUtcOffsetHours). The periods are those of the zone named, or of the regime's zone when none is.
 struct DaylightRequest
 {
     DaylightRegime regime = DaylightRegime::UnitedStatesEastern;
@@ -59,6 +70,7 @@ struct DaylightRequest
     int lastYear = 0;
     std::int32_t shiftMinutes = 60;
     int sourceUtcOffsetHours = 0;
+    std::string zone = {};
 };
 
 /// One row of the summer-time table as the dialog's three lists hold it.

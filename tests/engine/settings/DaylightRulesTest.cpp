@@ -2,9 +2,21 @@
 
 #include "engine/bars/SummerShiftTable.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace velmora {
+
+void PrintTo(const SummerRowTexts& row, std::ostream* out)
+{
+    *out << row.start << " - " << row.end << " : " << row.shift;
+}
+
+void PrintTo(const DaylightPeriod& period, std::ostream* out)
+{
+    *out << formatPeriodText(period.start) << " - " << formatPeriodText(period.end);
+}
+
 namespace {
 
 constexpr int ThisYear = 2026;
@@ -157,6 +169,137 @@ TEST(DaylightRulesTest, FormatsStampsOnBothSidesOfTheOrigin)
     EXPECT_EQ(formatPeriodText(MinuteStamp{0}), "1899/12/30");
     EXPECT_EQ(formatPeriodText(MinuteStamp{-1}), "1899/12/29 23:59:00");
     EXPECT_EQ(formatPeriodText(stampOf(2000, 2, 29, 23, 1)), "2000/02/29 23:01:00");
+}
+
+// The rules the aid used to code by hand, kept here as an independent reckoning of what the database must give.
+namespace handRules {
+
+int weekday(std::int32_t days)
+{
+    const int rest = (days + 6) % 7;
+    return rest < 0 ? rest + 7 : rest;
+}
+
+std::int32_t nthSunday(int year, int month, int n)
+{
+    const std::int32_t first = *daysFromCivil(year, month, 1);
+    return first + (7 - weekday(first)) % 7 + 7 * (n - 1);
+}
+
+std::int32_t lastSunday(int year, int month)
+{
+    const std::int32_t last = *daysFromCivil(year, month + 1, 1) - 1;
+    return last - weekday(last);
+}
+
+DaylightPeriod unitedStates(int standardHours, int year)
+{
+    const int startHour = 2 - standardHours;
+    const int endHour = 2 - (standardHours + 1);
+    if (year >= 2007) {
+        return {nthSunday(year, 3, 2) * 1440 + startHour * 60, nthSunday(year, 11, 1) * 1440 + endHour * 60};
+    }
+    return {nthSunday(year, 4, 1) * 1440 + startHour * 60, lastSunday(year, 10) * 1440 + endHour * 60};
+}
+
+DaylightPeriod europe(int year)
+{
+    return {lastSunday(year, 3) * 1440 + 60, lastSunday(year, 10) * 1440 + 60};
+}
+
+} // namespace handRules
+
+TEST(DaylightRulesTest, TheDatabaseGivesTheRowsTheCodedRulesGave)
+{
+    // 2038 on lies past the changes the zone files list: the files' own rule for later years carries on.
+    struct Case
+    {
+        DaylightRegime regime;
+        int standardHours;
+        int firstYear;
+        int lastYear;
+    };
+    const Case cases[] = {
+        {DaylightRegime::UnitedStatesEastern, -5, 1987, 2100},  {DaylightRegime::UnitedStatesCentral, -6, 2000, 2030},
+        {DaylightRegime::UnitedStatesMountain, -7, 2000, 2030}, {DaylightRegime::UnitedStatesPacific, -8, 2000, 2030},
+        {DaylightRegime::EuropeanUnion, 0, 1996, 2100},
+    };
+    for (const auto& c : cases) {
+        const std::string_view zone = daylightRegimeInfo(c.regime).zone;
+        const auto periods = daylightPeriodsUtc(zone, c.firstYear, c.lastYear);
+        ASSERT_TRUE(periods) << zone;
+        ASSERT_EQ(periods->size(), static_cast<std::size_t>(c.lastYear - c.firstYear + 1)) << zone;
+        for (int year = c.firstYear; year <= c.lastYear; ++year) {
+            const DaylightPeriod expected = c.regime == DaylightRegime::EuropeanUnion
+                                                ? handRules::europe(year)
+                                                : handRules::unitedStates(c.standardHours, year);
+            EXPECT_EQ((*periods)[static_cast<std::size_t>(year - c.firstYear)], expected) << zone << " " << year;
+        }
+    }
+    // Rows as the dialog writes them, through a zone asked for by name and through the listed regime alike.
+    for (const int offset : {0, 9, -5}) {
+        DaylightRequest byRegime{DaylightRegime::UnitedStatesEastern, 2000, 2030, 60, offset};
+        DaylightRequest byZone = byRegime;
+        byZone.zone = "America/New_York";
+        const auto rows = daylightRows(byZone);
+        ASSERT_EQ(rows.size(), 31u);
+        EXPECT_EQ(rows, daylightRows(byRegime));
+        for (int year = 2000; year <= 2030; ++year) {
+            const auto period = handRules::unitedStates(-5, year);
+            const auto& row = rows[static_cast<std::size_t>(year - 2000)];
+            EXPECT_EQ(row, (SummerRowTexts{formatPeriodText(period.start + offset * 60),
+                                           formatPeriodText(period.end + offset * 60), "60"}));
+        }
+    }
+}
+
+TEST(DaylightRulesTest, AnyZoneOfTheDatabaseByName)
+{
+    struct Case
+    {
+        const char* zone;
+        int year;
+        std::vector<SummerRowTexts> rows;
+    };
+    const Case cases[] = {
+        // Written with a negative saving in winter: the summer is still the hour ahead.
+        {"Europe/Dublin", 2021, {{"2021/03/28 1:00:00", "2021/10/31 1:00:00", "60"}}},
+        // A southern summer runs into the next year; it belongs to the year it begins in.
+        {"Australia/Sydney", 2021, {{"2021/10/02 16:00:00", "2022/04/02 16:00:00", "60"}}},
+        {"America/Sao_Paulo", 2018, {{"2018/11/04 3:00:00", "2019/02/17 2:00:00", "60"}}},
+        {"America/New_York", 2045, {{"2045/03/12 7:00:00", "2045/11/05 6:00:00", "60"}}},
+        {"Europe/Berlin", 1980, {{"1980/04/06 1:00:00", "1980/09/28 1:00:00", "60"}}}, // before the EU rule
+    };
+    for (const auto& c : cases) {
+        DaylightRequest request{DaylightRegime::UnitedStatesEastern, c.year, c.year, 60, 0, c.zone};
+        EXPECT_FALSE(daylightRequestProblem(request)) << c.zone;
+        EXPECT_EQ(daylightRows(request), c.rows) << c.zone;
+    }
+
+    const std::pair<DaylightRequest, std::string> refused[] = {
+        {{DaylightRegime::UnitedStatesEastern, 2020, 2021, 60, 0, "Asia/Tokyo"},
+         "Asia/Tokyo には 2020 年から 2021 年に始まる夏時間がありません"},
+        {{DaylightRegime::UnitedStatesEastern, 2020, 2021, 60, 0, "Mars/Olympus"},
+         "タイムゾーン「Mars/Olympus」が見つかりません"},
+        {{DaylightRegime::UnitedStatesEastern, 0, 1, 60, 0, "Europe/London"}, "開始年は 1 年以降を指定してください"},
+    };
+    for (const auto& [request, message] : refused) {
+        EXPECT_EQ(daylightRequestProblem(request), message);
+        EXPECT_TRUE(daylightRows(request).empty());
+    }
+    // A zone asked for by name is not held to a listed regime's first year.
+    EXPECT_FALSE(daylightRequestProblem({DaylightRegime::UnitedStatesEastern, 1970, 1970, 60, 0, "America/New_York"}));
+}
+
+TEST(DaylightRulesTest, TheZoneListIsTheDatabaseSorted)
+{
+    const auto zones = daylightZones();
+    ASSERT_GT(zones.size(), 300u);
+    EXPECT_TRUE(std::is_sorted(zones.begin(), zones.end()));
+    EXPECT_EQ(std::adjacent_find(zones.begin(), zones.end()), zones.end());
+    for (const auto& info : daylightRegimes()) {
+        EXPECT_TRUE(std::binary_search(zones.begin(), zones.end(), std::string(info.zone))) << info.zone;
+    }
 }
 
 } // namespace
