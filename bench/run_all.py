@@ -236,7 +236,7 @@ def main():
     if baseline:
         args.remove(baseline)
     options = sys.argv[sys.argv.index("--with") + 1].split() if "--with" in sys.argv else None
-    if options:
+    if options and sys.argv[sys.argv.index("--with") + 1] in args:
         args.remove(sys.argv[sys.argv.index("--with") + 1])
     if not args:
         print(__doc__)
