@@ -108,6 +108,7 @@ public:
     void Button1Click();
     void CancelClick();
     void Button5Click();
+    void InputLayoutClick(); ///< "入力ファイルの形式": the input-layout dialog, modal
     void EditDateSChange();
     void CheckBox2Click();
     void CheckBox4Click();
@@ -264,6 +265,7 @@ private:
     QFrame* Bevel3;
     QLabel* Label11;
     QPushButton* Button5;
+    QPushButton* InputLayoutButton; ///< beyond the designer's controls: opens the input-layout dialog
     QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
