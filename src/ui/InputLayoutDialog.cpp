@@ -111,15 +111,22 @@ void InputLayoutDialog::buildControls()
     m_file->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_file->setMinimumContentsLength(40);
 
-    auto* choices = new QFormLayout;
-    choices->addRow(QStringLiteral("形式"), m_preset);
-    choices->addRow(QStringLiteral("日付の順"), m_dateOrder);
-    choices->addRow(QStringLiteral("区切り文字"), m_separator);
-    choices->addRow(QStringLiteral("価格の列"), m_price);
-    choices->addRow(QString(), m_decimalComma);
-    choices->addRow(QStringLiteral("日付の列"), m_dateColumn);
-    choices->addRow(QStringLiteral("出来高の列"), m_volumeColumn);
-    choices->addRow(QStringLiteral("ファイル"), m_file);
+    // Two columns of choices, so that the preview keeps most of the height.
+    auto* layoutChoices = new QFormLayout;
+    layoutChoices->addRow(QStringLiteral("形式"), m_preset);
+    layoutChoices->addRow(QStringLiteral("日付の順"), m_dateOrder);
+    layoutChoices->addRow(QStringLiteral("区切り文字"), m_separator);
+    layoutChoices->addRow(QStringLiteral("価格の列"), m_price);
+    auto* columnChoices = new QFormLayout;
+    columnChoices->addRow(QStringLiteral("日付の列"), m_dateColumn);
+    columnChoices->addRow(QStringLiteral("出来高の列"), m_volumeColumn);
+    columnChoices->addRow(QString(), m_decimalComma);
+    auto* choices = new QHBoxLayout;
+    choices->addLayout(layoutChoices, 3);
+    choices->addSpacing(16);
+    choices->addLayout(columnChoices, 1);
+    auto* fileChoice = new QFormLayout;
+    fileChoice->addRow(QStringLiteral("ファイル"), m_file);
 
     m_reading = new QLabel(this);
     m_reading->setObjectName(QStringLiteral("readingLabel"));
@@ -135,6 +142,7 @@ void InputLayoutDialog::buildControls()
     m_preview->verticalHeader()->setVisible(false);
     m_preview->horizontalHeader()->setStretchLastSection(false);
     m_preview->setWordWrap(false);
+    m_preview->verticalHeader()->setDefaultSectionSize(m_preview->fontMetrics().height() + 6);
 
     m_save = new QPushButton(QStringLiteral("保存"), this);
     m_save->setObjectName(QStringLiteral("saveButton"));
@@ -149,10 +157,11 @@ void InputLayoutDialog::buildControls()
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
+    layout->addLayout(fileChoice);
     layout->addWidget(m_reading);
     layout->addWidget(m_preview, 1);
     layout->addLayout(buttons);
-    resize(760, 560);
+    resize(800, 600);
 
     connect(m_preset, &QComboBox::currentIndexChanged, this, &InputLayoutDialog::presetChosen);
     for (QComboBox* box : {m_dateOrder, m_separator, m_price}) {
