@@ -25,6 +25,10 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
                     "--source-clock UTC --market-clock America/New_York", or "--gap-log"), interleaved on every file
   --baseline DIR    instead of the above, the default job by DIR/velmora-convert (an earlier commit's release
                     build) and by this build, interleaved on every file: before and after a change, in one run
+  --layouts         instead of the above, the default job on the same year of 1-minute data written in the usual
+                    layout and in three others (day-first ticks with ask and bid; ISO 8601 date and time in one
+                    field; day-first with semicolons and decimal commas), detected and chosen, side by side: the
+                    time per line of each against the usual layout's (needs only velmora-convert)
 """
 import os
 import shutil
@@ -223,6 +227,77 @@ def option_runs(convert, files, runs, only, options):
             after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
 
 
+LAYOUT_LINES = 370000
+
+
+def write_layouts(folder):
+    """The same year of 1-minute prices in four layouts; returns [(name, path, options)]. Written once, by
+    this script, so that only velmora-convert need be built."""
+    import datetime
+    import random
+    shapes = [
+        ("usual", "EURUSD_1min_usual.txt", [],
+         lambda t, o, h, l, c: "%s,%s,%s,%s,%s\r\n" % (t.strftime("%Y.%m.%d,%H:%M"), o, h, l, c + ",17")),
+        ("day-first ticks, ask and bid", "EURUSD_1min_ticks.csv", ["--layout", "dmy-ticks"],
+         lambda t, o, h, l, c: "%s.534 GMT+0300,%s,%s,2.5,1.1\r\n" % (t.strftime("%d.%m.%Y %H:%M:%S"), h, c)),
+        ("ISO 8601 in one field", "EURUSD_1min_iso.csv", ["--layout", "ymd"],
+         lambda t, o, h, l, c: "%s,%s,%s,%s,%s,17\r\n" % (t.strftime("%Y-%m-%dT%H:%M:%S.000+0000"), o, h, l, c)),
+        ("day-first, semicolons, decimal commas", "EURUSD_1min_comma.csv",
+         ["--date-order", "dmy", "--separator", "semicolon", "--decimal-comma"],
+         lambda t, o, h, l, c: "%s;%s;%s;%s;%s;17\r\n" % ((t.strftime("%d.%m.%Y;%H:%M"),) + tuple(
+             v.replace(".", ",") for v in (o, h, l, c)))),
+    ]
+    paths = [(name, os.path.join(folder, "layouts", file_name), options) for name, file_name, options, _ in shapes]
+    if all(os.path.exists(path) for _, path, _ in paths):
+        return paths
+    os.makedirs(os.path.join(folder, "layouts"), exist_ok=True)
+    outs = [open(path, "w", newline="") for _, path, _ in paths]
+    rng = random.Random(7)
+    price = 1.30000
+    t = datetime.datetime(2009, 1, 4, 17, 0)
+    written = 0
+    while written < LAYOUT_LINES:
+        t += datetime.timedelta(minutes=1)
+        if t.weekday() == 5 or (t.weekday() == 4 and t.hour >= 17) or (t.weekday() == 6 and t.hour < 17):
+            continue
+        o = price
+        c = round(o + rng.uniform(-0.0004, 0.0004), 5)
+        h = round(max(o, c) + rng.uniform(0, 0.0002), 5)
+        l = round(min(o, c) - rng.uniform(0, 0.0002), 5)
+        price = c
+        texts = ["%.5f" % v for v in (o, h, l, c)]
+        for out, (_, _, _, shape) in zip(outs, shapes):
+            out.write(shape(t, *texts))
+        written += 1
+    for out in outs:
+        out.close()
+    return paths
+
+
+def layout_runs(convert, folder, runs):
+    """The default job on the same data in each layout; detected (the default, auto) and chosen."""
+    paths = write_layouts(folder)
+    results = {}
+    for _ in range(runs):
+        # Interleaved, so that a change in the machine's load touches every layout alike.
+        for name, path, options in paths:
+            results.setdefault((name, "auto"), []).append(measure([convert, "--overwrite", path]))
+            if options:
+                results.setdefault((name, "chosen"), []).append(measure([convert, "--overwrite"] + options + [path]))
+    usual = None
+    print("\nthe default job on one year of 1-minute data (%d lines) in each layout, median of %d runs" % (
+        LAYOUT_LINES, runs))
+    print("  %-40s %-7s %9s %9s %9s %9s" % ("layout", "reading", "wall s", "cpu s", "ns/line", "x usual"))
+    for (name, reading), r in results.items():
+        wall = statistics.median(x[0] for x in r)
+        cpu = statistics.median(x[4] for x in r)
+        if usual is None:
+            usual = cpu
+        print("  %-40s %-7s %9.3f %9.3f %9.0f %9.2f" % (name, reading, wall, cpu, cpu / LAYOUT_LINES * 1e9,
+                                                      cpu / usual))
+    print("  (x usual: processor time per line against the usual layout's; target at most 1.5)")
+
+
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     runs = 3
@@ -256,6 +331,11 @@ def main():
 
     if options:
         option_runs(convert, generate(floor, folder), runs, only, options)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
+
+    if "--layouts" in sys.argv:
+        layout_runs(convert, folder, runs)
         print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
         return 0
 

@@ -9,6 +9,7 @@
 #   screenshot-overwrite-long.png    the overwrite question for an output with a long name
 #   screenshot-linkage-60.png        the linkage window ("edit") over 60 instrument folders
 #   screenshot-main-150.png          the main window at 150 % scaling (QT_SCALE_FACTOR=1.5)
+#   screenshot-input-layout.png      the dialog "入力ファイルの形式" previewing a day-first tick file
 #
 # Needs the Debian packages xvfb, openbox, imagemagick, x11-utils and xdotool (not part of CI). Every
 # picture runs the program from a copy in a temporary folder with a settings file of its own, so the
@@ -133,4 +134,24 @@ stop
 # The main window at 150 % scaling, 650 high so that it fits the screen.
 start "$work/scaled" "[Form]\r\nListBox=$work/EURUSD_1min_2009.txt\r\nTop=0\r\nLeft=0\r\nHeight=650\r\n" QT_SCALE_FACTOR=1.5 --
 shoot "$(find_window 'ver 0.06 beta 2')" screenshot-main-150.png
+stop
+
+# The input-layout dialog over a day-first tick file with ask and bid and a header line: under "自動" it
+# shows the layout detection picks, the header marked as unread and every tick's date, time and bid.
+ticks="$work/ticks"
+mkdir -p "$ticks"
+{
+    printf 'Local time,Ask,Bid,AskVolume,BidVolume\r\n'
+    ask=43156
+    for second in $(seq 7 3 60); do
+        printf '04.01.2010 00:00:%02d.534 GMT+0300,1.%05d,1.%05d,2.5,1.1\r\n' "$((second % 60))" "$ask" "$((ask - 5))"
+        ask=$((ask + (second % 7) - 3))
+    done
+} > "$ticks/EURUSD_ticks.csv"
+start "$ticks" "[Form]\r\nListBox=$ticks/EURUSD_ticks.csv\r\nTop=0\r\nLeft=0\r\n" --
+main="$(find_window 'ver 0.06 beta 2')"
+sleep 1
+# "入力ファイルの形式" beside the summer-time button in the "特殊設定" frame, 27 high.
+DISPLAY="$display" xdotool mousemove --window "$main" 440 597 click 1
+shoot "$(find_window '入力ファイルの形式')" screenshot-input-layout.png
 stop

@@ -755,4 +755,94 @@ bool datesLookDayFirst(const SourceLines& lines, std::int32_t dateField, int cur
     return seen > 1 && yearFirstBackwards;
 }
 
+namespace {
+
+/// A date as the usual reader reads it (with its own first non-digit as separator), as "YYYY/MM/DD": the
+/// preview shows which day a line gives, not how it was written.
+std::string readDateText(std::string_view text, int currentYear)
+{
+    const auto separator = std::find_if(text.begin(), text.end(), [](char c) { return !isDigit(c); });
+    const auto days = separator == text.end() ? std::nullopt : parseDateText(text, *separator, currentYear);
+    if (!days) {
+        return std::string(text);
+    }
+    // Days since 1899-12-30 to the civil date (H. Hinnant's days-to-civil, counted from 0000-03-01).
+    const std::int64_t z = *days + 693899;
+    const std::int64_t era = z / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    std::string out = std::to_string(year);
+    out += '/';
+    appendTwo(out, month);
+    out += '/';
+    appendTwo(out, day);
+    return out;
+}
+
+/// A time of day as the usual reader reads it, as "HH:MM:SS" (".mmm" where it has milliseconds).
+std::string readTimeText(std::string_view text)
+{
+    const auto ms = parseTimeOfDayMs(text);
+    if (!ms) {
+        return std::string(text);
+    }
+    std::string out;
+    appendTwo(out, *ms / 3600000);
+    out += ':';
+    appendTwo(out, *ms / 60000 % 60);
+    out += ':';
+    appendTwo(out, *ms / 1000 % 60);
+    if (*ms % 1000 != 0) {
+        const int fraction = *ms % 1000;
+        out += '.';
+        out += static_cast<char>('0' + fraction / 100);
+        appendTwo(out, fraction % 100);
+    }
+    return out;
+}
+
+} // namespace
+
+LayoutPreview previewLayout(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField,
+                            int currentYear, std::size_t count)
+{
+    LayoutPreview preview;
+    if (layout.mode == SourceLayout::Mode::Chosen) {
+        preview.used = layout;
+    } else if (layout.mode == SourceLayout::Mode::Auto) {
+        preview.used = detectLayout(lines, dateField, currentYear);
+    }
+    SourceRecord record(dateField);
+    std::string rewritten;
+    count = std::min(count, lines.size());
+    preview.lines.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        PreviewLine& shown = preview.lines.emplace_back();
+        shown.text = lines.line(i);
+        if (preview.used) {
+            rewritten.clear();
+            shown.read = rewriteLine(shown.text, *preview.used, dateField, rewritten);
+            if (shown.read) {
+                record.split(rewritten);
+            }
+        } else {
+            shown.read = usualReads(shown.text, record, currentYear);
+        }
+        if (shown.read) {
+            shown.date = readDateText(record.date(), currentYear);
+            shown.time = readTimeText(record.time());
+            shown.open = record.open();
+            shown.high = record.high();
+            shown.low = record.low();
+            shown.close = record.close();
+        }
+    }
+    return preview;
+}
+
 } // namespace velmora

@@ -8,6 +8,7 @@
 #include "ui/ChartWindow.h"
 #include "ui/ClockDialog.h"
 #include "ui/FileRegistration.h"
+#include "ui/InputLayoutDialog.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
 #include "ui/VelmoraConfirmUnit.h"
@@ -504,6 +505,13 @@ void TForm1::buildSpecialSettings()
     Button5->setAutoDefault(false);
     Button5->adjustSize();
     Button5->setGeometry(Label11->x() + Label11->width() + 16, 7, Button5->width() + 16, ButtonHeight);
+    // Beside the summer-time button, so that every specified control keeps its place.
+    InputLayoutButton = new QPushButton(QStringLiteral("入力ファイルの形式"), Bevel3);
+    InputLayoutButton->setObjectName(QStringLiteral("InputLayoutButton"));
+    InputLayoutButton->setAutoDefault(false);
+    InputLayoutButton->adjustSize();
+    InputLayoutButton->setGeometry(Button5->x() + Button5->width() + 8, 7, InputLayoutButton->width() + 16,
+                                   ButtonHeight);
     // At the frame's right end, leaving the room after the summer-time button to the frame's other additions.
     ButtonClock = new QPushButton(QStringLiteral("時刻の設定…"), Bevel3);
     ButtonClock->setObjectName(QStringLiteral("ButtonClock"));
@@ -529,6 +537,7 @@ void TForm1::connectHandlers()
     connect(Cancel, &QPushButton::clicked, this, &TForm1::CancelClick);
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(ButtonClock, &QPushButton::clicked, this, &TForm1::ButtonClockClick);
+    connect(InputLayoutButton, &QPushButton::clicked, this, &TForm1::InputLayoutClick);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
     connect(EditDateS, &QLineEdit::textChanged, this, &TForm1::EditDateSChange);
@@ -845,10 +854,11 @@ void TForm1::SetControlsEnabled(bool enabled)
             label->setEnabled(enabled);
         }
     }
-    QWidget* const controls[] = {ButtonClock, Button1,     Button2,   Button4,   Button5,   RadioButton1, RadioButton2,
-                                 Edit1,       Edit2,       Edit3,     Edit4,     Edit5,     Edit6,        Edit7,
-                                 EditExt,     EditDateS,   UpDown1,   UpDown2,   ComboBox1, ComboBox2,    ListBox1,
-                                 Memo1,       RadioGroup1, CheckBox1, CheckBox2, CheckBox3, CheckBox4,    CheckBox6};
+    QWidget* const controls[] = {ButtonClock,  Button1,      Button2,   Button4,   Button5,   InputLayoutButton,
+                                 RadioButton1, RadioButton2, Edit1,     Edit2,     Edit3,     Edit4,
+                                 Edit5,        Edit6,        Edit7,     EditExt,   EditDateS, UpDown1,
+                                 UpDown2,      ComboBox1,    ComboBox2, ListBox1,  Memo1,     RadioGroup1,
+                                 CheckBox1,    CheckBox2,    CheckBox3, CheckBox4, CheckBox6};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }
@@ -885,9 +895,10 @@ void TForm1::CancelClick()
 
 RunRequest TForm1::runRequest() const
 {
-    // Section "Bars" has no control in the window: the run takes it as the settings file holds it.
-    RunRequest request =
-        runRequestFromSettings(currentSettings(), SummerSettings{}, loadBarsSettings(IniFile(m_settingsFile)));
+    // Sections "Bars", "GapReport" and "Input" have no control in this window: the run takes them as the settings
+    // file holds them at each run, so a layout saved in the input-layout dialog is used by the next run.
+    const IniFile settingsFile(m_settingsFile);
+    RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{}, loadBarsSettings(settingsFile));
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = stdText(EditDateS->text());
     request.timeZoneBox = stdText(Edit6->text());
@@ -896,10 +907,10 @@ RunRequest TForm1::runRequest() const
         request.summer = m_summer->rowsForRun();
     }
     request.settings.summerTable = request.summer.enabled;
-    // Section "GapReport" has no control: it is read as it stands in the file at each run.
-    request.gaps = gapReportFromSettings(loadGapReportSettings(IniFile(m_settingsFile)));
-    // Section "Clock" is the clock dialog's; the run takes it as it stands in the file, like "GapReport".
-    request.settings.clocks = clockSettingsOf(loadClockSettings(IniFile(m_settingsFile)));
+    request.gaps = gapReportFromSettings(loadGapReportSettings(settingsFile));
+    request.settings.sourceLayout = sourceLayoutOf(loadInputSettings(settingsFile));
+    // Section "Clock" is the clock dialog's; the run takes it as it stands in the file.
+    request.settings.clocks = clockSettingsOf(loadClockSettings(settingsFile));
     return request;
 }
 
@@ -1019,6 +1030,19 @@ void TForm1::applyClockPreset(const ClockPreset& preset)
     Edit4->setText(qText(preset.openTime));
     ComboBox2->setCurrentIndex(preset.closeDay - 1);
     Edit5->setText(qText(preset.closeTime));
+}
+
+void TForm1::InputLayoutClick()
+{
+    QStringList files;
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        files.append(ListBox1->item(i)->text());
+    }
+    bool numeric = false;
+    const int dateField = Edit7->text().trimmed().toInt(&numeric);
+    InputLayoutDialog dialog(m_settingsFile, files, ListBox1->currentRow(), numeric && dateField > 0 ? dateField : 1,
+                             m_clock->today().year, this);
+    dialog.exec();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

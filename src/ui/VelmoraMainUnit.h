@@ -112,6 +112,7 @@ public:
     void ButtonClockClick(); ///< "時刻の設定…": the clock dialog
     /// Puts a clock preset's cut time and market window into their boxes and turns the window on.
     void applyClockPreset(const ClockPreset& preset);
+    void InputLayoutClick(); ///< "入力ファイルの形式": the input-layout dialog, modal
     void EditDateSChange();
     void CheckBox2Click();
     void CheckBox4Click();
@@ -272,6 +273,7 @@ private:
     QLabel* Label11;
     QPushButton* Button5;
     QPushButton* ButtonClock;
+    QPushButton* InputLayoutButton; ///< beyond the designer's controls: opens the input-layout dialog
     QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* StatusBar1;
     QProgressBar* ProgressBar1;
