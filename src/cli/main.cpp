@@ -1,5 +1,6 @@
 #include "cli/CliRunner.h"
 #include "engine/settings/SettingsKeys.h"
+#include "platform/SettingsLocation.h"
 #include "platform/Terminal.h"
 
 #include <csignal>
@@ -45,8 +46,12 @@ int main(int argc, char** argv)
     velmora::cli::CliEnvironment environment;
     const auto program = programPath(argc > 0 ? argv[0] : nullptr);
     if (!program.empty()) {
-        // The desktop program's own settings file, which lies beside both programs.
-        environment.defaultSettingsFile = velmora::settingsFilePath(program.parent_path() / "velmora");
+        // The desktop program's own settings file: beside both programs, or in the user's folder when the
+        // programs are installed where the user cannot write.
+        environment.defaultSettingsFile =
+            velmora::locateSettings(velmora::settingsFilePath(program.parent_path() / "velmora"),
+                                    velmora::userConfigFolder())
+                .file;
     }
     if (velmora::isTerminal(0)) {
         environment.answers = &std::cin;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/wait.h> // WIFEXITED, WEXITSTATUS
+#include <unistd.h>   // geteuid
 
 namespace fs = std::filesystem;
 using namespace velmora::test;
@@ -29,11 +30,14 @@ std::string shellQuoted(std::string_view word)
 }
 
 /// Runs the program in the folder with standard input from /dev/null (not a terminal); its outputs are kept
-/// elsewhere so that the folder holds only what the program wrote.
-ProgramResult runProgram(const std::vector<std::string>& args, const fs::path& folder)
+/// elsewhere so that the folder holds only what the program wrote. Variables in environment ("NAME=value ...",
+/// quoted for the shell) are set for the program alone.
+ProgramResult runProgram(const std::vector<std::string>& args, const fs::path& folder,
+                         const fs::path& program = VELMORA_CONVERT_PATH, const std::string& environment = {})
 {
     const TempDir streams;
-    std::string command = "cd " + shellQuoted(folder.string()) + " && " + shellQuoted(VELMORA_CONVERT_PATH);
+    std::string command =
+        "cd " + shellQuoted(folder.string()) + " && " + environment + " " + shellQuoted(program.string());
     for (const auto& arg : args) {
         command += ' ';
         command += shellQuoted(arg);
@@ -398,4 +402,68 @@ TEST(ConvertProgramTest, SkipsAnExistingOutputWhenNoTerminalCanBeAsked)
               (std::vector<std::string>{"EURUSD_5min_2009.txtの保存をキャンセルします...",
                                         "EURUSD_1hour_2009.txt を書き出しました", "処理が完了しました"}));
     EXPECT_EQ(readBytes(dir.file("EURUSD_5min_2009.txt")), "old\r\n");
+}
+
+/// A copy of the program in a folder of its own, as an installation puts it; the folder is made writable again
+/// before it is removed.
+class InstalledCopy
+{
+public:
+    explicit InstalledCopy(const fs::path& folder) : m_folder(folder)
+    {
+        fs::create_directories(folder);
+        fs::copy_file(VELMORA_CONVERT_PATH, program());
+    }
+    ~InstalledCopy() { fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add); }
+    InstalledCopy(const InstalledCopy&) = delete;
+    InstalledCopy& operator=(const InstalledCopy&) = delete;
+    fs::path program() const { return m_folder / "velmora-convert"; }
+    void makeReadOnly() const { fs::permissions(m_folder, fs::perms::owner_write, fs::perm_options::remove); }
+
+private:
+    fs::path m_folder;
+};
+
+TEST(ConvertProgramTest, AnInstalledProgramReadsTheSettingsInTheUsersFolderUnlessSomeLieBesideIt)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "running as root, which writes into any folder: the program folder cannot be read-only";
+    }
+    struct Case
+    {
+        const char* what;
+        bool writableProgramFolder;
+        bool settingsBeside;
+        const char* expectedFile; // the one timeframe the settings file that counts asks for
+    };
+    const Case cases[] = {
+        {"installed: the user's folder", false, false, "EURUSD_1hour_2009.txt"},
+        {"installed with settings beside it", false, true, "EURUSD_5min_2009.txt"},
+        {"portable: beside it, none yet", true, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempDir dir;
+        const InstalledCopy installed(dir.file("bin"));
+        const auto source = dir.write("work/" + std::string(SourceName), SundayOpen);
+        dir.write("config/velmora/velmora.ini", "[Form]\r\nminute=60\r\n");
+        if (c.settingsBeside) {
+            dir.write("bin/velmora.ini", "[Form]\r\nminute=5\r\n");
+        }
+        if (!c.writableProgramFolder) {
+            installed.makeReadOnly();
+        }
+        const auto result = runProgram({source.string()}, dir.file("work"), installed.program(),
+                                       "XDG_CONFIG_HOME=" + shellQuoted(dir.file("config").string()));
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        const auto made = folderContents(dir.file("work"));
+        if (*c.expectedFile != '\0') {
+            std::vector<std::string> expected{std::string(SourceName), c.expectedFile};
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(made, expected);
+        } else {
+            EXPECT_EQ(made.size(), 5U) << "the four default timeframes";
+        }
+        EXPECT_FALSE(fs::exists(dir.file("bin/velmora.ini")) && !c.settingsBeside) << "the tool never writes it";
+    }
 }
