@@ -20,7 +20,8 @@ int main(int argc, char* argv[])
 
     // Beside the program, or in the user's folder when the program is installed where the user cannot write.
     const auto settingsLocation = velmora::locateSettings(
-        velmora::settingsFilePath(QCoreApplication::applicationFilePath().toStdString()), velmora::userConfigFolder());
+        velmora::settingsFilePath(std::filesystem::path(QCoreApplication::applicationFilePath().toStdU16String())),
+        velmora::userConfigFolder());
     velmora::prepareSettingsFolder(settingsLocation);
     const std::filesystem::path& settingsFile = settingsLocation.file;
     const QString firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();

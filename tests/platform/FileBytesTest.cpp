@@ -29,10 +29,8 @@ TEST(FileBytesTest, HoldsTheWholeFileMappedOrRead)
             std::optional<FileBytes> file = FileBytes::load(path, access);
             ASSERT_TRUE(file.has_value());
             EXPECT_EQ(file->view(), item.bytes);
-#ifndef _WIN32
             // An empty file cannot be mapped and is read instead.
             EXPECT_EQ(file->mapped(), access == Access::MapOrRead && !item.bytes.empty());
-#endif
             EXPECT_EQ(file->heapBytes(), file->mapped() ? 0 : item.bytes.size());
             // The bytes stay with the object they move to.
             const FileBytes moved = std::move(*file);
@@ -58,15 +56,30 @@ TEST(FileBytesTest, MapsAnOpenFileWrittenThroughItsStream)
     const StdioFile file = openForReading(path);
     ASSERT_NE(file, nullptr);
     const FileBytes mapping = FileBytes::mapOpenFile(file.get(), bytes.size());
-#ifndef _WIN32
     ASSERT_TRUE(mapping.mapped());
     EXPECT_EQ(mapping.view(), bytes);
-#endif
     // Reading goes on from any offset, the mapping notwithstanding.
     ASSERT_TRUE(seekTo(file.get(), bytes.size() - 2));
     char tail[3] = {};
     EXPECT_EQ(std::fread(tail, 1, 3, file.get()), 2U);
     EXPECT_STREQ(tail, "bb");
+}
+
+TEST(FileBytesTest, AMappedFileCanBeReplacedAndDeletedMeanwhileOnlyOnceReleased)
+{
+    const test::TempDir dir;
+    const auto path = dir.write("日本語_1min.txt", "old bytes");
+    {
+        std::optional<FileBytes> file = FileBytes::load(path);
+        ASSERT_TRUE(file && file->mapped());
+        EXPECT_EQ(file->view(), "old bytes");
+    }
+    // Released: nothing of the mapping holds the file any more.
+    dir.write("next", "new");
+    std::filesystem::rename(dir.file("next"), path);
+    EXPECT_EQ(test::readBytes(path), "new");
+    std::filesystem::remove(path);
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace

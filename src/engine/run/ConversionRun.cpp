@@ -65,8 +65,8 @@ std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntr
                                     const ConversionSettings& settings)
 {
     const OutputLocation location =
-        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, linkage);
-    return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
+        OutputLocationOf(pathFromText(file), {entry.text(), entry.isDaily(), entry.isSequence()}, linkage);
+    return location.folder / pathFromText(ForceExtension(location.name, settings.forceExtension, settings.extension));
 }
 
 } // namespace
@@ -254,13 +254,13 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     ++m_counter;
     m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
     OutputLocation location =
-        OutputLocationOf(file, {entry.text(), entry.isDaily(), entry.isSequence()}, m_request.linkage);
+        OutputLocationOf(pathFromText(file), {entry.text(), entry.isDaily(), entry.isSequence()}, m_request.linkage);
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
     location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
-    JobOutput& output = buildBars(job, entry, window, file, location.folder / location.name);
-    if (isSameFile(location.folder / location.name, file)) {
+    JobOutput& output = buildBars(job, entry, window, file, location.folder / pathFromText(location.name));
+    if (isSameFile(location.folder / pathFromText(location.name), pathFromText(file))) {
         // Entry "1" on a "…_1min…" file names the output after its own source.
         m_host.appendLog(location.name + std::string(SameAsSource));
     } else if (output.empty()) {
@@ -283,9 +283,10 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     // One folder level; a failure shows when the file is written.
     std::error_code ignored;
     std::filesystem::create_directory(location.folder, ignored);
-    const auto target = location.folder / location.name;
+    const auto target = location.folder / pathFromText(location.name);
     return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(file, target, entry.text(), m_settings.labelling, m_settings.dateField, m_dates);
+           !TargetNeedsUpdate(pathFromText(file), target, entry.text(), m_settings.labelling, m_settings.dateField,
+                              m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
@@ -307,7 +308,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
             return makeRecorded(later, number, file, lines.serial());
         });
-    walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
+    walkSource(m_builder, lines, pathText(pathFromText(file).filename()), walk, m_output, beside);
     m_noBarsReason = noBarsReason(walk);
     return m_output;
 }

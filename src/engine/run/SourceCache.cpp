@@ -1,5 +1,7 @@
 #include "engine/run/SourceCache.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <chrono>
 #include <optional>
@@ -54,9 +56,9 @@ bool SourceCache::settled(const FileIdentity& identity)
 const SourceLines& SourceCache::load(const std::string& path)
 {
     // The file is identified before it is read: a change between the two makes the next job load it again.
-    const std::optional<FileIdentity> identity = identifyFile(path);
+    const std::optional<FileIdentity> identity = identifyFile(pathFromText(path));
     if (!identity) {
-        m_uncached = SourceLines::load(path);
+        m_uncached = SourceLines::load(pathFromText(path));
         return m_uncached;
     }
     const auto found = m_entries.find(path);
@@ -65,10 +67,10 @@ const SourceLines& SourceCache::load(const std::string& path)
     }
     if (!settled(*identity)) {
         m_entries.erase(path);
-        m_uncached = SourceLines::load(path);
+        m_uncached = SourceLines::load(pathFromText(path));
         return m_uncached;
     }
-    SourceLines lines = SourceLines::load(path);
+    SourceLines lines = SourceLines::load(pathFromText(path));
     Entry& entry = m_entries[path];
     entry.identity = *identity;
     entry.lines = std::move(lines);
