@@ -100,23 +100,6 @@ bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& b
     return true;
 }
 
-bool mapWholeFile(const std::filesystem::path& path, void*& mapping, std::size_t& count, bool& opened)
-{
-    const FileHandle file = openShared(path);
-    std::size_t size = 0;
-    opened = file.valid() && regularFileSize(file.get(), size);
-    if (!opened || size == 0) {
-        return false;
-    }
-    void* view = mapView(file.get(), size);
-    if (view == nullptr) {
-        return false;
-    }
-    mapping = view;
-    count = size;
-    return true;
-}
-
 #else
 
 class FileDescriptor
@@ -242,6 +225,11 @@ std::optional<FileBytes> FileBytes::load(const std::filesystem::path& path, Acce
 {
     FileBytes bytes;
     std::size_t count = 0;
+#ifdef _WIN32
+    // Read, never mapped: while a view exists, Windows refuses every other program's truncation, rewrite or
+    // replacement of the file, and a source stays loaded for a whole run (the download tool may rewrite it).
+    (void)access;
+#else
     if (access == Access::MapOrRead) {
         bool opened = false;
         if (mapWholeFile(path, bytes.m_mapping, count, opened)) {
@@ -253,6 +241,7 @@ std::optional<FileBytes> FileBytes::load(const std::filesystem::path& path, Acce
             return std::nullopt;
         }
     }
+#endif
     if (!readWholeFile(path, bytes.m_owned, count)) {
         return std::nullopt;
     }
