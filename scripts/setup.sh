@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk
     clang-format-16 clang-tidy-14
     clang-14 libclang-rt-14-dev
+    dpkg-dev
+    g++-mingw-w64-x86-64-posix wine64 wine zip
 )
 
 # Benchmarks compare against a pandas script: `setup.sh --bench` installs it as well.
@@ -25,13 +27,16 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# PCRE2 and GoogleTest for the Windows cross build, from Debian's source packages into build/windows-deps.
+bash "$(dirname "$0")/build-windows-deps.sh"

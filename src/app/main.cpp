@@ -2,6 +2,7 @@
 // the main window closes; each window writes its own settings section as it is destroyed.
 
 #include "engine/settings/SettingsKeys.h"
+#include "platform/SettingsLocation.h"
 #include "ui/QtTranslations.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraMainUnit.h"
@@ -19,8 +20,12 @@ int main(int argc, char* argv[])
     QApplication::setFont(velmora::japaneseUiFont());
     velmora::installQtJapaneseTranslations(app);
 
-    const std::filesystem::path settingsFile =
-        velmora::settingsFilePath(QCoreApplication::applicationFilePath().toStdString());
+    // Beside the program, or in the user's folder when the program is installed where the user cannot write.
+    const auto settingsLocation = velmora::locateSettings(
+        velmora::settingsFilePath(std::filesystem::path(QCoreApplication::applicationFilePath().toStdU16String())),
+        velmora::userConfigFolder());
+    velmora::prepareSettingsFolder(settingsLocation);
+    const std::filesystem::path& settingsFile = settingsLocation.file;
     const QString firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
     velmora::TForm1 form1(settingsFile, firstArgument);

@@ -6,6 +6,7 @@
 #include "input/DateTimeText.h"
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -186,7 +187,7 @@ std::string takeToolDir(std::string_view option, std::string_view value, CliOpti
     if (value.empty()) {
         return badValue(option, value, "expected a folder");
     }
-    options.toolDir = std::filesystem::path(std::string(value));
+    options.toolDir = pathFromText(value);
     return {};
 }
 
@@ -195,7 +196,7 @@ std::string takeSettings(std::string_view option, std::string_view value, CliOpt
     if (value.empty()) {
         return badValue(option, value, "expected a file name");
     }
-    options.settingsFile = std::filesystem::path(std::string(value));
+    options.settingsFile = pathFromText(value);
     return {};
 }
 
@@ -506,8 +507,8 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
     request.files.clear();
     for (const auto& file : options.files) {
         std::error_code error;
-        auto absolute = std::filesystem::absolute(std::filesystem::path(file), error);
-        request.files.push_back(error ? file : absolute.lexically_normal().string());
+        auto absolute = std::filesystem::absolute(pathFromText(file), error);
+        request.files.push_back(error ? file : pathText(absolute.lexically_normal()));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "engine/settings/SettingsKeys.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
+#include "platform/Text.h"
 
 #include <fstream>
 #include <ostream>
@@ -58,13 +59,13 @@ int runLinkage(const CliOptions& options, const FormSettings& form, const Form2S
     std::error_code error;
     auto folder = options.toolDir ? *options.toolDir : std::filesystem::current_path(error);
     if (options.toolDir && !std::filesystem::is_directory(folder, error)) {
-        return usageError(err, "tool folder " + folder.string() + " not found");
+        return usageError(err, "tool folder " + pathText(folder) + " not found");
     }
     folder = std::filesystem::absolute(folder, error).lexically_normal();
 
     const auto tool = findDownloadTool(folder);
     if (!tool) {
-        err << ProgramName << ": " << DownloadToolProgram << " not found in " << folder.string() << '\n';
+        err << ProgramName << ": " << DownloadToolProgram << " not found in " << pathText(folder) << '\n';
         return ExitFailed;
     }
     LinkageBatch batch;
@@ -74,7 +75,7 @@ int runLinkage(const CliOptions& options, const FormSettings& form, const Form2S
     batch.overwritePolicy = form2.radioGroup1;
     if (batch.checkedFolders.empty()) {
         // Nothing failed, but a scheduled job that never converts anything deserves a word in its mail.
-        err << ProgramName << ": no instrument folder of " << tool->baseFolder().string()
+        err << ProgramName << ": no instrument folder of " << pathText(tool->baseFolder())
             << " is checked in the linkage settings (section \"Form2\", key \"CheckList\")\n";
         return ExitCompleted;
     }
@@ -123,10 +124,10 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         settingsPath = *options.settingsFile;
         std::error_code error;
         if (!std::filesystem::exists(settingsPath, error) || std::filesystem::is_directory(settingsPath, error)) {
-            return usageError(err, "settings file " + settingsPath.string() + " not found");
+            return usageError(err, "settings file " + pathText(settingsPath) + " not found");
         }
         if (!std::ifstream(settingsPath)) {
-            return usageError(err, "settings file " + settingsPath.string() + " cannot be read");
+            return usageError(err, "settings file " + pathText(settingsPath) + " cannot be read");
         }
     }
 

@@ -1,5 +1,7 @@
 #include "cli/ConsoleRunHost.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <istream>
 #include <ostream>
@@ -94,10 +96,10 @@ OverwriteReply ConsoleRunHost::askOverwrite(const OverwriteQuestion& question)
             break;
         }
         if (answer == "s" || answer == "S") {
-            const auto proposed = question.proposedPath.string();
+            const auto proposed = pathText(question.proposedPath);
             auto path = ask("保存先 [" + proposed + "]: ");
             reply.answer = OverwriteAnswer::SaveAs;
-            reply.saveAsPath = path.empty() ? question.proposedPath : std::filesystem::path(path);
+            reply.saveAsPath = path.empty() ? question.proposedPath : pathFromText(path);
             break;
         }
         // End of input answers as closing the dialog does: the file is not written.

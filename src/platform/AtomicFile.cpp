@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/RunError.h"
+#include "platform/Text.h"
 
 #include <algorithm> // std::min
 #include <cerrno>
@@ -153,9 +154,13 @@ void syncFolder(const std::filesystem::path& folder)
 AtomicFile::AtomicFile(std::filesystem::path target) : m_target(std::move(target)), m_destination(followLinks(m_target))
 {
     const auto folder = m_destination.parent_path();
-    const auto name = "." + m_destination.filename().string() + ".tmp-";
+    // Joined as paths, not as texts: the name keeps its characters whatever the system's code page.
+    std::filesystem::path name = ".";
+    name += m_destination.filename();
+    name += ".tmp-";
     for (int attempt = 0; attempt < 16 && m_descriptor < 0; ++attempt) {
-        m_temporary = folder / (name + randomSuffix());
+        m_temporary = folder / name;
+        m_temporary += randomSuffix();
         m_descriptor = createExclusive(m_temporary);
         if (m_descriptor < 0 && errno != EEXIST) {
             break;
@@ -163,7 +168,7 @@ AtomicFile::AtomicFile(std::filesystem::path target) : m_target(std::move(target
     }
     if (m_descriptor < 0) {
         m_temporary.clear();
-        throw cannotCreateFile(m_target.string());
+        throw cannotCreateFile(pathText(m_target));
     }
 #ifndef _WIN32
     copyModeFrom(m_destination, m_descriptor);
@@ -204,7 +209,7 @@ void AtomicFile::commit()
 void AtomicFile::fail()
 {
     discard();
-    throw cannotCreateFile(m_target.string());
+    throw cannotCreateFile(pathText(m_target));
 }
 
 void AtomicFile::discard() noexcept

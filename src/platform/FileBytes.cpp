@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <cstdio>
+#include <io.h> // _get_osfhandle
+#include <windows.h>
 #else
 #include <cerrno>
 #include <fcntl.h>
@@ -21,23 +23,81 @@ namespace {
 
 #ifdef _WIN32
 
-struct FileCloser
+class FileHandle
 {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr) {
+            CloseHandle(m_handle);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    [[nodiscard]] HANDLE get() const { return m_handle; }
+    [[nodiscard]] bool valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+
+private:
+    HANDLE m_handle;
 };
 
-/// Reads the whole file into a buffer allocated once at the file's size. Returns false when it cannot.
-bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& bytes, std::size_t& count)
+/// Opened for reading and letting others read, write, rename and delete it meanwhile, as a POSIX open would.
+FileHandle openShared(const std::filesystem::path& path)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!file || error) {
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+/// The size of an open regular file (not a folder, pipe or device); false for anything else.
+bool regularFileSize(HANDLE file, std::size_t& size)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    LARGE_INTEGER bytes = {};
+    if (GetFileType(file) != FILE_TYPE_DISK || GetFileInformationByHandle(file, &info) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || GetFileSizeEx(file, &bytes) == 0 ||
+        bytes.QuadPart < 0) {
         return false;
     }
-    bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
-    count = std::fread(bytes.get(), 1, static_cast<std::size_t>(size), file.get());
-    return !std::ferror(file.get());
+    size = static_cast<std::size_t>(bytes.QuadPart);
+    return true;
+}
+
+/// A read-only view of the first size bytes of an open file; null when the system refuses. The view keeps the
+/// file's section alive after the handle is closed.
+void* mapView(HANDLE file, std::size_t size)
+{
+    HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (section == nullptr) {
+        return nullptr;
+    }
+    void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, size);
+    CloseHandle(section);
+    return view;
+}
+
+bool readWholeFile(const std::filesystem::path& path, std::unique_ptr<char[]>& bytes, std::size_t& count)
+{
+    const FileHandle file = openShared(path);
+    std::size_t size = 0;
+    if (!file.valid() || !regularFileSize(file.get(), size)) {
+        return false;
+    }
+    bytes = std::make_unique_for_overwrite<char[]>(size);
+    count = 0;
+    // Taken as it was when opened, as on other systems: up to its size then, or to where it now ends.
+    while (count < size) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size - count, std::size_t{1} << 30U));
+        DWORD got = 0;
+        if (ReadFile(file.get(), bytes.get() + count, chunk, &got, nullptr) == 0) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        count += got;
+    }
+    return true;
 }
 
 #else
@@ -148,11 +208,13 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
 
 void FileBytes::release() noexcept
 {
-#ifndef _WIN32
     if (m_mapping != nullptr) {
+#ifdef _WIN32
+        UnmapViewOfFile(m_mapping);
+#else
         ::munmap(m_mapping, m_size);
-    }
 #endif
+    }
     m_mapping = nullptr;
     m_owned.reset();
     m_data = nullptr;
@@ -163,7 +225,11 @@ std::optional<FileBytes> FileBytes::load(const std::filesystem::path& path, Acce
 {
     FileBytes bytes;
     std::size_t count = 0;
-#ifndef _WIN32
+#ifdef _WIN32
+    // Read, never mapped: while a view exists, Windows refuses every other program's truncation, rewrite or
+    // replacement of the file, and a source stays loaded for a whole run (the download tool may rewrite it).
+    (void)access;
+#else
     if (access == Access::MapOrRead) {
         bool opened = false;
         if (mapWholeFile(path, bytes.m_mapping, count, opened)) {
@@ -175,8 +241,6 @@ std::optional<FileBytes> FileBytes::load(const std::filesystem::path& path, Acce
             return std::nullopt;
         }
     }
-#else
-    (void)access;
 #endif
     if (!readWholeFile(path, bytes.m_owned, count)) {
         return std::nullopt;
@@ -190,8 +254,13 @@ FileBytes FileBytes::mapOpenFile(std::FILE* file, std::size_t size)
 {
     FileBytes bytes;
 #ifdef _WIN32
-    (void)file;
-    (void)size;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    void* view = size > 0 && handle != INVALID_HANDLE_VALUE ? mapView(handle, size) : nullptr;
+    if (view != nullptr) {
+        bytes.m_mapping = view;
+        bytes.m_data = static_cast<const char*>(view);
+        bytes.m_size = size;
+    }
 #else
     int flags = MAP_SHARED;
 #ifdef MAP_POPULATE

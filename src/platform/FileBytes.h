@@ -16,8 +16,10 @@ class FileBytes
 {
 public:
     enum class Access {
-        MapOrRead, ///< map the file; read it when it is empty or the mapping fails
-        Read,      ///< always read it into memory
+        /// map the file; read it when it is empty or the mapping fails, and always on Windows, where a mapped file
+        /// cannot be rewritten or replaced by other programs as long as the view exists
+        MapOrRead,
+        Read, ///< always read it into memory
     };
 
     FileBytes() = default;

@@ -245,7 +245,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     checkName(section, true);
     checkName(key, false);
     if (breaksLines(value)) {
-        throw cannotWriteSettings(m_path.string());
+        throw cannotWriteSettings(pathText(m_path));
     }
     if (const auto found = findKey(section, key)) {
         Line& line = m_lines[*found];
@@ -293,12 +293,12 @@ std::string IniFile::text() const
 void IniFile::save() const
 {
     if (m_unreadable) {
-        throw cannotWriteSettings(m_path.string());
+        throw cannotWriteSettings(pathText(m_path));
     }
     try {
         writeFileAtomically(m_path, text());
     } catch (const RunError&) {
-        throw cannotWriteSettings(m_path.string());
+        throw cannotWriteSettings(pathText(m_path));
     }
 }
 

@@ -53,6 +53,11 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+std::filesystem::path pathFromText(std::string_view text)
+{
+    return {std::u8string(text.begin(), text.end())};
+}
+
 std::string pathText(const std::filesystem::path& path)
 {
     const std::u8string text = path.u8string();

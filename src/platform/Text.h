@@ -20,6 +20,11 @@ constexpr bool isSpaceOrTab(char c)
 /// A path as the UTF-8 text that messages show.
 std::string pathText(const std::filesystem::path& path);
 
+/// The path that UTF-8 text names. Texts hold paths in UTF-8 everywhere (command line, settings file, log), but
+/// std::filesystem::path(std::string) reads its bytes in the system's own code page on Windows: every text that
+/// becomes a path goes through here, so that a Japanese folder name stays the same folder.
+std::filesystem::path pathFromText(std::string_view text);
+
 /// The text without spaces and tabs at either end.
 std::string_view trimBlanks(std::string_view text);
 

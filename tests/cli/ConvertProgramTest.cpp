@@ -5,6 +5,17 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h> // geteuid
+#endif
+
+#ifdef _WIN32
+TEST(ConvertProgramTest, RunsThroughAPosixShell)
+{
+    GTEST_SKIP() << "every test here starts the program through a POSIX shell; scripts/wine-check.sh runs the "
+                    "Windows program on the sample, in a Japanese folder and with Ctrl-C";
+}
+#else
 
 namespace fs = std::filesystem;
 using namespace velmora::test;
@@ -433,3 +444,69 @@ TEST(ConvertProgramTest, WritesTheGapReportAskedForOnTheCommandLineOrInTheSettin
         }
     }
 }
+
+/// A copy of the program in a folder of its own, as an installation puts it; the folder is made writable again
+/// before it is removed.
+class InstalledCopy
+{
+public:
+    explicit InstalledCopy(const fs::path& folder) : m_folder(folder)
+    {
+        fs::create_directories(folder);
+        fs::copy_file(VELMORA_CONVERT_PATH, program());
+    }
+    ~InstalledCopy() { fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add); }
+    InstalledCopy(const InstalledCopy&) = delete;
+    InstalledCopy& operator=(const InstalledCopy&) = delete;
+    fs::path program() const { return m_folder / "velmora-convert"; }
+    void makeReadOnly() const { fs::permissions(m_folder, fs::perms::owner_write, fs::perm_options::remove); }
+
+private:
+    fs::path m_folder;
+};
+
+TEST(ConvertProgramTest, AnInstalledProgramReadsTheSettingsInTheUsersFolderUnlessSomeLieBesideIt)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "running as root, which writes into any folder: the program folder cannot be read-only";
+    }
+    struct Case
+    {
+        const char* what;
+        bool writableProgramFolder;
+        bool settingsBeside;
+        const char* expectedFile; // the one timeframe the settings file that counts asks for
+    };
+    const Case cases[] = {
+        {"installed: the user's folder", false, false, "EURUSD_1hour_2009.txt"},
+        {"installed with settings beside it", false, true, "EURUSD_5min_2009.txt"},
+        {"portable: beside it, none yet", true, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempDir dir;
+        const InstalledCopy installed(dir.file("bin"));
+        const auto source = dir.write("work/" + std::string(SourceName), SundayOpen);
+        dir.write("config/velmora/velmora.ini", "[Form]\r\nminute=60\r\n");
+        if (c.settingsBeside) {
+            dir.write("bin/velmora.ini", "[Form]\r\nminute=5\r\n");
+        }
+        if (!c.writableProgramFolder) {
+            installed.makeReadOnly();
+        }
+        const auto result = runProgram({source.string()}, dir.file("work"), installed.program(),
+                                       "XDG_CONFIG_HOME=" + shellQuoted(dir.file("config").string()));
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        const auto made = folderContents(dir.file("work"));
+        if (*c.expectedFile != '\0') {
+            std::vector<std::string> expected{std::string(SourceName), c.expectedFile};
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(made, expected);
+        } else {
+            EXPECT_EQ(made.size(), 5U) << "the four default timeframes";
+        }
+        EXPECT_FALSE(fs::exists(dir.file("bin/velmora.ini")) && !c.settingsBeside) << "the tool never writes it";
+    }
+}
+
+#endif

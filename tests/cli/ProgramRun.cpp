@@ -3,11 +3,11 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#ifndef _WIN32
 #include <sys/wait.h> // WIFEXITED, WEXITSTATUS
+#endif
 
 namespace velmora::test {
-
-namespace {
 
 std::string shellQuoted(std::string_view word)
 {
@@ -18,12 +18,13 @@ std::string shellQuoted(std::string_view word)
     return text + "'";
 }
 
-} // namespace
-
-ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder)
+#ifndef _WIN32
+ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
+                         const std::filesystem::path& program, const std::string& environment)
 {
     const TempDir streams;
-    std::string command = "cd " + shellQuoted(folder.string()) + " && " + shellQuoted(VELMORA_CONVERT_PATH);
+    std::string command =
+        "cd " + shellQuoted(folder.string()) + " && " + environment + " " + shellQuoted(program.string());
     for (const auto& arg : args) {
         command += ' ';
         command += shellQuoted(arg);
@@ -37,6 +38,7 @@ ProgramResult runProgram(const std::vector<std::string>& args, const std::filesy
     result.err = readBytes(streams.file("err"));
     return result;
 }
+#endif
 
 std::vector<std::string> lines(std::string_view text)
 {

@@ -15,9 +15,15 @@ struct ProgramResult
     std::string err;
 };
 
-/// Runs velmora-convert in the folder with standard input from /dev/null (not a terminal); its streams are
-/// kept elsewhere so that the folder holds only what the program wrote.
-ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder);
+/// Runs velmora-convert (or another copy of it) in the folder through a POSIX shell, with standard input from
+/// /dev/null (not a terminal); its streams are kept elsewhere so that the folder holds only what the program
+/// wrote. Variables in environment ("NAME=value ...", quoted for the shell) are set for the program alone.
+ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
+                         const std::filesystem::path& program = VELMORA_CONVERT_PATH,
+                         const std::string& environment = {});
+
+/// A word quoted for the POSIX shell.
+std::string shellQuoted(std::string_view word);
 
 /// The lines of a text, each without its line feed.
 std::vector<std::string> lines(std::string_view text);

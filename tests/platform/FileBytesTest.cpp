@@ -3,6 +3,8 @@
 #include "platform/StdioFile.h"
 #include "support/TempDir.h"
 
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -29,7 +31,9 @@ TEST(FileBytesTest, HoldsTheWholeFileMappedOrRead)
             std::optional<FileBytes> file = FileBytes::load(path, access);
             ASSERT_TRUE(file.has_value());
             EXPECT_EQ(file->view(), item.bytes);
-#ifndef _WIN32
+#ifdef _WIN32
+            EXPECT_FALSE(file->mapped()) << "a mapped file could not be rewritten by others on Windows";
+#else
             // An empty file cannot be mapped and is read instead.
             EXPECT_EQ(file->mapped(), access == Access::MapOrRead && !item.bytes.empty());
 #endif
@@ -58,15 +62,47 @@ TEST(FileBytesTest, MapsAnOpenFileWrittenThroughItsStream)
     const StdioFile file = openForReading(path);
     ASSERT_NE(file, nullptr);
     const FileBytes mapping = FileBytes::mapOpenFile(file.get(), bytes.size());
-#ifndef _WIN32
     ASSERT_TRUE(mapping.mapped());
     EXPECT_EQ(mapping.view(), bytes);
-#endif
     // Reading goes on from any offset, the mapping notwithstanding.
     ASSERT_TRUE(seekTo(file.get(), bytes.size() - 2));
     char tail[3] = {};
     EXPECT_EQ(std::fread(tail, 1, 3, file.get()), 2U);
     EXPECT_STREQ(tail, "bb");
+}
+
+// A source stays loaded for a whole run; meanwhile the program that makes it must be able to rewrite, replace
+// and delete it, as on any system (Windows refuses all three while a view of the file is mapped).
+TEST(FileBytesTest, ALoadedFileNeverKeepsOthersFromRewritingReplacingOrDeletingIt)
+{
+    const test::TempDir dir;
+    const auto path = dir.write("日本語_1min.txt", "old bytes");
+    const std::optional<FileBytes> held = FileBytes::load(path);
+    ASSERT_TRUE(held.has_value());
+    const struct
+    {
+        const char* what;
+        std::function<void()> change;
+        const char* expected; // the file's bytes afterwards; nullptr when it is gone
+    } cases[] = {
+        {"rewritten shorter", [&] { std::ofstream(path, std::ios::binary | std::ios::trunc) << "new"; }, "new"},
+        {"replaced",
+         [&] {
+             dir.write("next", "replacement");
+             std::filesystem::rename(dir.file("next"), path);
+         },
+         "replacement"},
+        {"deleted", [&] { std::filesystem::remove(path); }, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        if (c.expected != nullptr) {
+            EXPECT_EQ(test::readBytes(path), c.expected);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+    }
 }
 
 } // namespace

@@ -28,7 +28,18 @@ TEST(FileIdentityTest, NoneWhereThereIsNoRegularFile)
     EXPECT_FALSE(identifyFile(dir.path()).has_value());
 }
 
-#ifndef _WIN32
+TEST(FileIdentityTest, TellsFilesApartAndKnowsOneUnderAnyOfItsNames)
+{
+    const test::TempDir dir;
+    const auto first = identifyFile(dir.write("日本語/A_1min.txt", "0123456789"));
+    const auto again = identifyFile(dir.file("日本語") / "." / "A_1min.txt");
+    const auto other = identifyFile(dir.write("B_1min.txt", "0123456789"));
+    ASSERT_TRUE(first && again && other);
+    EXPECT_EQ(*first, *again);
+    EXPECT_NE(first->inode, other->inode);
+    EXPECT_EQ(first->device, other->device);
+    EXPECT_EQ(first->size, 10U);
+}
 
 TEST(FileIdentityTest, AFileJustWrittenCarriesTheFileClocksTime)
 {
@@ -80,8 +91,6 @@ TEST(FileIdentityTest, AnyChangeAfterTheFileClockMovedOnShows)
         }
     }
 }
-
-#endif
 
 } // namespace
 } // namespace velmora

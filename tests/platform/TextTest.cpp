@@ -42,3 +42,34 @@ TEST(TextTest, NeverCutsAMultiByteCharacter)
 
 } // namespace
 } // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Paths travel as UTF-8 text (command line, settings, log); the text must name the same file and come back
+// unchanged. Windows' own narrow conversion reads the bytes in the system's code page and breaks both.
+TEST(TextTest, PathsMadeFromTextKeepTheirCharacters)
+{
+    const struct
+    {
+        const char* text;
+        const char* folder;
+        const char* name;
+    } cases[] = {
+        {"EURUSD_1min.txt", "", "EURUSD_1min.txt"},
+        {"取引データ/ドル円_1min_2009.txt", "取引データ", "ドル円_1min_2009.txt"},
+        {"a b/c d.csv", "a b", "c d.csv"},
+        {"データ/①㈱.txt", "データ", "①㈱.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto path = pathFromText(c.text);
+        EXPECT_EQ(pathText(path), c.text);
+        EXPECT_EQ(pathText(path.parent_path()), c.folder);
+        EXPECT_EQ(pathText(path.filename()), c.name);
+        EXPECT_EQ(pathFromText(pathText(path)), path);
+    }
+}
+
+} // namespace
+} // namespace velmora

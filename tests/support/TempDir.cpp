@@ -30,7 +30,7 @@ TempDir::~TempDir()
 
 std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const
 {
-    auto target = m_path / name;
+    auto target = file(name);
     std::filesystem::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

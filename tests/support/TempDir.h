@@ -17,7 +17,11 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path file(std::string_view name) const { return m_path / name; }
+    /// The name is UTF-8 text, on Windows too.
+    std::filesystem::path file(std::string_view name) const
+    {
+        return m_path / std::filesystem::path(std::u8string(name.begin(), name.end()));
+    }
 
     /// Writes the bytes as they are (no line-end translation) and returns the file's path.
     std::filesystem::path write(std::string_view name, std::string_view bytes) const;

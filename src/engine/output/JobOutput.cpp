@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RunError.h"
 #include "platform/StdioFile.h"
+#include "platform/Text.h"
 
 namespace velmora {
 
@@ -65,7 +66,7 @@ std::string_view JobOutput::contents()
     if (m_draft.isOpen()) {
         const auto file = openForReading(m_draft.temporary());
         if (file == nullptr) {
-            throw cannotCreateFile(m_target.string());
+            throw cannotCreateFile(pathText(m_target));
         }
         return readBack(file.get());
     }
@@ -101,6 +102,8 @@ void JobOutput::releaseReadBack()
 void JobOutput::writeTo(const std::filesystem::path& path)
 {
     if (m_draft.isOpen() && !m_failed && path == m_target) {
+        // Windows refuses to replace a file while a view of it is mapped.
+        releaseReadBack();
         m_draft.commit(m_bytes);
         m_bytes.clear();
         m_spilled = 0;

@@ -95,13 +95,14 @@ std::string SubstituteLabel(std::string_view name, const EntryNaming& entry)
 OutputLocation OutputLocationOf(const fs::path& source, const EntryNaming& entry, const LinkageContext* linkage)
 {
     OutputLocation location;
-    location.name = SubstituteLabel(source.filename().string(), entry);
+    location.name = SubstituteLabel(pathText(source.filename()), entry);
     if (linkage != nullptr && !linkage->minuteSubFolder.empty()) {
         std::string_view minuteFolder = linkage->minuteSubFolder;
         while (!minuteFolder.empty() && (minuteFolder.back() == '/' || minuteFolder.back() == '\\')) {
             minuteFolder.remove_suffix(1);
         }
-        location.folder = linkage->baseFolder / linkage->currencyName / SubstituteLabel(minuteFolder, entry);
+        location.folder = linkage->baseFolder / pathFromText(linkage->currencyName) /
+                          pathFromText(SubstituteLabel(minuteFolder, entry));
     } else {
         location.folder = source.parent_path();
     }
@@ -131,7 +132,7 @@ void WriteOutput(std::string_view bytes, const OutputLocation& location, bool ov
 
 void WriteOutput(const OutputWriter& write, const OutputLocation& location, bool overwriteWithoutAsking, RunHost& host)
 {
-    const auto target = location.folder / location.name;
+    const auto target = location.folder / pathFromText(location.name);
     if (overwriteWithoutAsking || !fileExists(target)) {
         writeAndLog(write, target, location.name, host);
         return;
@@ -143,7 +144,7 @@ void WriteOutput(const OutputWriter& write, const OutputLocation& location, bool
     proposed += "(new)";
     proposed += name.substr(extension);
 
-    const auto reply = host.askOverwrite({location.name, target, location.folder / proposed});
+    const auto reply = host.askOverwrite({location.name, target, location.folder / pathFromText(proposed)});
     switch (reply.answer) {
     case OverwriteAnswer::Overwrite:
         writeAndLog(write, target, location.name, host);
@@ -153,7 +154,7 @@ void WriteOutput(const OutputWriter& write, const OutputLocation& location, bool
         // as skipping. A bare name is taken in the output folder, not in whatever the current folder is.
         if (!reply.saveAsPath.empty()) {
             const auto path = reply.saveAsPath.is_absolute() ? reply.saveAsPath : location.folder / reply.saveAsPath;
-            writeAndLog(write, path, path.filename().string(), host);
+            writeAndLog(write, path, pathText(path.filename()), host);
             return;
         }
         break;

@@ -93,8 +93,8 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
 std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
                                     const ConversionSettings& settings)
 {
-    const OutputLocation location = OutputLocationOf(file, namingOf(entry), linkage);
-    return location.folder / ForceExtension(location.name, settings.forceExtension, settings.extension);
+    const OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), linkage);
+    return location.folder / pathFromText(ForceExtension(location.name, settings.forceExtension, settings.extension));
 }
 
 /// The bucket width in minutes that the up-to-date test takes a target's last bar to have. A month is taken as
@@ -319,16 +319,16 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     const std::string& file = m_request.files[job.file];
     ++m_counter;
     m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
-    OutputLocation location = OutputLocationOf(file, namingOf(entry), m_request.linkage);
+    OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), m_request.linkage);
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
     location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
-    JobOutput& output = buildBars(job, entry, window, file, location.folder / location.name);
+    JobOutput& output = buildBars(job, entry, window, file, location.folder / pathFromText(location.name));
     if (m_run.m_gapReport != nullptr && m_jobGaps) {
         m_run.m_gapReport->addJob(job.entry, job.file, *m_jobGaps);
     }
-    if (isSameFile(location.folder / location.name, file)) {
+    if (isSameFile(location.folder / pathFromText(location.name), pathFromText(file))) {
         // Entry "1" on a "…_1min…" file names the output after its own source.
         m_host.appendLog(location.name + std::string(SameAsSource));
     } else if (output.empty()) {
@@ -363,9 +363,10 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     // One folder level; a failure shows when the file is written.
     std::error_code ignored;
     std::filesystem::create_directory(location.folder, ignored);
-    const auto target = location.folder / location.name;
+    const auto target = location.folder / pathFromText(location.name);
     return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(file, target, freshnessWidth(entry), m_settings.labelling, m_settings.dateField, m_dates);
+           !TargetNeedsUpdate(pathFromText(file), target, freshnessWidth(entry), m_settings.labelling,
+                              m_settings.dateField, m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
@@ -392,7 +393,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
             return makeRecorded(later, number, file, lines.serial());
         });
-    walkSource(m_builder, lines, std::filesystem::path(file).filename().string(), walk, m_output, beside);
+    walkSource(m_builder, lines, pathText(pathFromText(file).filename()), walk, m_output, beside);
     m_noBarsReason = noBarsReason(walk);
     m_fileNotes = fileNotes(file, walk);
     m_jobGaps = std::move(walk.gaps);

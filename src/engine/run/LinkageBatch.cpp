@@ -3,6 +3,7 @@
 #include "engine/output/OutputFiles.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
+#include "platform/Text.h"
 #include "regex/TBRegExp.h"
 
 #include <algorithm>
@@ -71,9 +72,9 @@ template <class Take> void forEachEntry(const std::filesystem::path& folder, Tak
 
 std::filesystem::path DownloadTool::sourceFolder(std::string_view currency) const
 {
-    auto path = baseFolder() / currency;
+    auto path = baseFolder() / pathFromText(currency);
     if (!minuteSubFolder.empty()) {
-        path /= minuteSubFolder;
+        path /= pathFromText(minuteSubFolder);
     }
     return path;
 }
@@ -101,7 +102,7 @@ std::vector<std::string> ListCurrencyFolders(const std::filesystem::path& folder
     forEachEntry(folder, [&](const std::filesystem::directory_entry& entry) {
         std::error_code error;
         if (entry.is_directory(error)) {
-            names.push_back(entry.path().filename().string());
+            names.push_back(pathText(entry.path().filename()));
         }
     });
     return names;
@@ -113,7 +114,7 @@ std::vector<std::string> ListTextFiles(const std::filesystem::path& folder, std:
     forEachEntry(folder, [&](const std::filesystem::directory_entry& entry) {
         // Regular files only: a pipe or a device named like a price file would hang or feed the run.
         std::error_code error;
-        auto name = entry.path().filename().string();
+        auto name = pathText(entry.path().filename());
         if (entry.is_regular_file(error) && equalIgnoringCase(extensionOf(name), extension)) {
             names.push_back(std::move(name));
         }
@@ -137,7 +138,7 @@ std::vector<std::string> batchSourceFiles(const DownloadTool& tool, std::string_
     std::vector<std::string> files;
     for (const auto& name : ListTextFiles(folder, ".txt")) {
         if (isBatchSourceName(name, tool.fileHeadName)) {
-            files.push_back((folder / name).string());
+            files.push_back(pathText(folder / pathFromText(name)));
         }
     }
     return files;

@@ -1,5 +1,7 @@
 #include "engine/run/SourceCache.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -61,7 +63,7 @@ void SourceCache::tell(const std::string& path, char topic, const std::string& t
 
 SourceLines SourceCache::read(const std::string& path)
 {
-    SourceLines lines = SourceLines::load(path);
+    SourceLines lines = SourceLines::load(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
     if (layout.mode == SourceLayout::Mode::Usual) {
         return lines;
@@ -93,7 +95,7 @@ SourceLines SourceCache::read(const std::string& path)
 const SourceLines& SourceCache::load(const std::string& path)
 {
     // The file is identified before it is read: a change between the two makes the next job load it again.
-    const std::optional<FileIdentity> identity = identifyFile(path);
+    const std::optional<FileIdentity> identity = identifyFile(pathFromText(path));
     if (!identity) {
         m_uncached = read(path);
         return m_uncached;

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h> // setrlimit
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -19,6 +21,8 @@ using test::folderNames;
 using test::readBytes;
 using test::RecordingHost;
 using test::TempDir;
+
+#ifndef _WIN32
 
 /// One line a minute from 2009/01/05 00:00, at most until the end of January.
 std::string minuteSource(int minutes)
@@ -215,6 +219,35 @@ TEST(FaultTest, KilledMidRunLeavesNoPartialBarFileAndThePreviousOneIntact)
             << name;
     }
 }
+
+#else
+
+TEST(FaultTest, SourceThatVanishesOrTurnsUnreadableBetweenJobsEndsTheRun)
+{
+    GTEST_SKIP() << "made with fork, setrlimit, POSIX folder modes or SIGKILL, which Windows does not have";
+}
+
+TEST(FaultTest, ReadOnlyTargetFolderEndsTheRunAndWritesNothing)
+{
+    GTEST_SKIP() << "made with fork, setrlimit, POSIX folder modes or SIGKILL, which Windows does not have";
+}
+
+TEST(FaultTest, FullDiskWhileWritingKeepsThePreviousBarFile)
+{
+    GTEST_SKIP() << "made with fork, setrlimit, POSIX folder modes or SIGKILL, which Windows does not have";
+}
+
+TEST(FaultTest, FullDiskWhileSavingSettingsKeepsThePreviousFile)
+{
+    GTEST_SKIP() << "made with fork, setrlimit, POSIX folder modes or SIGKILL, which Windows does not have";
+}
+
+TEST(FaultTest, KilledMidRunLeavesNoPartialBarFileAndThePreviousOneIntact)
+{
+    GTEST_SKIP() << "made with fork, setrlimit, POSIX folder modes or SIGKILL, which Windows does not have";
+}
+
+#endif
 
 } // namespace
 } // namespace velmora
