@@ -309,9 +309,6 @@ private:
         }
     }
     void countPriceOrderOfOwnReading();
-    /// What a bucket's taking a line needs beyond its prices: false when a week or month leaves it out (its day
-    /// is not written); the gap report's count.
-    bool takeExtras();
     /// What a line read needs beyond its stamp and prices: its volume, its time in the market clock.
     void readExtras(const ReadAheadParser* feed);
     /// A line's time in the market clock, where the buckets are cut.
@@ -383,6 +380,7 @@ private:
     static constexpr unsigned ReadExtras = 1U;
     static constexpr unsigned TakeExtras = 2U;
     unsigned m_lineExtras = 0;
+    GapTally* m_gaps = m_job.gaps ? &*m_job.gaps : nullptr;
     /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
     bool m_countsPriceOrder = !m_job.ahead;
 };
@@ -476,8 +474,8 @@ void BarBuilder::Walk::closeBucket()
     if (!(value >= FirstLabelDay && value < EndLabelDay)) {
         throw RunError(labelOutOfRangeMessage());
     }
-    if (bucket.lineCount == 0 && m_job.gaps) {
-        m_job.gaps->fillBar();
+    if (bucket.lineCount == 0 && m_gaps != nullptr) {
+        m_gaps->fillBar();
     }
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
@@ -656,10 +654,17 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
-    if ((m_lineExtras & TakeExtras) != 0 && !takeExtras()) [[unlikely]] {
-        m_haveWaiting = false;
-        ++m_p;
-        return;
+    if ((m_lineExtras & TakeExtras) != 0) [[unlikely]] {
+        if (m_grid && outsideWrittenDays(m_waiting)) {
+            // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+            ++m_job.barsOutsideWindow;
+            m_haveWaiting = false;
+            ++m_p;
+            return;
+        }
+        if (m_gaps != nullptr) {
+            m_gaps->line(m_waiting);
+        }
     }
     if (m_parsed != nullptr && m_parsed->pricesHeld()) {
         addParsed(*m_parsed);
@@ -669,19 +674,6 @@ void BarBuilder::Walk::takeWaiting()
     m_fillUntil = m_waiting + MaxFillMinutes;
     m_haveWaiting = false;
     ++m_p;
-}
-
-bool BarBuilder::Walk::takeExtras()
-{
-    if (m_grid && outsideWrittenDays(m_waiting)) {
-        // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
-        ++m_job.barsOutsideWindow;
-        return false;
-    }
-    if (m_job.gaps) {
-        m_job.gaps->line(m_waiting);
-    }
-    return true;
 }
 
 bool BarBuilder::Walk::outsideWrittenDays(std::int64_t stamp)

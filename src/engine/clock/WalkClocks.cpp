@@ -23,26 +23,6 @@ WalkClocks::WalkClocks(const ClockSettings& settings)
     }
 }
 
-std::int64_t WalkClocks::toMarket(std::int64_t sourceStamp)
-{
-    const ZoneClock::Reading reading = m_source->utcOf(sourceStamp, m_lastUtc);
-    if (reading.kind == ZoneClock::LocalKind::Missing) {
-        ++linesAtMissingTimes;
-    }
-    m_lastUtc = reading.utc;
-    std::int64_t market = m_market->localOf(reading.utc);
-    if (market < m_latestMarket && reading.utc >= m_latestUtc) {
-        // Later in time but earlier on the market clock: the clock has fallen back.
-        ++linesInRepeatedHour;
-        market = m_latestMarket;
-    }
-    if (reading.utc >= m_latestUtc) {
-        m_latestUtc = reading.utc;
-        m_latestMarket = market;
-    }
-    return market;
-}
-
 std::int64_t WalkClocks::toLabel(std::int64_t marketStamp)
 {
     const ZoneClock::Reading reading = m_labelFrom->utcOf(marketStamp, m_lastLabelUtc);

@@ -22,7 +22,25 @@ public:
     /// A line's time in the market clock. Where the market clock repeats an hour, the lines of its second pass
     /// keep the market time of the last line of the first pass, so that they go into the bar under way rather
     /// than behind it; lines that go back in time themselves are left to go back.
-    std::int64_t toMarket(std::int64_t sourceStamp);
+    std::int64_t toMarket(std::int64_t sourceStamp)
+    {
+        const ZoneClock::Reading reading = m_source->utcOf(sourceStamp, m_lastUtc);
+        if (reading.kind == ZoneClock::LocalKind::Missing) [[unlikely]] {
+            ++linesAtMissingTimes;
+        }
+        m_lastUtc = reading.utc;
+        std::int64_t market = m_market->localOf(reading.utc);
+        if (reading.utc >= m_latestUtc) [[likely]] {
+            if (market < m_latestMarket) [[unlikely]] {
+                // Later in time but earlier on the market clock: the clock has fallen back.
+                ++linesInRepeatedHour;
+                market = m_latestMarket;
+            }
+            m_latestUtc = reading.utc;
+            m_latestMarket = market;
+        }
+        return market;
+    }
 
     /// A bar's label, given in the market clock, in the label clock.
     std::int64_t toLabel(std::int64_t marketStamp);

@@ -18,10 +18,6 @@ namespace {
 /// Minute stamps count from 1899-12-30; the database counts from 1970-01-01.
 constexpr std::int64_t UnixEpochStamp = std::int64_t{25569} * 1440;
 
-/// No change of offset comes within a day of another: a time further than that from both ends of a stretch
-/// is neither repeated nor missing.
-constexpr std::int64_t SafeMargin = 1440;
-
 const date::time_zone* zoneOf(const void* zone)
 {
     return static_cast<const date::time_zone*>(zone);
@@ -66,21 +62,8 @@ void ZoneClock::load(std::int64_t utc)
     m_stretch = {stampOf(info.begin), stampOf(info.end), minutesOf(info.offset) + m_shift};
 }
 
-std::int64_t ZoneClock::localOf(std::int64_t utc)
+ZoneClock::Reading ZoneClock::readNearAChange(std::int64_t local, std::int64_t notBefore)
 {
-    if (utc < m_stretch.begin || utc >= m_stretch.end) {
-        load(utc);
-    }
-    return utc + m_stretch.offset;
-}
-
-ZoneClock::Reading ZoneClock::utcOf(std::int64_t local, std::int64_t notBefore)
-{
-    const std::int64_t utc = local - m_stretch.offset;
-    // Well inside the stretch the offset cannot be in doubt (a fixed offset's stretch has no end).
-    if (m_zone == nullptr || (utc - m_stretch.begin >= SafeMargin && m_stretch.end - utc > SafeMargin)) {
-        return {utc, LocalKind::Unique};
-    }
     const Reading reading = readLocal(local, notBefore);
     load(reading.utc);
     return reading;
@@ -128,19 +111,14 @@ ZoneClock::ZoneClock(const ClockSpec& spec)
 
 void ZoneClock::load(std::int64_t /*utc*/) {}
 
-std::int64_t ZoneClock::localOf(std::int64_t utc)
+ZoneClock::Reading ZoneClock::readNearAChange(std::int64_t local, std::int64_t notBefore)
 {
-    return utc + m_stretch.offset;
+    return readLocal(local, notBefore);
 }
 
-ZoneClock::Reading ZoneClock::utcOf(std::int64_t local, std::int64_t /*notBefore*/)
+ZoneClock::Reading ZoneClock::readLocal(std::int64_t local, std::int64_t /*notBefore*/)
 {
     return {local - m_stretch.offset, LocalKind::Unique};
-}
-
-ZoneClock::Reading ZoneClock::readLocal(std::int64_t local, std::int64_t notBefore)
-{
-    return utcOf(local, notBefore);
 }
 
 bool ZoneClock::isMissing(std::int64_t /*local*/)

@@ -16,7 +16,13 @@ public:
     explicit ZoneClock(const ClockSpec& spec);
 
     /// The clock's time at a UTC instant.
-    std::int64_t localOf(std::int64_t utc);
+    std::int64_t localOf(std::int64_t utc)
+    {
+        if (utc < m_stretch.begin || utc >= m_stretch.end) [[unlikely]] {
+            load(utc);
+        }
+        return utc + m_stretch.offset;
+    }
 
     /// How a local time stands in the clock.
     enum class LocalKind {
@@ -33,7 +39,15 @@ public:
     /// The UTC instant of a local time. A repeated time reads as its earlier instant unless that lies before
     /// notBefore (the instant of the line before), so that the lines of an hour written twice keep their
     /// order; a missing time reads with the offset before the change, so that it lands just after the change.
-    Reading utcOf(std::int64_t local, std::int64_t notBefore);
+    Reading utcOf(std::int64_t local, std::int64_t notBefore)
+    {
+        const std::int64_t utc = local - m_stretch.offset;
+        // Well inside the stretch the offset cannot be in doubt (a fixed offset's stretch has no end).
+        if (m_zone == nullptr || (utc - m_stretch.begin >= SafeMargin && m_stretch.end - utc > SafeMargin)) [[likely]] {
+            return {utc, LocalKind::Unique};
+        }
+        return readNearAChange(local, notBefore);
+    }
 
     /// True when the clock skips this local minute.
     bool isMissing(std::int64_t local);
@@ -46,8 +60,13 @@ private:
         std::int64_t end = 0;
         std::int64_t offset = 0;
     };
+    /// No change of offset comes within a day of another: a time further than that from both ends of a stretch
+    /// is neither repeated nor missing.
+    static constexpr std::int64_t SafeMargin = 1440;
+
     void load(std::int64_t utc);
     Reading readLocal(std::int64_t local, std::int64_t notBefore);
+    Reading readNearAChange(std::int64_t local, std::int64_t notBefore);
 
     const void* m_zone = nullptr; ///< the database's zone; null for a fixed offset
     std::int64_t m_shift = 0;     ///< minutes added to the zone's own time

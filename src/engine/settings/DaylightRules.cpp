@@ -190,15 +190,16 @@ private:
         if (!take('M')) {
             return false;
         }
-        const auto month = number();
-        const auto week = take('.') ? number() : std::nullopt;
-        const auto weekday = take('.') ? number() : std::nullopt;
-        if (!month || !week || !weekday || *month < 1 || *month > 12 || *week < 1 || *week > 5 || *weekday > 6) {
+        // A missing piece reads as -1, which no range takes.
+        const auto month = number().value_or(-1);
+        const auto week = take('.') ? number().value_or(-1) : -1;
+        const auto weekday = take('.') ? number().value_or(-1) : -1;
+        if (month < 1 || month > 12 || week < 1 || week > 5 || weekday < 0 || weekday > 6) {
             return false;
         }
-        change.month = static_cast<int>(*month);
-        change.week = static_cast<int>(*week);
-        change.weekday = static_cast<int>(*weekday);
+        change.month = static_cast<int>(month);
+        change.week = static_cast<int>(week);
+        change.weekday = static_cast<int>(weekday);
         if (take('/')) {
             const auto time = offset();
             if (!time) {
