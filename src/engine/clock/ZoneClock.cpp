@@ -11,6 +11,15 @@
 
 namespace velmora {
 
+bool hasZoneDatabase()
+{
+#ifdef VELMORA_ZONE_DATABASE
+    return true;
+#else
+    return false;
+#endif
+}
+
 #ifdef VELMORA_ZONE_DATABASE
 
 namespace {

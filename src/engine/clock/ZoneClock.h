@@ -6,6 +6,10 @@
 
 namespace velmora {
 
+/// True when this build reads the system's zone database; without it only fixed offsets are clocks, and no
+/// zone's summer time can be looked up.
+bool hasZoneDatabase();
+
 /// One clock's local time against UTC, both as minute stamps (minutes since 1899-12-30 00:00). It keeps the
 /// stretch between two changes of offset that it used last, so that a line inside it costs two comparisons;
 /// the time-zone database is asked only when a time leaves the stretch. Not to be shared between threads.
