@@ -72,6 +72,14 @@ std::int64_t WeekWindow::lastCloseBefore(std::int64_t stamp) const
     return offset > m_open ? stamp : weekStart - WeekMinutes + m_close;
 }
 
+void GapTally::lineAfterGap(std::int64_t stamp)
+{
+    if (m_haveLast) {
+        hole(stamp);
+    }
+    m_haveLast = true;
+}
+
 void GapTally::hole(std::int64_t next)
 {
     const std::int64_t first = m_last + 1;
@@ -79,7 +87,8 @@ void GapTally::hole(std::int64_t next)
     if (minutes <= m_longerThan) {
         return;
     }
-    m_gaps.push_back({m_window.nextOpenMinute(first), m_window.lastCloseBefore(next), minutes, m_pendingFill});
+    const std::size_t fills = m_pendingSince == m_last ? m_pendingFill : 0;
+    m_gaps.push_back({m_window.nextOpenMinute(first), m_window.lastCloseBefore(next), minutes, fills});
 }
 
 } // namespace velmora

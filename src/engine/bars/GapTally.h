@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace velmora {
@@ -56,20 +58,20 @@ public:
     /// A line taken into a bucket, at its minute stamp.
     void line(std::int64_t stamp)
     {
-        // Lines a minute apart, the usual case, cannot make a hole.
-        if (m_haveLast && stamp - m_last > std::int64_t{m_longerThan} + 1) {
-            hole(stamp);
+        // Lines a minute apart, the usual case, cannot make a hole; the first line comes here as after a hole.
+        if (stamp - m_last > m_reach) [[unlikely]] {
+            lineAfterGap(stamp);
         }
-        if (!m_haveLast || stamp > m_last) {
-            m_last = stamp;
-            m_haveLast = true;
-        }
-        m_pendingFill = 0;
+        m_last = std::max(m_last, stamp);
     }
-
     /// A fill bar written into the hole before the next line.
     void fillBar()
     {
+        // Fill bars are counted from the last line on: a bucket that takes no line writes them before the next.
+        if (m_pendingSince != m_last) {
+            m_pendingSince = m_last;
+            m_pendingFill = 0;
+        }
         ++m_pendingFill;
         ++m_fillBars;
     }
@@ -79,12 +81,16 @@ public:
     std::size_t fillBars() const { return m_fillBars; }
 
 private:
+    void lineAfterGap(std::int64_t stamp);
     void hole(std::int64_t next);
 
     WeekWindow m_window;
     std::int32_t m_longerThan;
-    std::int64_t m_last = 0;
+    std::int64_t m_reach = std::int64_t{m_longerThan} + 1;
+    /// The latest line's stamp; far before any stamp until the first line, so that it comes as after a hole.
+    std::int64_t m_last = std::numeric_limits<std::int64_t>::min() / 2;
     bool m_haveLast = false;
+    std::int64_t m_pendingSince = std::numeric_limits<std::int64_t>::min();
     std::size_t m_pendingFill = 0;
     std::size_t m_fillBars = 0;
     std::vector<SourceGap> m_gaps;
