@@ -179,8 +179,43 @@ int fullYear(int year, std::size_t digitCount)
     return year < 50 ? 2000 + year : 1900 + year;
 }
 
+/// The usual ten-character date, "yyyy-mm-dd" year-first or "dd.mm.yyyy" otherwise (any non-digit between the
+/// parts), read by position: the general reading below gives the same for it, and nearly every line has one.
+std::optional<Ymd> readDateOfTen(std::string_view text, DateOrder order)
+{
+    const bool yearFirst = order == DateOrder::YearFirst;
+    const std::size_t cut1 = yearFirst ? 4 : 2;
+    const std::size_t cut2 = yearFirst ? 7 : 5;
+    int values[3] = {0, 0, 0};
+    std::size_t part = 0;
+    for (std::size_t i = 0; i < 10; ++i) {
+        if (i == cut1 || i == cut2) {
+            if (isDigit(text[i])) {
+                return std::nullopt;
+            }
+            ++part;
+        } else if (isDigit(text[i])) {
+            values[part] = values[part] * 10 + (text[i] - '0');
+        } else {
+            return std::nullopt;
+        }
+    }
+    const int year = yearFirst ? values[0] : values[2];
+    const int month = order == DateOrder::MonthFirst ? values[0] : values[1];
+    const int day = yearFirst ? values[2] : (order == DateOrder::DayFirst ? values[0] : values[1]);
+    if (!daysFromCivil(year, month, day)) {
+        return std::nullopt;
+    }
+    return Ymd{year, month, day};
+}
+
 std::optional<Ymd> readDate(std::string_view text, DateOrder order)
 {
+    if (text.size() == 10) {
+        if (const auto date = readDateOfTen(text, order)) {
+            return date;
+        }
+    }
     std::array<std::string_view, 3> parts;
     if (std::all_of(text.begin(), text.end(), isDigit)) {
         // Compact dates: 20220815 (or 15082022), 220815.
