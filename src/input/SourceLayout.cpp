@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cstdlib> // llabs
+#include <cstring> // memcpy, memmove
 #include <tuple>   // tie
 
 namespace velmora {
@@ -102,10 +103,19 @@ constexpr std::size_t MaxFields = 32;
 
 struct Fields
 {
-    std::array<std::string_view, MaxFields> items{};
+    /// Left unset beyond count: a line has a handful of fields, and clearing all of them cost more than cutting.
+    struct Span
+    {
+        const char* data;
+        std::size_t size;
+    };
+    std::array<Span, MaxFields> items; // NOLINT(cppcoreguidelines-pro-type-member-init)
     std::size_t count = 0;
 
-    std::string_view operator[](std::size_t i) const { return i < count ? items[i] : std::string_view{}; }
+    std::string_view operator[](std::size_t i) const
+    {
+        return i < count ? std::string_view{items[i].data, items[i].size} : std::string_view{};
+    }
 };
 
 /// Cuts at every separator (at every run of blanks for ' '); each field trimmed of blanks and its own quotes.
@@ -123,10 +133,15 @@ Fields splitFields(std::string_view line, char separator)
             }
         }
         std::size_t end = at;
-        while (end < line.size() && (separator == ' ' ? !isBlank(line[end]) : line[end] != separator)) {
-            ++end;
+        if (separator == ' ') {
+            while (end < line.size() && !isBlank(line[end])) {
+                ++end;
+            }
+        } else {
+            end = std::min(line.find(separator, at), line.size());
         }
-        fields.items[fields.count++] = unquote(line.substr(at, end - at));
+        const std::string_view field = unquote(line.substr(at, end - at));
+        fields.items[fields.count++] = {field.data(), field.size()};
         at = end + 1;
     }
     return fields;
@@ -135,11 +150,16 @@ Fields splitFields(std::string_view line, char separator)
 /// Whole number of exactly the text's digits.
 std::optional<int> digits(std::string_view text)
 {
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit)) {
+    if (text.empty() || text.size() > 4) {
         return std::nullopt;
     }
     int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
     return value;
 }
 
@@ -159,8 +179,43 @@ int fullYear(int year, std::size_t digitCount)
     return year < 50 ? 2000 + year : 1900 + year;
 }
 
+/// The usual ten-character date, "yyyy-mm-dd" year-first or "dd.mm.yyyy" otherwise (any non-digit between the
+/// parts), read by position: the general reading below gives the same for it, and nearly every line has one.
+std::optional<Ymd> readDateOfTen(std::string_view text, DateOrder order)
+{
+    const bool yearFirst = order == DateOrder::YearFirst;
+    const std::size_t cut1 = yearFirst ? 4 : 2;
+    const std::size_t cut2 = yearFirst ? 7 : 5;
+    int values[3] = {0, 0, 0};
+    std::size_t part = 0;
+    for (std::size_t i = 0; i < 10; ++i) {
+        if (i == cut1 || i == cut2) {
+            if (isDigit(text[i])) {
+                return std::nullopt;
+            }
+            ++part;
+        } else if (isDigit(text[i])) {
+            values[part] = values[part] * 10 + (text[i] - '0');
+        } else {
+            return std::nullopt;
+        }
+    }
+    const int year = yearFirst ? values[0] : values[2];
+    const int month = order == DateOrder::MonthFirst ? values[0] : values[1];
+    const int day = yearFirst ? values[2] : (order == DateOrder::DayFirst ? values[0] : values[1]);
+    if (!daysFromCivil(year, month, day)) {
+        return std::nullopt;
+    }
+    return Ymd{year, month, day};
+}
+
 std::optional<Ymd> readDate(std::string_view text, DateOrder order)
 {
+    if (text.size() == 10) {
+        if (const auto date = readDateOfTen(text, order)) {
+            return date;
+        }
+    }
     std::array<std::string_view, 3> parts;
     if (std::all_of(text.begin(), text.end(), isDigit)) {
         // Compact dates: 20220815 (or 15082022), 220815.
@@ -206,9 +261,42 @@ std::optional<Ymd> readDate(std::string_view text, DateOrder order)
     return date;
 }
 
+/// Writes a rewritten line through a raw pointer into room made for the whole line beforehand: a line is a few
+/// dozen bytes in many small pieces, and appending each piece to a string cost more than reading the line.
+struct Pen
+{
+    char* at;
+
+    void put(char c) { *at++ = c; }
+    void put(std::string_view text)
+    {
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    }
+    void putTwo(int value)
+    {
+        put(static_cast<char>('0' + value / 10));
+        put(static_cast<char>('0' + value % 10));
+    }
+    /// A whole number of at most four digits (a year) as std::to_string writes it.
+    void putNumber(int value)
+    {
+        if (value >= 1000) {
+            put(static_cast<char>('0' + value / 1000));
+        }
+        if (value >= 100) {
+            put(static_cast<char>('0' + value / 100 % 10));
+        }
+        if (value >= 10) {
+            put(static_cast<char>('0' + value / 10 % 10));
+        }
+        put(static_cast<char>('0' + value % 10));
+    }
+};
+
 /// A time "HH:MM", "HH:MM:SS", "HH:MM:SS.fff" or compact "HHMM", "HHMMSS" at the start of the text, written out
 /// as "HH:MM:SS[.fff]"; rest is what follows it (a zone, perhaps).
-bool readTime(std::string_view text, std::string& out, std::string_view& rest)
+bool readTime(std::string_view text, Pen& out, std::string_view& rest)
 {
     std::size_t end = 0;
     while (end < text.size() && (isDigit(text[end]) || text[end] == ':' || text[end] == '.')) {
@@ -243,19 +331,14 @@ bool readTime(std::string_view text, std::string& out, std::string_view& rest)
         *second > 60) {
         return false;
     }
-    char buffer[9];
-    buffer[0] = static_cast<char>('0' + *hour / 10);
-    buffer[1] = static_cast<char>('0' + *hour % 10);
-    buffer[2] = ':';
-    buffer[3] = parts[1][0];
-    buffer[4] = parts[1][1];
-    buffer[5] = ':';
-    buffer[6] = parts[2][0];
-    buffer[7] = parts[2][1];
-    out.append(buffer, 8);
+    out.putTwo(*hour);
+    out.put(':');
+    out.put(parts[1]);
+    out.put(':');
+    out.put(parts[2]);
     if (!fraction.empty()) {
-        out += '.';
-        out += fraction;
+        out.put('.');
+        out.put(fraction);
     }
     return true;
 }
@@ -287,17 +370,36 @@ bool isZone(std::string_view text)
     return count == 2 || count == 4;
 }
 
-/// A price as the usual reader takes it: the decimal comma turned into a point.
-bool appendPrice(std::string_view text, bool decimalComma, std::string& out)
+/// True for digits with at most one "." among them, 15 digits at most: a price the usual reader is sure to take,
+/// so that it need not be read as a number just to find out.
+bool plainDecimal(std::string_view text)
 {
-    const std::size_t start = out.size();
-    out += text;
-    if (decimalComma) {
-        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), ',', '.');
+    std::size_t digitCount = 0;
+    bool point = false;
+    for (const char c : text) {
+        if (isDigit(c)) {
+            ++digitCount;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
     }
+    return digitCount > 0 && digitCount <= 15;
+}
+
+/// A price as the usual reader takes it: the decimal comma turned into a point.
+bool appendPrice(std::string_view text, bool decimalComma, Pen& out)
+{
+    char* const start = out.at;
+    out.put(text);
+    if (decimalComma) {
+        std::replace(start, out.at, ',', '.');
+    }
+    const std::string_view written(start, static_cast<std::size_t>(out.at - start));
     double value = 0;
-    if (!readDecimal(std::string_view(out).substr(start), value)) {
-        out.resize(start);
+    if (!plainDecimal(written) && !readDecimal(written, value)) {
+        out.at = start;
         return false;
     }
     return true;
@@ -331,7 +433,8 @@ bool scaledDecimal(std::string_view text, std::int64_t& units, int& decimals)
 }
 
 /// The middle of two prices written exactly: at the finer of their decimals, or one more where that is needed.
-bool appendMid(std::string_view a, std::string_view b, std::string& out)
+/// a and b may lie in out: both are read before anything is appended.
+bool appendMid(std::string_view a, std::string_view b, Pen& out)
 {
     std::int64_t x = 0;
     std::int64_t y = 0;
@@ -354,17 +457,25 @@ bool appendMid(std::string_view a, std::string_view b, std::string& out)
         sum *= 5;
         ++decimals;
     }
-    std::string text = std::to_string(std::llabs(sum));
-    if (static_cast<int>(text.size()) <= decimals) {
-        text.insert(0, static_cast<std::size_t>(decimals + 1) - text.size(), '0');
+    // The digits of |sum|, with zeros in front so that one stands before the point.
+    std::array<char, 48> digitsText{};
+    auto magnitude = static_cast<std::uint64_t>(std::llabs(sum));
+    std::size_t first = digitsText.size();
+    do {
+        digitsText[--first] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (digitsText.size() - first <= static_cast<std::size_t>(decimals)) {
+        digitsText[--first] = '0';
     }
+    const std::string_view text(digitsText.data() + first, digitsText.size() - first);
     if (sum < 0) {
-        out += '-';
+        out.put('-');
     }
-    out.append(text, 0, text.size() - static_cast<std::size_t>(decimals));
+    out.put(text.substr(0, text.size() - static_cast<std::size_t>(decimals)));
     if (decimals > 0) {
-        out += '.';
-        out.append(text, text.size() - static_cast<std::size_t>(decimals));
+        out.put('.');
+        out.put(text.substr(text.size() - static_cast<std::size_t>(decimals)));
     }
     return true;
 }
@@ -528,11 +639,17 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
                  RewrittenZone* zone)
 {
     const std::size_t start = out.size();
+    line = unquote(line);
+    // Room for the longest line the rewriting can write: filler fields, a date, and at most the line's own bytes
+    // for the time, each of the four prices (the middle of two prices is a few bytes longer than either, and is
+    // worked out behind them) and the volume.
+    const auto fillers = static_cast<std::size_t>(std::max(dateField, 1) - 1);
+    out.resize(start + 2 * fillers + 64 + 7 * line.size());
+    Pen pen{out.data() + start};
     const auto fail = [&out, start] {
         out.resize(start);
         return false;
     };
-    line = unquote(line);
     const Fields fields = splitFields(line, separatorOf(line, layout.separator));
     std::size_t at = static_cast<std::size_t>(std::max(layout.dateColumn, 1)) - 1;
     const std::string_view dateTime = fields[at++];
@@ -544,17 +661,17 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
     if (!date) {
         return fail();
     }
-    for (std::int32_t k = 1; k < dateField; ++k) {
-        out += "-,";
+    for (std::size_t k = 0; k < fillers; ++k) {
+        pen.put("-,");
     }
-    out += std::to_string(date->year);
-    out += '/';
-    appendTwo(out, date->month);
-    out += '/';
-    appendTwo(out, date->day);
-    out += ',';
+    pen.putNumber(date->year);
+    pen.put('/');
+    pen.putTwo(date->month);
+    pen.put('/');
+    pen.putTwo(date->day);
+    pen.put(',');
     std::string_view rest;
-    if (!readTime(timeText, out, rest)) {
+    if (!readTime(timeText, pen, rest)) {
         return fail();
     }
     if (rest.empty() && isZone(fields[at])) {
@@ -567,28 +684,38 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
     if (ticks) {
         const std::string_view ask = fields[at];
         const std::string_view bid = fields[at + 1];
-        std::string price;
+        // The one price is written once and copied from there to the three other columns.
+        pen.put(',');
+        char* const price = pen.at;
         bool read = false;
         if (layout.prices == PriceColumns::Mid) {
-            std::string askText;
-            std::string bidText;
-            read = appendPrice(ask, layout.decimalComma, askText) && appendPrice(bid, layout.decimalComma, bidText) &&
-                   appendMid(askText, bidText, price);
+            read = appendPrice(ask, layout.decimalComma, pen);
+            char* const bidStart = pen.at;
+            read = read && appendPrice(bid, layout.decimalComma, pen);
+            char* const midStart = pen.at;
+            read = read && appendMid(std::string_view(price, static_cast<std::size_t>(bidStart - price)),
+                                     std::string_view(bidStart, static_cast<std::size_t>(midStart - bidStart)), pen);
+            if (read) {
+                const auto midSize = static_cast<std::size_t>(pen.at - midStart);
+                std::memmove(price, midStart, midSize);
+                pen.at = price + midSize;
+            }
         } else {
-            read = appendPrice(layout.prices == PriceColumns::Ask ? ask : bid, layout.decimalComma, price);
+            read = appendPrice(layout.prices == PriceColumns::Ask ? ask : bid, layout.decimalComma, pen);
         }
         if (!read) {
             return fail();
         }
-        for (int k = 0; k < 4; ++k) {
-            out += ',';
-            out += price;
+        const std::string_view written(price, static_cast<std::size_t>(pen.at - price));
+        for (int k = 0; k < 3; ++k) {
+            pen.put(',');
+            pen.put(written);
         }
         at += 2;
     } else {
-        for (int k = 0; k < 4; ++k) {
-            out += ',';
-            if (!appendPrice(fields[at + static_cast<std::size_t>(k)], layout.decimalComma, out)) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            pen.put(',');
+            if (!appendPrice(fields[at + k], layout.decimalComma, pen)) {
                 return fail();
             }
         }
@@ -597,11 +724,12 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
     const std::string_view volume =
         layout.volumeColumn > 0 ? fields[static_cast<std::size_t>(layout.volumeColumn) - 1] : (ticks ? "" : fields[at]);
     if (!volume.empty()) {
-        out += ',';
-        if (!appendPrice(volume, layout.decimalComma, out)) {
-            out.pop_back();
+        pen.put(',');
+        if (!appendPrice(volume, layout.decimalComma, pen)) {
+            --pen.at;
         }
     }
+    out.resize(static_cast<std::size_t>(pen.at - out.data()));
     if (zone != nullptr) {
         zone->text = rest;
     }
