@@ -99,7 +99,7 @@ inline int plainOrder(const char* open, const char* high, const char* low, const
     const std::uint64_t openKey = __builtin_bswap64(openWord);
     const std::uint64_t closeKey = __builtin_bswap64(closeWord);
     const bool outside =
-        (highKey < lowKey) | (openKey < lowKey) | (openKey > highKey) | (closeKey < lowKey) | (closeKey > highKey);
+        highKey < lowKey || openKey < lowKey || openKey > highKey || closeKey < lowKey || closeKey > highKey;
     return outside ? 1 : 0;
 }
 

@@ -209,6 +209,38 @@ std::optional<Ymd> readDateOfTen(std::string_view text, DateOrder order)
     return Ymd{year, month, day};
 }
 
+/// The year, month and day pieces of a date in the order written: compact (20220815, 15082022, 220815) or
+/// three runs of digits with one separator byte between them. False for anything else.
+bool datePieces(std::string_view text, DateOrder order, std::array<std::string_view, 3>& parts)
+{
+    if (std::all_of(text.begin(), text.end(), isDigit)) {
+        if (text.size() == 8) {
+            parts = order == DateOrder::YearFirst ? std::array{text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)}
+                                                  : std::array{text.substr(0, 2), text.substr(2, 2), text.substr(4, 4)};
+            return true;
+        }
+        if (text.size() == 6) {
+            parts = {text.substr(0, 2), text.substr(2, 2), text.substr(4, 2)};
+            return true;
+        }
+        return false;
+    }
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (count < 3) {
+        std::size_t end = at;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        parts[count++] = text.substr(at, end - at);
+        if (end == text.size()) {
+            break;
+        }
+        at = end + 1;
+    }
+    return count == 3 && at <= text.size() && parts[2].data() + parts[2].size() == text.data() + text.size();
+}
+
 std::optional<Ymd> readDate(std::string_view text, DateOrder order)
 {
     if (text.size() == 10) {
@@ -217,33 +249,8 @@ std::optional<Ymd> readDate(std::string_view text, DateOrder order)
         }
     }
     std::array<std::string_view, 3> parts;
-    if (std::all_of(text.begin(), text.end(), isDigit)) {
-        // Compact dates: 20220815 (or 15082022), 220815.
-        if (text.size() == 8) {
-            parts = order == DateOrder::YearFirst ? std::array{text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)}
-                                                  : std::array{text.substr(0, 2), text.substr(2, 2), text.substr(4, 4)};
-        } else if (text.size() == 6) {
-            parts = {text.substr(0, 2), text.substr(2, 2), text.substr(4, 2)};
-        } else {
-            return std::nullopt;
-        }
-    } else {
-        std::size_t count = 0;
-        std::size_t at = 0;
-        while (count < 3) {
-            std::size_t end = at;
-            while (end < text.size() && isDigit(text[end])) {
-                ++end;
-            }
-            parts[count++] = text.substr(at, end - at);
-            if (end == text.size()) {
-                break;
-            }
-            at = end + 1;
-        }
-        if (count != 3 || at > text.size() || parts[2].data() + parts[2].size() != text.data() + text.size()) {
-            return std::nullopt;
-        }
+    if (!datePieces(text, order, parts)) {
+        return std::nullopt;
     }
     const std::size_t y = order == DateOrder::YearFirst ? 0 : 2;
     const std::size_t m = order == DateOrder::MonthFirst ? 0 : 1;
@@ -635,6 +642,58 @@ std::string describeLayout(const SourceLayout& layout)
     return text;
 }
 
+namespace {
+
+/// The one price of a tick line (ask, bid or their middle, from the ask and bid at fields[at] and after) as
+/// all four prices of a bar.
+bool writeTickPrice(const Fields& fields, std::size_t at, const SourceLayout& layout, Pen& pen)
+{
+    const std::string_view ask = fields[at];
+    const std::string_view bid = fields[at + 1];
+    // The one price is written once and copied from there to the three other columns.
+    pen.put(',');
+    char* const price = pen.at;
+    bool read = false;
+    if (layout.prices == PriceColumns::Mid) {
+        read = appendPrice(ask, layout.decimalComma, pen);
+        char* const bidStart = pen.at;
+        read = read && appendPrice(bid, layout.decimalComma, pen);
+        char* const midStart = pen.at;
+        read = read && appendMid(std::string_view(price, static_cast<std::size_t>(bidStart - price)),
+                                 std::string_view(bidStart, static_cast<std::size_t>(midStart - bidStart)), pen);
+        if (read) {
+            const auto midSize = static_cast<std::size_t>(pen.at - midStart);
+            std::memmove(price, midStart, midSize);
+            pen.at = price + midSize;
+        }
+    } else {
+        read = appendPrice(layout.prices == PriceColumns::Ask ? ask : bid, layout.decimalComma, pen);
+    }
+    if (!read) {
+        return false;
+    }
+    const std::string_view written(price, static_cast<std::size_t>(pen.at - price));
+    for (int k = 0; k < 3; ++k) {
+        pen.put(',');
+        pen.put(written);
+    }
+    return true;
+}
+
+/// The open, high, low and close of a bar line, from fields[at] on.
+bool writeBarPrices(const Fields& fields, std::size_t at, const SourceLayout& layout, Pen& pen)
+{
+    for (std::size_t k = 0; k < 4; ++k) {
+        pen.put(',');
+        if (!appendPrice(fields[at + k], layout.decimalComma, pen)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t dateField, std::string& out,
                  RewrittenZone* zone)
 {
@@ -681,46 +740,10 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
         return fail();
     }
     const bool ticks = layout.prices != PriceColumns::Ohlc;
-    if (ticks) {
-        const std::string_view ask = fields[at];
-        const std::string_view bid = fields[at + 1];
-        // The one price is written once and copied from there to the three other columns.
-        pen.put(',');
-        char* const price = pen.at;
-        bool read = false;
-        if (layout.prices == PriceColumns::Mid) {
-            read = appendPrice(ask, layout.decimalComma, pen);
-            char* const bidStart = pen.at;
-            read = read && appendPrice(bid, layout.decimalComma, pen);
-            char* const midStart = pen.at;
-            read = read && appendMid(std::string_view(price, static_cast<std::size_t>(bidStart - price)),
-                                     std::string_view(bidStart, static_cast<std::size_t>(midStart - bidStart)), pen);
-            if (read) {
-                const auto midSize = static_cast<std::size_t>(pen.at - midStart);
-                std::memmove(price, midStart, midSize);
-                pen.at = price + midSize;
-            }
-        } else {
-            read = appendPrice(layout.prices == PriceColumns::Ask ? ask : bid, layout.decimalComma, pen);
-        }
-        if (!read) {
-            return fail();
-        }
-        const std::string_view written(price, static_cast<std::size_t>(pen.at - price));
-        for (int k = 0; k < 3; ++k) {
-            pen.put(',');
-            pen.put(written);
-        }
-        at += 2;
-    } else {
-        for (std::size_t k = 0; k < 4; ++k) {
-            pen.put(',');
-            if (!appendPrice(fields[at + k], layout.decimalComma, pen)) {
-                return fail();
-            }
-        }
-        at += 4;
+    if (!(ticks ? writeTickPrice(fields, at, layout, pen) : writeBarPrices(fields, at, layout, pen))) {
+        return fail();
     }
+    at += ticks ? 2 : 4;
     const std::string_view volume =
         layout.volumeColumn > 0 ? fields[static_cast<std::size_t>(layout.volumeColumn) - 1] : (ticks ? "" : fields[at]);
     if (!volume.empty()) {
@@ -779,7 +802,7 @@ bool usualReads(std::string_view line, SourceRecord& record, int currentYear)
         return false;
     }
     const std::string_view date = record.date();
-    const auto separator = std::find_if(date.begin(), date.end(), [](char c) { return !isDigit(c); });
+    const auto* const separator = std::find_if(date.begin(), date.end(), [](char c) { return !isDigit(c); });
     return separator != date.end() && parseDateText(date, *separator, currentYear).has_value();
 }
 
@@ -889,7 +912,7 @@ namespace {
 /// preview shows which day a line gives, not how it was written.
 std::string readDateText(std::string_view text, int currentYear)
 {
-    const auto separator = std::find_if(text.begin(), text.end(), [](char c) { return !isDigit(c); });
+    const auto* const separator = std::find_if(text.begin(), text.end(), [](char c) { return !isDigit(c); });
     const auto days = separator == text.end() ? std::nullopt : parseDateText(text, *separator, currentYear);
     if (!days) {
         return std::string(text);

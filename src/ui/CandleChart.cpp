@@ -17,7 +17,7 @@ namespace {
 
 constexpr int PriceAxis = 72; // room for the price labels on the right
 constexpr int TimeAxis = 18;  // and the dates below
-constexpr std::int64_t WeekMinutes = 7 * 1440;
+constexpr std::int64_t WeekMinutes = std::int64_t{7} * 1440;
 
 const QColor ClosedShade(232, 232, 232);
 const QColor HoleShade(255, 222, 160);
@@ -76,7 +76,7 @@ void CandleChart::setBars(std::vector<ChartBar> bars, const WeekWindow& window, 
         setView(0.0, 1.0);
         return;
     }
-    const double span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
+    const auto span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
     setView(static_cast<double>(m_bars.front().minute), span / std::max(1, width() - PriceAxis));
 }
 
@@ -113,10 +113,10 @@ void CandleChart::clampView()
         return;
     }
     const double plot = std::max(1, width() - PriceAxis);
-    const double span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
+    const auto span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
     // From a tenth of a bar per pixel (wide candles) to the whole series on the screen.
     m_perPixel = std::clamp(m_perPixel, static_cast<double>(m_barMinutes) / 40.0, std::max(span / plot, 1.0));
-    const double first = static_cast<double>(m_bars.front().minute);
+    const auto first = static_cast<double>(m_bars.front().minute);
     m_first = std::clamp(m_first, first - plot * m_perPixel / 2, first + span - plot * m_perPixel / 2);
 }
 
@@ -179,36 +179,7 @@ void CandleChart::paintEvent(QPaintEvent* /*event*/)
     const int plotWidth = std::max(1, width() - PriceAxis);
     const int plotHeight = std::max(1, height() - TimeAxis);
     const double last = m_first + plotWidth * m_perPixel;
-
-    // Holes and filled runs in view, under the closed hours so that a weekend inside a hole still shows.
-    auto hole = std::lower_bound(m_holes.begin(), m_holes.end(), m_first,
-                                 [](const Stretch& s, double m) { return static_cast<double>(s.end) < m; });
-    for (; hole != m_holes.end() && static_cast<double>(hole->start) < last; ++hole) {
-        const double x0 = std::max(0.0, xOf(static_cast<double>(hole->start)));
-        const double x1 = std::min<double>(plotWidth, std::max(xOf(static_cast<double>(hole->end)), x0 + 1.0));
-        painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), HoleShade);
-        ++m_stats.shaded;
-    }
-
-    // The closed hours of every week in view.
-    if (m_windowShown) {
-        const WeekWindow& window = m_window;
-        // From the week before the first in view: its closed stretch reaches into this one.
-        auto weekStart =
-            (static_cast<std::int64_t>(std::floor((m_first - 1440.0) / WeekMinutes)) - 1) * WeekMinutes + 1440;
-        for (; static_cast<double>(weekStart) < last; weekStart += WeekMinutes) {
-            // The closed stretch from this week's close to the next week's open.
-            const std::int64_t close = window.lastCloseBefore(weekStart + WeekMinutes);
-            const std::int64_t open = window.nextOpenMinute(close);
-            if (open > close) {
-                const double x0 = std::max(0.0, xOf(static_cast<double>(close)));
-                const double x1 = std::min<double>(plotWidth, xOf(static_cast<double>(open)));
-                if (x1 > x0) {
-                    painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), ClosedShade);
-                }
-            }
-        }
-    }
+    paintShades(painter, plotWidth, plotHeight, last);
 
     // The visible bars: from the last one starting left of the view to the first one starting right of it.
     auto begin = std::lower_bound(m_bars.begin(), m_bars.end(), m_first - static_cast<double>(m_barMinutes),
@@ -229,63 +200,105 @@ void CandleChart::paintEvent(QPaintEvent* /*event*/)
         low -= 0.0005;
     }
     const double margin = (high - low) * 0.05;
-    high += margin;
-    low -= margin;
-    const auto yOf = [&](double price) { return (high - price) / (high - low) * plotHeight; };
-
-    const double barPixels = static_cast<double>(m_barMinutes) / m_perPixel;
-    if (barPixels >= CandlePixels) {
-        const double body = std::max(1.0, barPixels * 0.7);
-        for (auto bar = begin; bar != end; ++bar) {
-            const double x = xOf(static_cast<double>(bar->minute)) + (barPixels - body) / 2;
-            const double centre = x + body / 2;
-            const double top = yOf(std::max(bar->open, bar->close));
-            const double bottom = yOf(std::min(bar->open, bar->close));
-            if (bar->fill) {
-                painter.setPen(FillColor);
-                painter.setBrush(Qt::NoBrush);
-                ++m_stats.fillCandles;
-            } else {
-                const QColor colour = bar->close >= bar->open ? UpColor : DownColor;
-                painter.setPen(colour);
-                painter.setBrush(colour);
-            }
-            painter.drawLine(QPointF(centre, yOf(bar->high)), QPointF(centre, yOf(bar->low)));
-            painter.drawRect(QRectF(x, top, body, std::max(1.0, bottom - top)));
-            ++m_stats.candles;
-        }
+    const PriceScale scale{high + margin, low - margin, static_cast<double>(plotHeight)};
+    const std::span<const ChartBar> visible(begin, end);
+    if (static_cast<double>(m_barMinutes) / m_perPixel >= CandlePixels) {
+        paintCandles(painter, visible, scale);
     } else {
-        std::vector<Column> columns(static_cast<std::size_t>(plotWidth) + 1);
-        for (auto bar = begin; bar != end; ++bar) {
-            const double x = xOf(static_cast<double>(bar->minute));
-            if (x < 0 || x > plotWidth) {
-                continue;
-            }
-            Column& column = columns[static_cast<std::size_t>(x)];
-            column.high = column.used ? std::max(column.high, bar->high) : bar->high;
-            column.low = column.used ? std::min(column.low, bar->low) : bar->low;
-            column.allFill = column.allFill && bar->fill;
-            column.used = true;
-        }
-        for (std::size_t x = 0; x < columns.size(); ++x) {
-            const Column& column = columns[x];
-            if (!column.used) {
-                continue;
-            }
-            painter.setPen(column.allFill ? FillColor : Qt::black);
-            const auto px = static_cast<double>(x) + 0.5;
-            painter.drawLine(QPointF(px, yOf(column.high)), QPointF(px, yOf(column.low) + 1.0));
-            ++m_stats.columns;
+        paintColumns(painter, visible, scale, plotWidth);
+    }
+    paintAxes(painter, scale, plotWidth, plotHeight, last);
+}
+
+void CandleChart::paintShades(QPainter& painter, int plotWidth, int plotHeight, double last)
+{
+    // Holes and filled runs in view, under the closed hours so that a weekend inside a hole still shows.
+    auto hole = std::lower_bound(m_holes.begin(), m_holes.end(), m_first,
+                                 [](const Stretch& s, double m) { return static_cast<double>(s.end) < m; });
+    for (; hole != m_holes.end() && static_cast<double>(hole->start) < last; ++hole) {
+        const double x0 = std::max(0.0, xOf(static_cast<double>(hole->start)));
+        const double x1 = std::min<double>(plotWidth, std::max(xOf(static_cast<double>(hole->end)), x0 + 1.0));
+        painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), HoleShade);
+        ++m_stats.shaded;
+    }
+    if (!m_windowShown) {
+        return;
+    }
+    // The closed hours of every week in view, from the week before the first in view: its closed stretch
+    // reaches into this one.
+    auto weekStart = (static_cast<std::int64_t>(std::floor((m_first - 1440.0) / WeekMinutes)) - 1) * WeekMinutes + 1440;
+    for (; static_cast<double>(weekStart) < last; weekStart += WeekMinutes) {
+        // The closed stretch from this week's close to the next week's open.
+        const std::int64_t close = m_window.lastCloseBefore(weekStart + WeekMinutes);
+        const std::int64_t open = m_window.nextOpenMinute(close);
+        const double x0 = std::max(0.0, xOf(static_cast<double>(close)));
+        const double x1 = std::min<double>(plotWidth, xOf(static_cast<double>(open)));
+        if (open > close && x1 > x0) {
+            painter.fillRect(QRectF(x0, 0, x1 - x0, plotHeight), ClosedShade);
         }
     }
+}
 
-    // The axes: prices on the right, the dates of the edges below.
+void CandleChart::paintCandles(QPainter& painter, std::span<const ChartBar> bars, const PriceScale& scale)
+{
+    const double barPixels = static_cast<double>(m_barMinutes) / m_perPixel;
+    const double body = std::max(1.0, barPixels * 0.7);
+    for (const ChartBar& bar : bars) {
+        const double x = xOf(static_cast<double>(bar.minute)) + (barPixels - body) / 2;
+        const double centre = x + body / 2;
+        const double top = scale.y(std::max(bar.open, bar.close));
+        const double bottom = scale.y(std::min(bar.open, bar.close));
+        if (bar.fill) {
+            painter.setPen(FillColor);
+            painter.setBrush(Qt::NoBrush);
+            ++m_stats.fillCandles;
+        } else {
+            const QColor colour = bar.close >= bar.open ? UpColor : DownColor;
+            painter.setPen(colour);
+            painter.setBrush(colour);
+        }
+        painter.drawLine(QPointF(centre, scale.y(bar.high)), QPointF(centre, scale.y(bar.low)));
+        painter.drawRect(QRectF(x, top, body, std::max(1.0, bottom - top)));
+        ++m_stats.candles;
+    }
+}
+
+void CandleChart::paintColumns(QPainter& painter, std::span<const ChartBar> bars, const PriceScale& scale,
+                               int plotWidth)
+{
+    std::vector<Column> columns(static_cast<std::size_t>(plotWidth) + 1);
+    for (const ChartBar& bar : bars) {
+        const double x = xOf(static_cast<double>(bar.minute));
+        if (x < 0 || x > plotWidth) {
+            continue;
+        }
+        Column& column = columns[static_cast<std::size_t>(x)];
+        column.high = column.used ? std::max(column.high, bar.high) : bar.high;
+        column.low = column.used ? std::min(column.low, bar.low) : bar.low;
+        column.allFill = column.allFill && bar.fill;
+        column.used = true;
+    }
+    for (std::size_t x = 0; x < columns.size(); ++x) {
+        const Column& column = columns[x];
+        if (!column.used) {
+            continue;
+        }
+        painter.setPen(column.allFill ? FillColor : Qt::black);
+        const auto px = static_cast<double>(x) + 0.5;
+        painter.drawLine(QPointF(px, scale.y(column.high)), QPointF(px, scale.y(column.low) + 1.0));
+        ++m_stats.columns;
+    }
+}
+
+void CandleChart::paintAxes(QPainter& painter, const PriceScale& scale, int plotWidth, int plotHeight, double last)
+{
+    // Prices on the right, the dates of the edges below.
     painter.setPen(Qt::black);
     painter.drawLine(plotWidth, 0, plotWidth, plotHeight);
     painter.drawLine(0, plotHeight, plotWidth, plotHeight);
     for (int i = 0; i <= 4; ++i) {
-        const double price = low + (high - low) * i / 4;
-        const double y = yOf(price);
+        const double price = scale.low + (scale.high - scale.low) * i / 4;
+        const double y = scale.y(price);
         painter.drawText(QRectF(plotWidth + 4, y - 8, PriceAxis - 6, 16), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::number(price, 'f', 5));
     }
@@ -293,24 +306,24 @@ void CandleChart::paintEvent(QPaintEvent* /*event*/)
                      stampText(static_cast<std::int64_t>(m_first)));
     painter.drawText(QRectF(plotWidth / 2.0, plotHeight, plotWidth / 2.0 - 2, TimeAxis),
                      Qt::AlignRight | Qt::AlignVCenter, stampText(static_cast<std::int64_t>(last)));
-
-    if (m_crosshair) {
-        painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-        painter.drawLine(m_crosshair->x(), 0, m_crosshair->x(), plotHeight);
-        painter.drawLine(0, m_crosshair->y(), plotWidth, m_crosshair->y());
-        if (!m_crosshairText.isEmpty()) {
-            const QRectF box(4, 4, painter.fontMetrics().horizontalAdvance(m_crosshairText) + 8, 20);
-            painter.fillRect(box, QColor(255, 255, 255, 220));
-            painter.setPen(Qt::black);
-            painter.drawText(box, Qt::AlignCenter, m_crosshairText);
-        }
+    if (!m_crosshair) {
+        return;
+    }
+    painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+    painter.drawLine(m_crosshair->x(), 0, m_crosshair->x(), plotHeight);
+    painter.drawLine(0, m_crosshair->y(), plotWidth, m_crosshair->y());
+    if (!m_crosshairText.isEmpty()) {
+        const QRectF box(4, 4, painter.fontMetrics().horizontalAdvance(m_crosshairText) + 8, 20);
+        painter.fillRect(box, QColor(255, 255, 255, 220));
+        painter.setPen(Qt::black);
+        painter.drawText(box, Qt::AlignCenter, m_crosshairText);
     }
 }
 
 void CandleChart::wheelEvent(QWheelEvent* event)
 {
     const int steps = event->angleDelta().y() / 120;
-    if (event->modifiers() & Qt::ShiftModifier || event->angleDelta().x() != 0) {
+    if (event->modifiers().testFlag(Qt::ShiftModifier) || event->angleDelta().x() != 0) {
         scrollBy(-(event->angleDelta().y() + event->angleDelta().x()) / 2.0);
     } else if (steps != 0) {
         zoom(std::pow(0.8, steps), event->position().x());
@@ -327,7 +340,7 @@ void CandleChart::mousePressEvent(QMouseEvent* event)
 void CandleChart::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint position = event->position().toPoint();
-    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
+    if (m_dragFrom && event->buttons().testFlag(Qt::LeftButton)) {
         scrollBy(m_dragFrom->x() - position.x());
         m_dragFrom = position;
     }

@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
+
+class QPainter;
 
 namespace velmora {
 
@@ -73,6 +76,19 @@ private:
         std::int64_t end;
     };
     double xOf(double minute) const { return (minute - m_first) / m_perPixel; }
+
+    /// Prices from high (top) to low (bottom) over a height in pixels.
+    struct PriceScale
+    {
+        double high;
+        double low;
+        double height;
+        double y(double price) const { return (high - price) / (high - low) * height; }
+    };
+    void paintShades(QPainter& painter, int plotWidth, int plotHeight, double last);
+    void paintCandles(QPainter& painter, std::span<const ChartBar> bars, const PriceScale& scale);
+    void paintColumns(QPainter& painter, std::span<const ChartBar> bars, const PriceScale& scale, int plotWidth);
+    void paintAxes(QPainter& painter, const PriceScale& scale, int plotWidth, int plotHeight, double last);
     void findHoles();
     void clampView();
 

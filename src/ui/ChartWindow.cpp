@@ -101,7 +101,7 @@ std::filesystem::path writtenFileOfLogLine(const QString& line, const QStringLis
     }
     const std::string name = stdText(line.left(line.size() - Written.size()));
     for (const QString& file : registered) {
-        const auto candidate = std::filesystem::path(stdText(file)).parent_path() / name;
+        auto candidate = std::filesystem::path(stdText(file)).parent_path() / name;
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) {
             return candidate;

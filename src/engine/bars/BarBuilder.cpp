@@ -209,13 +209,12 @@ class BarBuilder::Walk
 public:
     Walk(const BarBuilder& builder, const SourceLines& lines, WalkJob& job)
         : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
-          m_lines(lines), m_job(job), m_env(job.env), m_messages(job.env.dates.messages),
-          m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear}, m_entry(job.entry),
-          m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
-                       builder.m_settings.dropTimeInDaily),
-          m_record(builder.m_settings.dateField), m_random(job.seed == 0 ? 0x9E3779B9U : job.seed),
-          m_clocks(builder.m_settings.clocks), m_convertsLines(m_clocks.convertsLines()),
-          m_usesClocks(m_convertsLines || m_clocks.convertsLabels())
+          m_random(job.seed == 0 ? 0x9E3779B9U : job.seed), m_lines(lines), m_job(job), m_env(job.env),
+          m_messages(job.env.dates.messages), m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear},
+          m_entry(job.entry), m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
+                                           builder.m_settings.dropTimeInDaily),
+          m_record(builder.m_settings.dateField), m_clocks(builder.m_settings.clocks),
+          m_convertsLines(m_clocks.convertsLines()), m_usesClocks(m_convertsLines || m_clocks.convertsLabels())
     {
         if (m_entry.calendar() != CalendarBars::None) {
             const MarketWindow& window = job.window;
@@ -342,6 +341,7 @@ private:
     const ConversionSettings& m_settings;
     const SummerShiftTable* m_summer;
     std::int32_t m_cutMinutes;
+    std::uint32_t m_random;
     const SourceLines& m_lines;
     SourceLines::Cursor m_cursor;
     WalkJob& m_job;
@@ -352,28 +352,29 @@ private:
     BarLine m_lineWriter;
     SourceRecord m_record;
     const char* m_splitLine = nullptr;
-    std::uint32_t m_random;
     DateMemo m_memo;
     std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
 
     std::size_t m_p = 0; ///< the next line to take
     PriceFormat m_prices;
-    bool m_daily = false;
     Bucket m_bucket;
     PriceText m_fill; ///< the close empty buckets are filled from
     // The stamp of the waiting line is read once, however many empty buckets it waits through.
     std::int64_t m_waiting = 0;
-    bool m_haveWaiting = false;
     const ParsedLine* m_parsed = nullptr;       ///< the waiting line as the feed read it, or null
     const LineVolume* m_parsedVolume = nullptr; ///< its volume, with appendVolume
 
     std::optional<CalendarGrid> m_grid;
     std::int64_t m_checkedDay = INT64_MIN; ///< the day outsideWrittenDays() looked at last
     bool m_checkedDayOutside = false;
+    bool m_daily = false;
+    bool m_haveWaiting = false;
     bool m_volumeField = false; ///< the file's first usable line has a volume after its close
     WalkClocks m_clocks;
     bool m_convertsLines;
     bool m_usesClocks;
+    /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
+    bool m_countsPriceOrder = !m_job.ahead;
     /// What the walk does with each line beyond the usual, in one word so that the usual walk tests it once:
     /// ReadExtras when a line is read (its volume, its clock), TakeExtras when a bucket takes it (weeks and
     /// months, the gap report).
@@ -381,8 +382,6 @@ private:
     static constexpr unsigned TakeExtras = 2U;
     unsigned m_lineExtras = 0;
     GapTally* m_gaps = m_job.gaps ? &*m_job.gaps : nullptr;
-    /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
-    bool m_countsPriceOrder = !m_job.ahead;
 };
 
 bool BarBuilder::Walk::randomHookDue()
@@ -636,7 +635,7 @@ bool BarBuilder::Walk::readWaitingLine()
 void BarBuilder::Walk::readExtras(const ReadAheadParser* feed)
 {
     if (m_settings.appendVolume) {
-        m_parsedVolume = m_parsed != nullptr ? &feed->volumeOf(m_p) : nullptr;
+        m_parsedVolume = m_parsed != nullptr && feed != nullptr ? &feed->volumeOf(m_p) : nullptr;
     }
     m_waiting = marketTime(m_waiting);
 }

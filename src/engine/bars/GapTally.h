@@ -32,7 +32,7 @@ private:
     std::int64_t minutesUpTo(std::int64_t stamp) const;
 
     std::int64_t m_open = 0;
-    std::int64_t m_close = 7 * 1440;
+    std::int64_t m_close = std::int64_t{7} * 1440;
 };
 
 /// A stretch inside the market window in which the source has no line: from the first missing minute inside

@@ -142,39 +142,48 @@ TimeframeEntry TimeframeEntry::ResolveEntry(std::string_view text, BarKind& kind
     TimeframeEntry entry;
     entry.m_text = std::string(text);
     entry.m_sequence = text.find('-') != std::string_view::npos;
-
-    if (!entry.m_sequence) {
-        if (const auto minutes = aliasMinutes(text)) {
-            // The alias is its number from here on: the same files, status texts and up-to-date test.
-            return ResolveEntry(std::to_string(*minutes), kind);
-        }
-        entry.m_calendar = calendarOf(text);
-        if (entry.m_calendar != CalendarBars::None) {
-            kind = BarKind::Daily;
-            entry.m_text = entry.m_calendar == CalendarBars::Weeks ? "W1" : "MN1";
-            entry.m_currentWidth = entry.m_calendar == CalendarBars::Weeks ? WeekMinutes : LongestMonthMinutes;
-            entry.m_position = 0;
-            return entry;
-        }
-        kind = text == DailyMarker ? BarKind::Daily : BarKind::Minutes;
-        entry.m_daily = kind == BarKind::Daily;
-        const std::int32_t width = entry.m_daily ? 1440 : StrToInt(text);
-        if (width <= 0) {
-            // A width of 0 never moves the bucket on; a negative one is a gap with no bar to write.
-            throw RunError(entryRefusalMessage(EntryRefusal::NotPositive, text));
-        }
-        entry.m_currentWidth = checkedWidth(width, text);
-        entry.m_position = 0;
+    if (entry.m_sequence) {
+        entry.resolveSequence(text, kind);
         return entry;
     }
+    if (const auto minutes = aliasMinutes(text)) {
+        // The alias is its number from here on: the same files, status texts and up-to-date test.
+        return ResolveEntry(std::to_string(*minutes), kind);
+    }
+    entry.resolvePlain(text, kind);
+    return entry;
+}
 
-    entry.m_daily = kind == BarKind::Daily;
-    entry.m_runs = parseWidthSequence(text);
-    if (entry.m_runs.empty()) {
+void TimeframeEntry::resolvePlain(std::string_view text, BarKind& kind)
+{
+    m_calendar = calendarOf(text);
+    if (m_calendar != CalendarBars::None) {
+        kind = BarKind::Daily;
+        m_text = m_calendar == CalendarBars::Weeks ? "W1" : "MN1";
+        m_currentWidth = m_calendar == CalendarBars::Weeks ? WeekMinutes : LongestMonthMinutes;
+        m_position = 0;
+        return;
+    }
+    kind = text == DailyMarker ? BarKind::Daily : BarKind::Minutes;
+    m_daily = kind == BarKind::Daily;
+    const std::int32_t width = m_daily ? 1440 : StrToInt(text);
+    if (width <= 0) {
+        // A width of 0 never moves the bucket on; a negative one is a gap with no bar to write.
+        throw RunError(entryRefusalMessage(EntryRefusal::NotPositive, text));
+    }
+    m_currentWidth = checkedWidth(width, text);
+    m_position = 0;
+}
+
+void TimeframeEntry::resolveSequence(std::string_view text, BarKind kind)
+{
+    m_daily = kind == BarKind::Daily;
+    m_runs = parseWidthSequence(text);
+    if (m_runs.empty()) {
         throw RunError(entryRefusalMessage(EntryRefusal::NoWidths, text));
     }
     bool anyBar = false;
-    for (const WidthRun& run : entry.m_runs) {
+    for (const WidthRun& run : m_runs) {
         if (run.width == 0) {
             // A bucket of no width holds no line and would get a fill bar under the next bucket's label.
             throw RunError(entryRefusalMessage(EntryRefusal::ZeroWidth, text));
@@ -184,13 +193,11 @@ TimeframeEntry TimeframeEntry::ResolveEntry(std::string_view text, BarKind& kind
     if (!anyBar) {
         throw RunError(entryRefusalMessage(EntryRefusal::OnlyGaps, text));
     }
-    for (const WidthRun& run : entry.m_runs) {
+    for (const WidthRun& run : m_runs) {
         const std::int64_t runMinutes = std::abs(std::int64_t{run.width}) * run.count; // below 2^57
-        entry.m_cycleMinutes =
-            runMinutes > INT64_MAX - entry.m_cycleMinutes ? INT64_MAX : entry.m_cycleMinutes + runMinutes;
+        m_cycleMinutes = runMinutes > INT64_MAX - m_cycleMinutes ? INT64_MAX : m_cycleMinutes + runMinutes;
     }
-    entry.NextWidth();
-    return entry;
+    NextWidth();
 }
 
 void TimeframeEntry::NextWidth()

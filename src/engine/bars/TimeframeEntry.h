@@ -102,6 +102,11 @@ public:
     bool operator==(const TimeframeEntry&) const = default;
 
 private:
+    /// A plain entry's width (or its calendar); sets the kind.
+    void resolvePlain(std::string_view text, BarKind& kind);
+    /// A sequence entry's runs; keeps the kind.
+    void resolveSequence(std::string_view text, BarKind kind);
+
     TimeframeEntry() = default;
 
     std::string m_text;

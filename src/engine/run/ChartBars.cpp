@@ -56,6 +56,46 @@ std::optional<std::int64_t> dayOf(std::string_view text)
 
 } // namespace
 
+namespace {
+
+/// The bar of one line of a bar file (its line end taken off), or std::nullopt for a line that is not one.
+std::optional<ChartBar> barOfLine(std::string_view line, std::vector<std::string_view>& fields)
+{
+    fields.clear();
+    for (std::size_t from = 0;;) {
+        const auto comma = line.find(',', from);
+        fields.push_back(line.substr(from, comma - from));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        from = comma + 1;
+    }
+    if (fields.size() < 5) {
+        return std::nullopt;
+    }
+    const auto day = dayOf(fields[0]);
+    std::size_t price = 1;
+    std::int64_t minute = 0;
+    if (fields[1].find(':') != std::string_view::npos) {
+        const auto ms = parseTimeOfDayMs(fields[1]);
+        if (!ms || fields.size() < 6) {
+            return std::nullopt;
+        }
+        minute = *ms / 60000;
+        price = 2;
+    }
+    const auto open = priceOf(fields[price]);
+    const auto high = priceOf(fields[price + 1]);
+    const auto low = priceOf(fields[price + 2]);
+    const auto close = priceOf(fields[price + 3]);
+    if (!day || !open || !high || !low || !close) {
+        return std::nullopt;
+    }
+    return ChartBar{*day * 1440 + minute, *open, *high, *low, *close, false};
+}
+
+} // namespace
+
 std::vector<ChartBar> readChartBars(std::string_view text)
 {
     std::vector<ChartBar> bars;
@@ -67,46 +107,19 @@ std::vector<ChartBar> readChartBars(std::string_view text)
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        fields.clear();
-        for (std::size_t from = 0;;) {
-            const auto comma = line.find(',', from);
-            fields.push_back(line.substr(from, comma - from));
-            if (comma == std::string_view::npos) {
-                break;
-            }
-            from = comma + 1;
-        }
-        if (fields.size() < 5) {
+        std::optional<ChartBar> bar = barOfLine(line, fields);
+        if (!bar) {
             continue;
         }
-        const auto day = dayOf(fields[0]);
-        std::size_t price = 1;
-        std::int64_t minute = 0;
-        if (fields[1].find(':') != std::string_view::npos) {
-            const auto ms = parseTimeOfDayMs(fields[1]);
-            if (!ms || fields.size() < 6) {
-                continue;
-            }
-            minute = *ms / 60000;
-            price = 2;
-        }
-        const auto open = priceOf(fields[price]);
-        const auto high = priceOf(fields[price + 1]);
-        const auto low = priceOf(fields[price + 2]);
-        const auto close = priceOf(fields[price + 3]);
-        if (!day || !open || !high || !low || !close) {
-            continue;
-        }
-        ChartBar bar{*day * 1440 + minute, *open, *high, *low, *close, false};
         if (!bars.empty()) {
             const ChartBar& before = bars.back();
-            if (bar.minute <= before.minute) {
+            if (bar->minute <= before.minute) {
                 continue;
             }
-            bar.fill = bar.open == before.close && bar.high == before.close && bar.low == before.close &&
-                       bar.close == before.close;
+            bar->fill = bar->open == before.close && bar->high == before.close && bar->low == before.close &&
+                        bar->close == before.close;
         }
-        bars.push_back(bar);
+        bars.push_back(*bar);
     }
     return bars;
 }

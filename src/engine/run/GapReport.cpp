@@ -67,7 +67,7 @@ GapTally gapTallyFor(const ConversionSettings& settings, const GapReportRequest&
     window.openHhmm = hhmmOfText(settings.marketOpenTime);
     window.closeDay = settings.marketCloseDay;
     window.closeHhmm = hhmmOfText(settings.marketCloseTime);
-    return GapTally(WeekWindow(window), request.longerThan);
+    return {WeekWindow(window), request.longerThan};
 }
 
 GapReport::GapReport(std::size_t entries, const std::vector<std::string>& files) : m_entryNames(entries)

@@ -9,16 +9,19 @@ namespace velmora {
 class NullRunHost : public RunHost
 {
 public:
-    void showMessage(std::string_view) override {}
-    void appendLog(std::string_view) override {}
+    void showMessage(std::string_view /*text*/) override {}
+    void appendLog(std::string_view /*text*/) override {}
     void clearLog() override {}
-    void setStatusText(std::string_view) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void showRunFinished(std::string_view) override {}
-    void setControlsEnabled(bool) override {}
-    void showTimeframeText(std::string_view) override {}
-    OverwriteReply askOverwrite(const OverwriteQuestion&) override { return {OverwriteAnswer::Overwrite, {}}; }
+    void setStatusText(std::string_view /*text*/) override {}
+    void setProgressRange(int /*minimum*/, int /*maximum*/) override {}
+    void setProgressPosition(int /*position*/) override {}
+    void showRunFinished(std::string_view /*text*/) override {}
+    void setControlsEnabled(bool /*enabled*/) override {}
+    void showTimeframeText(std::string_view /*text*/) override {}
+    OverwriteReply askOverwrite(const OverwriteQuestion& /*question*/) override
+    {
+        return {OverwriteAnswer::Overwrite, {}};
+    }
     void processEvents() override {}
     void yieldProcessor() override {}
     bool cancelRequested() const override { return false; }

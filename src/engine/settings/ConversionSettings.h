@@ -38,26 +38,27 @@ constexpr LinkageOverwrite overwritePolicyFromIndex(std::int32_t index)
 /// The member defaults are the program's defaults.
 struct ConversionSettings
 {
+    // Largest members first, so that the small ones share their words.
     std::string timeframes = "5, 60, 240, 1440"; ///< the timeframe list, split into entries by the run
-    char outputDateSeparator = '/';              ///< '\0' writes nothing between year, month and day
     std::string timeFormat = "hh:nn:ss";         ///< pattern of the time field
-    double timeZoneShiftDays = 0.0;              ///< the box's whole hours / 24
-    std::int32_t dateField = 1;                  ///< 1-based position of the date in a source line
     std::string cutTime = "17:00";               ///< anchor of the bucket grid
+    std::string marketOpenTime = "17:00";
+    std::string marketCloseTime = "17:00";
+    std::string extension = ".txt";
+    ClockSettings clocks;           ///< all three the file's own clock unless the user names them
+    double timeZoneShiftDays = 0.0; ///< the box's whole hours / 24
+    SourceLayout sourceLayout;      ///< section "Input": how source lines are written
+    std::int32_t dateField = 1;     ///< 1-based position of the date in a source line
+    int marketOpenDay = 1;          ///< 1 = Sunday … 7 = Saturday
+    int marketCloseDay = 6;         ///< Friday
     BarLabelling labelling = BarLabelling::ByStart;
+    char outputDateSeparator = '/'; ///< '\0' writes nothing between year, month and day
     bool fillGaps = true;
     bool marketWindow = true;
-    int marketOpenDay = 1; ///< 1 = Sunday … 7 = Saturday
-    std::string marketOpenTime = "17:00";
-    int marketCloseDay = 6; ///< Friday
-    std::string marketCloseTime = "17:00";
     bool dropTimeInDaily = false;
     bool forceExtension = false;
-    std::string extension = ".txt";
     bool overwriteWithoutAsking = false;
-    bool summerTable = false;  ///< the summer-time dialog's "夏時間の設定を有効にする"
-    ClockSettings clocks;      ///< all three the file's own clock unless the user names them
-    SourceLayout sourceLayout; ///< section "Input": how source lines are written
+    bool summerTable = false; ///< the summer-time dialog's "夏時間の設定を有効にする"
     /// A seventh field on every bar: the source's volume (the field after the close) added up over the bar, or
     /// the count of its lines when the file has no such field; 0 on a fill bar. Section "Bars", "AppendVolume".
     bool appendVolume = false;

@@ -226,7 +226,7 @@ std::int64_t changeUtc(const FooterRule::Change& change, int year, std::int64_t 
     const std::int64_t first = *daysFromCivil(year, change.month, 1);
     const std::int64_t next =
         change.month == 12 ? *daysFromCivil(year + 1, 1, 1) : *daysFromCivil(year, change.month + 1, 1);
-    std::int64_t day = first + (change.weekday - weekdayOf(first) + 7) % 7 + 7 * (change.week - 1);
+    std::int64_t day = first + (change.weekday - weekdayOf(first) + 7) % 7 + std::int64_t{7} * (change.week - 1);
     while (day >= next) {
         day -= 7;
     }
@@ -366,7 +366,8 @@ std::optional<std::vector<DaylightPeriod>> daylightPeriodsUtc(std::string_view z
     const std::int64_t from = yearStart(firstYear);
     const std::int64_t to = yearStart(lastYear + 1);
     // A year's first summer may have begun the year before, and its last end the year after.
-    const auto stretches = stretchesOf(zone, from - 366 * MinutesPerDay, to + 366 * MinutesPerDay);
+    const auto stretches =
+        stretchesOf(zone, from - std::int64_t{366} * MinutesPerDay, to + std::int64_t{366} * MinutesPerDay);
     if (!stretches) {
         return std::nullopt;
     }
