@@ -99,7 +99,7 @@ ValueCheck dayInto(std::optional<int> CliOptions::*member)
     };
 }
 
-ValueCheck clockInto(std::optional<ClockSpec> CliOptions::*member)
+ValueCheck clockInto(std::optional<ClockChoice> CliOptions::*member)
 {
     return [member](std::string_view option, std::string_view value, CliOptions& options) -> std::string {
         std::string error;

@@ -59,9 +59,9 @@ struct CliOptions
     std::optional<bool> appendVolume;
     /// Section "Clock": a preset (clocks, cut time and window, under the single options), then each clock.
     std::optional<std::string> clockPreset;
-    std::optional<ClockSpec> sourceClock;
-    std::optional<ClockSpec> marketClock;
-    std::optional<ClockSpec> labelClock;
+    std::optional<ClockChoice> sourceClock;
+    std::optional<ClockChoice> marketClock;
+    std::optional<ClockChoice> labelClock;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

@@ -432,7 +432,7 @@ void TForm1::buildOptionChecks()
                              QStringLiteral("時間内に何もデータが無かった時、直前の終値でバーを形成する（※推奨）"),
                              Bevel2, BoxX, 265);
     CheckBox1->setChecked(true);
-    CheckBox2 = makeCheckBox(QStringLiteral("CheckBox2"), marketCaption(ClockSpec{}), Bevel2, BoxX, 290);
+    CheckBox2 = makeCheckBox(QStringLiteral("CheckBox2"), marketCaption(ClockChoice{}), Bevel2, BoxX, 290);
     CheckBox2->setChecked(true);
     wrapMarketCaption();
     ComboBox1 = new QComboBox(Bevel2);
@@ -450,7 +450,7 @@ void TForm1::buildOptionChecks()
     Bevel2->resize(Bevel2->width(), m_bevel2Height);
 }
 
-QString TForm1::marketCaption(const ClockSpec& marketClock)
+QString TForm1::marketCaption(const ClockChoice& marketClock)
 {
     const QString controls = QStringLiteral("　　　　　　の　　　　　　時 ～ 　　　　　　 の　　　　　　時までを"
                                             "マーケットの時間として書き出す ");
@@ -460,7 +460,7 @@ QString TForm1::marketCaption(const ClockSpec& marketClock)
     return controls + QStringLiteral("（") + qText(clockText(marketClock)) + QStringLiteral(" の時刻で指定）");
 }
 
-void TForm1::showMarketClock(const ClockSpec& marketClock)
+void TForm1::showMarketClock(const ClockChoice& marketClock)
 {
     const QString caption = marketCaption(marketClock);
     if (CheckBox2->text().remove(QLatin1Char('\n')) == caption) {

@@ -194,8 +194,8 @@ private:
     /// The panel's height with every gap and the file list at their minimum.
     int compactPanelHeight() const;
     /// The market-window caption: it ends in the clock its times are given in ("現地時間" for the file's own).
-    static QString marketCaption(const ClockSpec& marketClock);
-    void showMarketClock(const ClockSpec& marketClock);
+    static QString marketCaption(const ClockChoice& marketClock);
+    void showMarketClock(const ClockChoice& marketClock);
     void wrapMarketCaption();
     void placeMarketControls();
     void applySettings(const FormSettings& settings);

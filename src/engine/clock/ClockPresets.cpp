@@ -19,10 +19,10 @@ constexpr std::array<ClockPreset, 5> Presets{{
      "15:00"},
 }};
 
-ClockSpec specOf(std::string_view text)
+ClockChoice specOf(std::string_view text)
 {
     std::string ignored;
-    return parseClock(text, ignored).value_or(ClockSpec{});
+    return parseClock(text, ignored).value_or(ClockChoice{});
 }
 
 } // namespace

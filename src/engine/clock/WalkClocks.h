@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/clock/ClockSpec.h"
+#include "engine/clock/ClockChoice.h"
 #include "engine/clock/ZoneClock.h"
 
 #include <cstddef>

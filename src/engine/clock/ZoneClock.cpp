@@ -49,19 +49,19 @@ std::int64_t minutesOf(std::chrono::seconds offset)
 
 } // namespace
 
-ZoneClock::ZoneClock(const ClockSpec& spec)
+ZoneClock::ZoneClock(const ClockChoice& clock)
 {
-    if (spec.kind == ClockSpec::Kind::Fixed) {
+    if (clock.kind == ClockChoice::Kind::Fixed) {
         m_stretch = {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(),
-                     spec.offsetMinutes};
+                     clock.offsetMinutes};
         return;
     }
     try {
-        m_zone = date::locate_zone(spec.zone);
+        m_zone = date::locate_zone(clock.zone);
     } catch (const std::runtime_error&) {
-        throw RunError("タイムゾーン「" + spec.zone + "」が見つかりません");
+        throw RunError("タイムゾーン「" + clock.zone + "」が見つかりません");
     }
-    m_shift = spec.offsetMinutes;
+    m_shift = clock.offsetMinutes;
     load(0);
 }
 
@@ -109,13 +109,13 @@ bool ZoneClock::isMissing(std::int64_t local)
 
 #else
 
-ZoneClock::ZoneClock(const ClockSpec& spec)
+ZoneClock::ZoneClock(const ClockChoice& clock)
 {
-    if (spec.kind != ClockSpec::Kind::Fixed) {
-        throw RunError("タイムゾーン「" + spec.zone + "」が見つかりません");
+    if (clock.kind != ClockChoice::Kind::Fixed) {
+        throw RunError("タイムゾーン「" + clock.zone + "」が見つかりません");
     }
     m_stretch = {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(),
-                 spec.offsetMinutes};
+                 clock.offsetMinutes};
 }
 
 void ZoneClock::load(std::int64_t /*utc*/) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/clock/ClockSpec.h"
+#include "engine/clock/ClockChoice.h"
 
 #include <cstdint>
 
@@ -17,7 +17,7 @@ class ZoneClock
 {
 public:
     /// A clock other than the file's own. Throws RunError for a zone the database does not have.
-    explicit ZoneClock(const ClockSpec& spec);
+    explicit ZoneClock(const ClockChoice& clock);
 
     /// The clock's time at a UTC instant.
     std::int64_t localOf(std::int64_t utc)

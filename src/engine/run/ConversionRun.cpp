@@ -3,7 +3,7 @@
 #include "engine/bars/BarBuilder.h"
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
-#include "engine/clock/ClockSpec.h"
+#include "engine/clock/ClockChoice.h"
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
 #include "engine/run/SourceCache.h"

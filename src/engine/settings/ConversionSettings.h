@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/clock/ClockSpec.h"
+#include "engine/clock/ClockChoice.h"
 #include "input/BarLabelling.h"
 #include "input/SourceLayout.h"
 

@@ -1,4 +1,4 @@
-#include "engine/clock/ClockSpec.h"
+#include "engine/clock/ClockChoice.h"
 
 #include "engine/clock/ZoneClock.h"
 #include "platform/RunError.h"
@@ -91,12 +91,12 @@ std::string_view trimmed(std::string_view text)
 
 } // namespace
 
-const ClockSpec& ClockSettings::marketClock() const
+const ClockChoice& ClockSettings::marketClock() const
 {
     return market.isFileOwn() ? source : market;
 }
 
-const ClockSpec& ClockSettings::labelClock() const
+const ClockChoice& ClockSettings::labelClock() const
 {
     return label.isFileOwn() ? source : label;
 }
@@ -105,42 +105,42 @@ bool ClockSettings::convertsLines() const
 {
     // Between equal clocks a line still goes through UTC when the clock repeats an hour: the second pass is
     // read as the later instants.
-    const ClockSpec& to = marketClock();
-    return !source.isFileOwn() && !to.isFileOwn() && !(to == source && source.kind == ClockSpec::Kind::Fixed);
+    const ClockChoice& to = marketClock();
+    return !source.isFileOwn() && !to.isFileOwn() && !(to == source && source.kind == ClockChoice::Kind::Fixed);
 }
 
 bool ClockSettings::convertsLabels() const
 {
-    const ClockSpec& from = marketClock();
-    const ClockSpec& to = labelClock();
+    const ClockChoice& from = marketClock();
+    const ClockChoice& to = labelClock();
     return !from.isFileOwn() && !to.isFileOwn() && !(to == from);
 }
 
-std::optional<ClockSpec> parseClock(std::string_view text, std::string& error)
+std::optional<ClockChoice> parseClock(std::string_view text, std::string& error)
 {
     text = trimmed(text);
     const std::string lower = lowered(text);
     if (lower.empty() || lower == "file") {
-        return ClockSpec{};
+        return ClockChoice{};
     }
     if (lower == lowered(NewYorkPlusSeven)) {
-        return ClockSpec{ClockSpec::Kind::Zone, NewYorkPlusSevenMinutes, "America/New_York"};
+        return ClockChoice{ClockChoice::Kind::Zone, NewYorkPlusSevenMinutes, "America/New_York"};
     }
     for (const std::string_view prefix : {"utc", "gmt"}) {
         if (lower.starts_with(prefix)) {
             const std::string_view rest = text.substr(prefix.size());
             if (rest.empty()) {
-                return ClockSpec{ClockSpec::Kind::Fixed, 0, {}};
+                return ClockChoice{ClockChoice::Kind::Fixed, 0, {}};
             }
             if (const auto offset = readOffset(rest)) {
-                return ClockSpec{ClockSpec::Kind::Fixed, *offset, {}};
+                return ClockChoice{ClockChoice::Kind::Fixed, *offset, {}};
             }
         }
     }
     if (const auto offset = readOffset(text)) {
-        return ClockSpec{ClockSpec::Kind::Fixed, *offset, {}};
+        return ClockChoice{ClockChoice::Kind::Fixed, *offset, {}};
     }
-    ClockSpec zone{ClockSpec::Kind::Zone, 0, std::string(text)};
+    ClockChoice zone{ClockChoice::Kind::Zone, 0, std::string(text)};
     try {
         ZoneClock check(zone);
     } catch (const RunError& refusal) {
@@ -150,19 +150,19 @@ std::optional<ClockSpec> parseClock(std::string_view text, std::string& error)
     return zone;
 }
 
-ClockSpec clockOf(std::string_view text)
+ClockChoice clockOf(std::string_view text)
 {
     std::string error;
     if (auto clock = parseClock(text, error)) {
         return *clock;
     }
-    return {ClockSpec::Kind::Zone, 0, std::string(trimmed(text))};
+    return {ClockChoice::Kind::Zone, 0, std::string(trimmed(text))};
 }
 
 std::optional<std::string> clockRefusal(const ClockSettings& clocks)
 {
-    for (const ClockSpec* clock : {&clocks.source, &clocks.market, &clocks.label}) {
-        if (clock->kind == ClockSpec::Kind::Zone) {
+    for (const ClockChoice* clock : {&clocks.source, &clocks.market, &clocks.label}) {
+        if (clock->kind == ClockChoice::Kind::Zone) {
             try {
                 ZoneClock check(*clock);
             } catch (const RunError& refusal) {
@@ -173,14 +173,14 @@ std::optional<std::string> clockRefusal(const ClockSettings& clocks)
     return std::nullopt;
 }
 
-std::string clockText(const ClockSpec& clock)
+std::string clockText(const ClockChoice& clock)
 {
     switch (clock.kind) {
-    case ClockSpec::Kind::FileOwn:
+    case ClockChoice::Kind::FileOwn:
         return {};
-    case ClockSpec::Kind::Fixed:
+    case ClockChoice::Kind::Fixed:
         return clock.offsetMinutes == 0 ? "UTC" : "UTC" + offsetText(clock.offsetMinutes);
-    case ClockSpec::Kind::Zone:
+    case ClockChoice::Kind::Zone:
         if (clock.zone == "America/New_York" && clock.offsetMinutes == NewYorkPlusSevenMinutes) {
             return std::string(NewYorkPlusSeven);
         }
