@@ -277,8 +277,11 @@ struct Pen
     void put(char c) { *at++ = c; }
     void put(std::string_view text)
     {
-        std::memcpy(at, text.data(), text.size());
-        at += text.size();
+        // An empty view may hold no pointer at all, which memcpy must not be given.
+        if (!text.empty()) {
+            std::memcpy(at, text.data(), text.size());
+            at += text.size();
+        }
     }
     void putTwo(int value)
     {
