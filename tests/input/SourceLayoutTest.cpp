@@ -48,6 +48,9 @@ TEST(SourceLayoutTest, WritesTheMiddleOfAskAndBidExactly)
         {"04.01.2009 17:01,1.30012,1.2999", layoutOf(DateOrder::DayFirst, PriceColumns::Ask),
          "2009/01/04,17:01:00,1.30012,1.30012,1.30012,1.30012"},
         {"04.01.2009 17:01,1.3,x", mid, ""},
+        // A missing bid is an empty field, which holds no bytes to copy.
+        {"04.01.2009 17:01,1.3", mid, ""},
+        {"04.01.2009 17:01,1.3", layoutOf(DateOrder::DayFirst, PriceColumns::Bid), ""},
     };
     for (const RewriteCase& c : cases) {
         expectRewrites(c);
