@@ -77,7 +77,7 @@ std::string labelText(Minutes at)
 {
     const chr::year_month_day day{chr::floor<chr::days>(at)};
     const chr::hh_mm_ss time{at - chr::floor<chr::days>(at)};
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d/%02u/%02u,%02ld:%02ld:00", static_cast<int>(day.year()),
                   static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()),
                   static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()));

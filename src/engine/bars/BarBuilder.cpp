@@ -221,8 +221,7 @@ public:
             m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
                            window.openHhmm / 100 * 60 + window.openHhmm % 100);
         }
-        m_lineExtras =
-            (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid || m_job.gaps ? TakeExtras : 0U);
+        m_lineExtras = (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid ? TakeExtras : 0U);
     }
 
     /// The price format found for the walks of one file, by the first usable line it was found from.
@@ -297,8 +296,16 @@ private:
     void split(std::string_view line);
     /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
     bool readWaitingLine();
-    /// Counts the waiting line if its prices are out of order; every line with a stamp is counted, whichever
-    /// bucket takes it, so that every walk over a file gives the same count.
+    /// What one walk over a file counts of the waiting line for the whole file: its prices out of order, and
+    /// with the gap report where the file has holes. Every line with a stamp is counted, whichever bucket takes
+    /// it, so that any walk over a file gives the same count.
+    void countFileLine()
+    {
+        countPriceOrder();
+        if (m_gaps != nullptr) {
+            m_gaps->line(m_waiting);
+        }
+    }
     void countPriceOrder()
     {
         if (m_parsed != nullptr && m_parsed->pricesHeld()) {
@@ -374,10 +381,10 @@ private:
     bool m_convertsLines;
     bool m_usesClocks;
     /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
-    bool m_countsPriceOrder = !m_job.ahead;
+    bool m_countsFileLines = !m_job.ahead;
     /// What the walk does with each line beyond the usual, in one word so that the usual walk tests it once:
     /// ReadExtras when a line is read (its volume, its clock), TakeExtras when a bucket takes it (weeks and
-    /// months, the gap report).
+    /// months).
     static constexpr unsigned ReadExtras = 1U;
     static constexpr unsigned TakeExtras = 2U;
     unsigned m_lineExtras = 0;
@@ -474,7 +481,7 @@ void BarBuilder::Walk::closeBucket()
         throw RunError(labelOutOfRangeMessage());
     }
     if (bucket.lineCount == 0 && m_gaps != nullptr) {
-        m_gaps->fillBar();
+        m_gaps->fillBar(bucket.start);
     }
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
@@ -574,8 +581,8 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     }
     m_waiting = first;
     m_haveWaiting = true;
-    if (m_countsPriceOrder) {
-        countPriceOrder();
+    if (m_countsFileLines) {
+        countFileLine();
     }
     return true;
 }
@@ -598,8 +605,8 @@ void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
             if ((m_lineExtras & ReadExtras) != 0) [[unlikely]] {
                 readExtras(feed);
             }
-            if (m_countsPriceOrder) {
-                countPriceOrder();
+            if (m_countsFileLines) {
+                countFileLine();
             }
         }
         if (m_waiting < m_bucket.start) {
@@ -653,17 +660,12 @@ void BarBuilder::Walk::countPriceOrderOfOwnReading()
 
 void BarBuilder::Walk::takeWaiting()
 {
-    if ((m_lineExtras & TakeExtras) != 0) [[unlikely]] {
-        if (m_grid && outsideWrittenDays(m_waiting)) {
-            // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
-            ++m_job.barsOutsideWindow;
-            m_haveWaiting = false;
-            ++m_p;
-            return;
-        }
-        if (m_gaps != nullptr) {
-            m_gaps->line(m_waiting);
-        }
+    if ((m_lineExtras & TakeExtras) != 0 && outsideWrittenDays(m_waiting)) [[unlikely]] {
+        // Counted as a bar outside the window, so that a job with nothing else says why it wrote nothing.
+        ++m_job.barsOutsideWindow;
+        m_haveWaiting = false;
+        ++m_p;
+        return;
     }
     if (m_parsed != nullptr && m_parsed->pricesHeld()) {
         addParsed(*m_parsed);

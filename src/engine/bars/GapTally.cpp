@@ -87,8 +87,7 @@ void GapTally::hole(std::int64_t next)
     if (minutes <= m_longerThan) {
         return;
     }
-    const std::size_t fills = m_pendingSince == m_last ? m_pendingFill : 0;
-    m_gaps.push_back({m_window.nextOpenMinute(first), m_window.lastCloseBefore(next), minutes, fills});
+    m_gaps.push_back({m_window.nextOpenMinute(first), m_window.lastCloseBefore(next), minutes, m_last, next});
 }
 
 } // namespace velmora

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -36,26 +35,33 @@ private:
 };
 
 /// A stretch inside the market window in which the source has no line: from the first missing minute inside
-/// the window to the end of the last one, its minutes inside the window, and the fill bars one walk wrote for it.
+/// the window to the end of the last one, its minutes inside the window, and the stamps of the lines on either
+/// side of it.
 struct SourceGap
 {
     std::int64_t start = 0;
     std::int64_t end = 0;
     std::int64_t minutes = 0;
-    std::size_t fillBars = 0;
+    std::int64_t after = 0;  ///< the line before the hole
+    std::int64_t before = 0; ///< the line after it
+
+    /// A bucket starting at bucketStart lies in the hole: it starts after the line before it, and before the
+    /// line after it.
+    bool holds(std::int64_t bucketStart) const { return after < bucketStart && bucketStart < before; }
 
     bool operator==(const SourceGap&) const = default;
 };
 
-/// Counts the holes of a source as one walk takes its lines, and the fill bars the walk writes into them: the
-/// walk's own stamps and bars, so the report costs no second pass and never changes a bar.
+/// Counts the holes of a source as a walk reads its lines, and where the walk writes fill bars: the walk's own
+/// stamps and bars, so the report costs no second pass and never changes a bar. One walk over a file counts its
+/// holes; every walk notes its fill bars, which are matched to the holes when the file's walks are over.
 class GapTally
 {
 public:
     /// A hole is reported when its minutes inside the window are more than longerThan.
     GapTally(const WeekWindow& window, std::int32_t longerThan) : m_window(window), m_longerThan(longerThan) {}
 
-    /// A line taken into a bucket, at its minute stamp.
+    /// A line read, at its minute stamp, in the order of the file.
     void line(std::int64_t stamp)
     {
         // Lines a minute apart, the usual case, cannot make a hole; the first line comes here as after a hole.
@@ -64,21 +70,12 @@ public:
         }
         m_last = std::max(m_last, stamp);
     }
-    /// A fill bar written into the hole before the next line.
-    void fillBar()
-    {
-        // Fill bars are counted from the last line on: a bucket that takes no line writes them before the next.
-        if (m_pendingSince != m_last) {
-            m_pendingSince = m_last;
-            m_pendingFill = 0;
-        }
-        ++m_pendingFill;
-        ++m_fillBars;
-    }
+    /// A fill bar written for the bucket starting at bucketStart.
+    void fillBar(std::int64_t bucketStart) { m_fillStarts.push_back(bucketStart); }
 
     const std::vector<SourceGap>& gaps() const { return m_gaps; }
-    /// Every fill bar the walk wrote, those of short holes included.
-    std::size_t fillBars() const { return m_fillBars; }
+    /// Where every fill bar the walk wrote starts, those of short holes included, in the order written.
+    const std::vector<std::int64_t>& fillStarts() const { return m_fillStarts; }
 
 private:
     void lineAfterGap(std::int64_t stamp);
@@ -90,10 +87,8 @@ private:
     /// The latest line's stamp; far before any stamp until the first line, so that it comes as after a hole.
     std::int64_t m_last = std::numeric_limits<std::int64_t>::min() / 2;
     bool m_haveLast = false;
-    std::int64_t m_pendingSince = std::numeric_limits<std::int64_t>::min();
-    std::size_t m_pendingFill = 0;
-    std::size_t m_fillBars = 0;
     std::vector<SourceGap> m_gaps;
+    std::vector<std::int64_t> m_fillStarts;
 };
 
 } // namespace velmora

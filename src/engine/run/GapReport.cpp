@@ -74,7 +74,8 @@ GapReport::GapReport(std::size_t entries, const std::vector<std::string>& files)
 {
     m_sources.reserve(files.size());
     for (const auto& file : files) {
-        m_sources.push_back({file, false, {}, std::vector<std::size_t>(entries, 0)});
+        m_sources.push_back(
+            {file, false, {}, std::vector<std::size_t>(entries, 0), std::vector<std::vector<std::int64_t>>(entries)});
     }
 }
 
@@ -82,17 +83,36 @@ void GapReport::addJob(std::size_t entry, std::size_t file, const GapTally& tall
 {
     Source& source = m_sources.at(file);
     source.walked = true;
-    source.fillBars.at(entry) += tally.fillBars();
+    source.fillBars.at(entry) += tally.fillStarts().size();
+    auto& starts = source.fillStarts.at(entry);
+    starts.insert(starts.end(), tally.fillStarts().begin(), tally.fillStarts().end());
     for (const SourceGap& found : tally.gaps()) {
         auto place =
             std::lower_bound(source.gaps.begin(), source.gaps.end(), found, [](const Gap& gap, const SourceGap& key) {
                 return std::pair(gap.start, gap.end) < std::pair(key.start, key.end);
             });
         if (place == source.gaps.end() || place->start != found.start || place->end != found.end) {
-            place = source.gaps.insert(
-                place, {found.start, found.end, found.minutes, std::vector<std::size_t>(m_entryNames.size(), 0)});
+            source.gaps.insert(place, {found, std::vector<std::size_t>(m_entryNames.size(), 0)});
         }
-        place->fillBars.at(entry) += found.fillBars;
+    }
+    countFillsIntoGaps(source);
+}
+
+void GapReport::countFillsIntoGaps(Source& source)
+{
+    for (Gap& gap : source.gaps) {
+        std::fill(gap.fillBars.begin(), gap.fillBars.end(), 0);
+    }
+    for (std::size_t entry = 0; entry < source.fillStarts.size(); ++entry) {
+        for (const std::int64_t start : source.fillStarts[entry]) {
+            // Holes follow each other in the order of the lines around them: the last one after a line before
+            // the bucket is the only one that can hold it.
+            auto gap = std::upper_bound(source.gaps.begin(), source.gaps.end(), start,
+                                        [](std::int64_t stamp, const Gap& g) { return stamp <= g.after; });
+            if (gap != source.gaps.begin() && std::prev(gap)->holds(start)) {
+                ++std::prev(gap)->fillBars[entry];
+            }
+        }
     }
 }
 

@@ -33,11 +33,8 @@ GapTally gapTallyFor(const ConversionSettings& settings, const GapReportRequest&
 class GapReport
 {
 public:
-    struct Gap
+    struct Gap : SourceGap
     {
-        std::int64_t start = 0;
-        std::int64_t end = 0;
-        std::int64_t minutes = 0;
         std::vector<std::size_t> fillBars; ///< per entry
     };
 
@@ -47,6 +44,8 @@ public:
         bool walked = false;
         std::vector<Gap> gaps;             ///< in the order of their start
         std::vector<std::size_t> fillBars; ///< every fill bar of each entry's job, short holes included
+        /// Where each entry's fill bars start, kept until the last walk over the file has told its holes.
+        std::vector<std::vector<std::int64_t>> fillStarts;
     };
 
     GapReport(std::size_t entries, const std::vector<std::string>& files);
@@ -54,8 +53,8 @@ public:
     /// The entry's column name: "5min", "Day".
     void nameEntry(std::size_t entry, std::string name) { m_entryNames.at(entry) = std::move(name); }
 
-    /// What the walk of the job of entry over file counted. Jobs over a source that changed between them may
-    /// find different holes: each keeps its own.
+    /// What the walk of the job of entry over file counted. One walk over a file tells its holes, every walk
+    /// its fill bars; jobs over a source that changed between them may find different holes: each keeps its own.
     void addJob(std::size_t entry, std::size_t file, const GapTally& tally);
 
     const std::vector<std::string>& entryNames() const { return m_entryNames; }
@@ -67,6 +66,9 @@ public:
     std::string csv() const;
 
 private:
+    /// Counts each entry's fill bars again into the holes they lie in.
+    static void countFillsIntoGaps(Source& source);
+
     std::vector<std::string> m_entryNames;
     std::vector<Source> m_sources;
 };

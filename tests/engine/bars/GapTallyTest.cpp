@@ -86,25 +86,25 @@ TEST(GapTallyTest, ReportsHolesLongerThanTheThresholdInsideTheWindow)
     const std::int64_t fri = Monday + 4;
     const std::vector<TallyCase> cases{
         {"thirty missing minutes are not longer than thirty", {tue10, tue10 + 31}, 30, {}},
-        {"thirty-one are", {tue10, tue10 + 32}, 30, {{tue10 + 1, tue10 + 32, 31, 0}}},
+        {"thirty-one are", {tue10, tue10 + 32}, 30, {{tue10 + 1, tue10 + 32, 31, tue10, tue10 + 32}}},
         {"a minute apart never", {tue10, tue10 + 1, tue10 + 2}, 1, {}},
-        {"the threshold is the setting's", {tue10, tue10 + 7}, 5, {{tue10 + 1, tue10 + 7, 6, 0}}},
+        {"the threshold is the setting's", {tue10, tue10 + 7}, 5, {{tue10 + 1, tue10 + 7, 6, tue10, tue10 + 7}}},
         // Friday 16:00 to Sunday 17:30: the weekend is outside the window, 60 + 30 minutes are inside, and the
         // hole's ends are where the window has them.
         {"a weekend counts only its window minutes",
          {minuteOf(fri, 15, 59), minuteOf(fri + 2, 17, 30)},
          30,
-         {{minuteOf(fri, 16, 0), minuteOf(fri + 2, 17, 30), 90, 0}}},
+         {{minuteOf(fri, 16, 0), minuteOf(fri + 2, 17, 30), 90, minuteOf(fri, 15, 59), minuteOf(fri + 2, 17, 30)}}},
         {"a plain weekend is no hole", {minuteOf(fri, 16, 59), minuteOf(fri + 2, 17, 0)}, 30, {}},
         // A line earlier than the last one taken is no new start: the hole runs from the latest line.
         {"an earlier line does not open a hole",
          {tue10 + 100, tue10 + 50, tue10 + 101, tue10 + 200},
          30,
-         {{tue10 + 102, tue10 + 200, 98, 0}}},
+         {{tue10 + 102, tue10 + 200, 98, tue10 + 101, tue10 + 200}}},
         {"several holes in order",
          {tue10, tue10 + 40, tue10 + 41, tue10 + 141},
          30,
-         {{tue10 + 1, tue10 + 40, 39, 0}, {tue10 + 42, tue10 + 141, 99, 0}}},
+         {{tue10 + 1, tue10 + 40, 39, tue10, tue10 + 40}, {tue10 + 42, tue10 + 141, 99, tue10 + 41, tue10 + 141}}},
     };
     for (const auto& c : cases) {
         GapTally tally(WeekWindow(windowOf(true, 1, 1700, 6, 1700)), c.longerThan);
@@ -115,19 +115,22 @@ TEST(GapTallyTest, ReportsHolesLongerThanTheThresholdInsideTheWindow)
     }
 }
 
-TEST(GapTallyTest, FillBarsGoToTheHoleTheyWereWrittenInto)
+TEST(GapTallyTest, AHoleHoldsTheBucketsBetweenItsLines)
 {
     const std::int64_t tue10 = minuteOf(Monday + 1, 10, 0);
     GapTally tally(WeekWindow{}, 30);
     tally.line(tue10);
-    tally.fillBar(); // a short hole's bar: counted in the total only
     tally.line(tue10 + 10);
-    tally.fillBar();
-    tally.fillBar();
+    tally.fillBar(tue10 + 15);
     tally.line(tue10 + 100);
-    tally.line(tue10 + 101);
-    EXPECT_EQ(tally.gaps(), (std::vector<SourceGap>{{tue10 + 11, tue10 + 100, 89, 2}}));
-    EXPECT_EQ(tally.fillBars(), 3U);
+    ASSERT_EQ(tally.gaps().size(), 1U);
+    const SourceGap& gap = tally.gaps()[0];
+    // A bucket starting on either line holds that line, so it is no bar of the hole.
+    EXPECT_FALSE(gap.holds(tue10 + 10));
+    EXPECT_TRUE(gap.holds(tue10 + 11));
+    EXPECT_TRUE(gap.holds(tue10 + 99));
+    EXPECT_FALSE(gap.holds(tue10 + 100));
+    EXPECT_EQ(tally.fillStarts(), std::vector<std::int64_t>{tue10 + 15});
 }
 
 } // namespace
