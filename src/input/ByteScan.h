@@ -46,9 +46,41 @@ struct FieldMasks
     std::uint64_t notPlain = 0;
 };
 
+/// Bit i set where window[i] is one of the bytes the quick rewriting of another layout looks for: the separators
+/// it cuts at, blanks, the bytes it leaves to the general rewriting (quotes, carriage returns), and the digits
+/// and points of prices; bytes past the window's length count as none.
+struct LayoutMasks
+{
+    std::uint64_t commas = 0;
+    std::uint64_t semicolons = 0;
+    std::uint64_t tabs = 0;
+    std::uint64_t blanks = 0;
+    std::uint64_t odd = 0;
+    std::uint64_t digits = 0;
+    std::uint64_t points = 0;
+};
+
 /// The searches byte by byte.
 struct ScalarByteScan
 {
+    /// The masks of window[0, length), length at most 64.
+    static LayoutMasks layoutMasks(const char* window, std::size_t length)
+    {
+        LayoutMasks masks;
+        for (std::size_t i = 0; i < length; ++i) {
+            const char byte = window[i];
+            const auto bit = [i](bool set) { return std::uint64_t{set ? 1U : 0U} << i; };
+            masks.commas |= bit(byte == ',');
+            masks.semicolons |= bit(byte == ';');
+            masks.tabs |= bit(byte == '\t');
+            masks.blanks |= bit(byte == ' ');
+            masks.odd |= bit(byte == '"' || byte == '\r');
+            masks.digits |= bit(byte >= '0' && byte <= '9');
+            masks.points |= bit(byte == '.');
+        }
+        return masks;
+    }
+
     /// The masks of window[0, length), length at most 64.
     static LineMasks lineMasks(const char* window, std::size_t length)
     {
@@ -155,6 +187,47 @@ struct ByteScan
             masks.carriageReturns |= rest.carriageReturns << done;
             masks.commas |= rest.commas << done;
             masks.notPlain |= rest.notPlain << done;
+        }
+        return masks;
+    }
+
+    static LayoutMasks layoutMasks(const char* window, std::size_t length)
+    {
+        LayoutMasks masks;
+        std::size_t done = 0;
+#ifdef VELMORA_BYTESCAN_SSE2
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i semicolon = _mm_set1_epi8(';');
+        const __m128i tab = _mm_set1_epi8('\t');
+        const __m128i blank = _mm_set1_epi8(' ');
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i beforeZero = _mm_set1_epi8('0' - 1);
+        const __m128i afterNine = _mm_set1_epi8('9' + 1);
+        const __m128i point = _mm_set1_epi8('.');
+        for (; length - done >= 16; done += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + done));
+            masks.commas |= bits(_mm_cmpeq_epi8(bytes, comma)) << done;
+            masks.semicolons |= bits(_mm_cmpeq_epi8(bytes, semicolon)) << done;
+            masks.tabs |= bits(_mm_cmpeq_epi8(bytes, tab)) << done;
+            masks.blanks |= bits(_mm_cmpeq_epi8(bytes, blank)) << done;
+            masks.odd |= bits(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, carriageReturn)))
+                         << done;
+            // Bytes from 128 up are negative, so below '0' too.
+            const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(bytes, beforeZero), _mm_cmplt_epi8(bytes, afterNine));
+            masks.digits |= bits(digit) << done;
+            masks.points |= bits(_mm_cmpeq_epi8(bytes, point)) << done;
+        }
+#endif
+        if (done < length) {
+            const LayoutMasks rest = ScalarByteScan::layoutMasks(window + done, length - done);
+            masks.commas |= rest.commas << done;
+            masks.semicolons |= rest.semicolons << done;
+            masks.tabs |= rest.tabs << done;
+            masks.blanks |= rest.blanks << done;
+            masks.odd |= rest.odd << done;
+            masks.digits |= rest.digits << done;
+            masks.points |= rest.points << done;
         }
         return masks;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/SourceLines.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,8 +9,6 @@
 #include <vector>
 
 namespace velmora {
-
-class SourceLines;
 
 enum class DateOrder : std::uint8_t {
     YearFirst,  ///< 2022-08-15, 20220815, 22.08.15
@@ -78,11 +78,15 @@ struct RewrittenZone
 };
 bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t dateField, std::string& out,
                  RewrittenZone* zone = nullptr);
+/// rewriteLine through its general reading alone, without the quick path it takes for the usual shapes: what
+/// the quick path must write.
+bool rewriteLineInGeneral(std::string_view line, const SourceLayout& layout, std::int32_t dateField, std::string& out,
+                          RewrittenZone* zone = nullptr);
 
 /// What rewriting a whole text found.
 struct RewrittenText
 {
-    std::string text;      ///< every line rewritten, or as it was where the layout does not read it; CR LF
+    SourceLines text;      ///< every line rewritten, or as it was where the layout does not read it; CR LF
     std::string zone;      ///< the first zone word or offset seen, empty when none
     std::size_t lines = 0; ///< lines the layout read
 };

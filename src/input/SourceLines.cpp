@@ -187,6 +187,16 @@ SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFro
     return lines;
 }
 
+SourceLines SourceLines::fromBlock(std::unique_ptr<char[]> block, std::size_t size)
+{
+    SourceLines lines;
+    lines.m_bytes = FileBytes::adopt(std::move(block), size);
+    const std::size_t mark = byteOrderMarkLength(lines.m_bytes.view());
+    lines.m_text = lines.m_bytes.data() + mark;
+    lines.index(size - mark);
+    return lines;
+}
+
 namespace {
 
 /// The start of the line after the one that starts at `at`.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
 
     /// The same line rules over bytes already in memory (copied); halvesFrom as HalvesFrom, for tests.
     static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
+    /// The same over the first size bytes of a block made by the caller, taken over without a copy.
+    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size);
 
     std::size_t size() const { return m_lineCount; }
     bool empty() const { return m_lineCount == 0; }

@@ -32,6 +32,7 @@ std::vector<Mix> mixes()
         {"prices", "0123456789.,\n"},
         {"crlf", "0123,.\r\n"},
         {"blanks and tabs", " \t,0.:\r\n"},
+        {"other separators", " \t;,0.\"\r"},
         {"quotes", "\"\"\",a1 \n"},
         {"control bytes", byteRange(0, 33) + ",\""},
         {"high bytes", byteRange(0x80, 0xFF) + " !,\n\r\"" + std::string(1, '\0')},
@@ -92,6 +93,15 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                     EXPECT_EQ(field.carriageReturns, fieldRef.carriageReturns);
                     EXPECT_EQ(field.commas, fieldRef.commas);
                     EXPECT_EQ(field.notPlain, fieldRef.notPlain);
+                    const LayoutMasks layout = ByteScan::layoutMasks(text.get() + from, length);
+                    const LayoutMasks layoutRef = ScalarByteScan::layoutMasks(text.get() + from, length);
+                    EXPECT_EQ(layout.commas, layoutRef.commas);
+                    EXPECT_EQ(layout.semicolons, layoutRef.semicolons);
+                    EXPECT_EQ(layout.tabs, layoutRef.tabs);
+                    EXPECT_EQ(layout.blanks, layoutRef.blanks);
+                    EXPECT_EQ(layout.odd, layoutRef.odd);
+                    EXPECT_EQ(layout.digits, layoutRef.digits);
+                    EXPECT_EQ(layout.points, layoutRef.points);
                 }
                 if (size - from >= 64) {
                     // The full-window forms the line index pass takes.

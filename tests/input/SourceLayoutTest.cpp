@@ -1,8 +1,12 @@
 #include "input/SourceLayout.h"
 
+#include "input/SourceLines.h"
+
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -93,6 +97,91 @@ TEST(SourceLayoutTest, PicksTheSeparatorPerLineAndWritesTheYear)
     };
     for (const RewriteCase& c : cases) {
         expectRewrites(c);
+    }
+}
+
+/// A line of pieces drawn at random: mostly the shapes real files have, often with one piece a little wrong.
+std::string randomLine(std::mt19937& random)
+{
+    static const std::vector<std::string> dates{"2009-01-04", "04.01.2009", "01/04/2009", "2009.01.04",  "20090104",
+                                                "09-01-04",   "2009-13-04", "2009-02-30", " 2009-01-04", "2009T01-04",
+                                                "2009 01 04", "4.1.2009",   "31.12.2099", "2009-1-04"};
+    static const std::vector<std::string> joins{"T", " ", "  ", ",", ";", "\t", "T "};
+    static const std::vector<std::string> times{"17:01",   "17:01:00", "17:01:00.534", "7:01",      "17:01:60",
+                                                "24:00",   "17:1",     "170100",       "17:01:00.", "17:01:00.5:3",
+                                                "17:01.5", "23:59:59", "00:00:00.1",   "17:01:61",  "17:01:00 "};
+    static const std::vector<std::string> zones{"",     "",    "",     "Z",       "+0000", " GMT+0300", "+09:00",
+                                                " UTC", "GMT", " XYZ", "-05:00 ", ",Z",    ";GMT+0300", "\tUTC"};
+    static const std::vector<std::string> prices{
+        "1.3000",  "1.3000",          "1.29915",          "1,3000", "1.30.0", "+1.2", "-1.5", "1e-3", "", " 1.2",
+        "\"1.2\"", "123456789012345", "1234567890123456", ".5",     "5.",     ".",    "12",   "1.2 ", "0"};
+    static const std::vector<std::string> separators{",", ",", ";", "\t", " "};
+    const auto pick = [&random](const std::vector<std::string>& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+    };
+    const std::string separator = pick(separators);
+    std::string line = pick(dates) + pick(joins) + pick(times) + pick(zones);
+    const int fields = std::uniform_int_distribution<int>(1, 7)(random);
+    for (int k = 0; k < fields; ++k) {
+        line += separator + pick(prices);
+    }
+    switch (std::uniform_int_distribution<int>(0, 9)(random)) {
+    case 0:
+        line = '"' + line + '"';
+        break;
+    case 1:
+        line += separator;
+        break;
+    case 2:
+        line += std::string(40, 'x'); // past the first 64 bytes
+        break;
+    default:
+        break;
+    }
+    return line;
+}
+
+// The quick path for the usual shapes writes exactly what the general reading writes, for every layout, on
+// lines right and wrong, one at a time and as a whole text.
+TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
+{
+    std::mt19937 random(20261209);
+    std::vector<std::string> lines(3000);
+    for (std::string& line : lines) {
+        line = randomLine(random);
+    }
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    const SourceLines source = SourceLines::fromBytes(text);
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
+        for (const FieldSeparator separator : {FieldSeparator::Any, FieldSeparator::Comma, FieldSeparator::Semicolon,
+                                               FieldSeparator::Tab, FieldSeparator::Blanks}) {
+            for (const PriceColumns prices :
+                 {PriceColumns::Ohlc, PriceColumns::Bid, PriceColumns::Ask, PriceColumns::Mid}) {
+                for (const bool decimalComma : {false, true}) {
+                    SourceLayout layout = layoutOf(order, prices, decimalComma);
+                    layout.separator = separator;
+                    layout.volumeColumn = prices == PriceColumns::Bid ? 5 : 0;
+                    const std::int32_t dateField = decimalComma ? 2 : 1;
+                    std::string expected;
+                    for (const std::string& line : lines) {
+                        std::string one;
+                        RewrittenZone zone;
+                        std::string quick;
+                        RewrittenZone quickZone;
+                        const bool read = rewriteLineInGeneral(line, layout, dateField, one, &zone);
+                        ASSERT_EQ(rewriteLine(line, layout, dateField, quick, &quickZone), read) << line;
+                        ASSERT_EQ(quick, one) << line;
+                        ASSERT_EQ(quickZone.text, zone.text) << line;
+                        expected += (read ? one : line) + "\r\n";
+                    }
+                    const RewrittenText whole = rewriteText(source, layout, dateField);
+                    EXPECT_EQ(whole.text.text(), expected);
+                }
+            }
+        }
     }
 }
 

@@ -84,12 +84,12 @@ SourceLines SourceCache::read(const std::string& path)
     if (!chosen) {
         return lines;
     }
-    const RewrittenText rewritten = rewriteText(lines, *chosen, m_reading.dateField);
+    RewrittenText rewritten = rewriteText(lines, *chosen, m_reading.dateField);
     if (!rewritten.zone.empty()) {
         tell(path, 'z',
              " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
     }
-    return SourceLines::fromBytes(rewritten.text);
+    return std::move(rewritten.text);
 }
 
 const SourceLines& SourceCache::load(const std::string& path)
