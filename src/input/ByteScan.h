@@ -58,6 +58,7 @@ struct LayoutMasks
     std::uint64_t odd = 0;
     std::uint64_t digits = 0;
     std::uint64_t points = 0;
+    std::uint64_t breaks = 0; ///< CR and LF
 };
 
 /// The searches byte by byte.
@@ -77,6 +78,7 @@ struct ScalarByteScan
             masks.odd |= bit(byte == '"' || byte == '\r');
             masks.digits |= bit(byte >= '0' && byte <= '9');
             masks.points |= bit(byte == '.');
+            masks.breaks |= bit(byte == '\r' || byte == '\n');
         }
         return masks;
     }
@@ -205,8 +207,11 @@ struct ByteScan
         const __m128i beforeZero = _mm_set1_epi8('0' - 1);
         const __m128i afterNine = _mm_set1_epi8('9' + 1);
         const __m128i point = _mm_set1_epi8('.');
+        const __m128i lineFeed = _mm_set1_epi8('\n');
         for (; length - done >= 16; done += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + done));
+            const __m128i carriage = _mm_cmpeq_epi8(bytes, carriageReturn);
+            masks.breaks |= bits(_mm_or_si128(carriage, _mm_cmpeq_epi8(bytes, lineFeed))) << done;
             masks.commas |= bits(_mm_cmpeq_epi8(bytes, comma)) << done;
             masks.semicolons |= bits(_mm_cmpeq_epi8(bytes, semicolon)) << done;
             masks.tabs |= bits(_mm_cmpeq_epi8(bytes, tab)) << done;
@@ -228,6 +233,7 @@ struct ByteScan
             masks.odd |= rest.odd << done;
             masks.digits |= rest.digits << done;
             masks.points |= rest.points << done;
+            masks.breaks |= rest.breaks << done;
         }
         return masks;
     }
@@ -318,6 +324,45 @@ struct Avx2ByteScan
             masks.zeros |= std::uint64_t{nul} << (32 * part);
         }
         return masks;
+    }
+
+    /// ByteScan::layoutMasks of a full window of 64 bytes.
+    __attribute__((target("avx2"))) static LayoutMasks layoutMasks(const char* window)
+    {
+        const __m256i comma = _mm256_set1_epi8(',');
+        const __m256i semicolon = _mm256_set1_epi8(';');
+        const __m256i tab = _mm256_set1_epi8('\t');
+        const __m256i blank = _mm256_set1_epi8(' ');
+        const __m256i quote = _mm256_set1_epi8('"');
+        const __m256i carriageReturn = _mm256_set1_epi8('\r');
+        const __m256i lineFeed = _mm256_set1_epi8('\n');
+        const __m256i beforeZero = _mm256_set1_epi8('0' - 1);
+        const __m256i afterNine = _mm256_set1_epi8('9' + 1);
+        const __m256i point = _mm256_set1_epi8('.');
+        LayoutMasks masks;
+        for (unsigned part = 0; part < 2; ++part) {
+            const unsigned shift = 32 * part;
+            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(window + std::size_t{shift}));
+            const __m256i carriage = _mm256_cmpeq_epi8(bytes, carriageReturn);
+            masks.breaks |= bits(_mm256_or_si256(carriage, _mm256_cmpeq_epi8(bytes, lineFeed))) << shift;
+            masks.commas |= bits(_mm256_cmpeq_epi8(bytes, comma)) << shift;
+            masks.semicolons |= bits(_mm256_cmpeq_epi8(bytes, semicolon)) << shift;
+            masks.tabs |= bits(_mm256_cmpeq_epi8(bytes, tab)) << shift;
+            masks.blanks |= bits(_mm256_cmpeq_epi8(bytes, blank)) << shift;
+            masks.odd |= bits(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, quote), carriage)) << shift;
+            // Bytes from 128 up are negative, so below '0' too.
+            const __m256i digit =
+                _mm256_and_si256(_mm256_cmpgt_epi8(bytes, beforeZero), _mm256_cmpgt_epi8(afterNine, bytes));
+            masks.digits |= bits(digit) << shift;
+            masks.points |= bits(_mm256_cmpeq_epi8(bytes, point)) << shift;
+        }
+        return masks;
+    }
+
+private:
+    __attribute__((target("avx2"))) static std::uint64_t bits(__m256i hits)
+    {
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(hits));
     }
 };
 #endif

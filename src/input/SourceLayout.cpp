@@ -879,9 +879,11 @@ char separatorFromMasks(const LayoutMasks& masks, std::uint64_t looked)
 /// Cuts the first fields of a line at its separator, 64 bytes at a time, and keeps the digits and points of the
 /// first 64 bytes for prices; false for a line cut at blanks, or where a field holds a quote, a carriage return,
 /// a tab that is not the separator, or a blank outside the first field (the date and time), which the general
-/// reading trims or unquotes. The bytes up to readable may be looked at (and are then left out), so that the
-/// compares need not stop short at the line's end.
-bool cutQuickly(std::string_view line, const char* readable, FieldSeparator choice, Fields& fields, PlainPrices& prices)
+/// reading trims or unquotes. first: the masks of the line's first 64 bytes, or of its bytes up to readable where
+/// that is sooner; the bytes up to readable may be looked at (and are then left out), so that the compares need
+/// not stop short at the line's end.
+bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& first, FieldSeparator choice,
+                Fields& fields, PlainPrices& prices)
 {
     const char* const text = line.data();
     char separator = choice == FieldSeparator::Any && line.size() <= 64 ? '\0' : separatorOf(line, choice);
@@ -889,7 +891,7 @@ bool cutQuickly(std::string_view line, const char* readable, FieldSeparator choi
     for (std::size_t base = 0; base < line.size(); base += 64) {
         const std::size_t length = std::min<std::size_t>(64, line.size() - base);
         const auto scanned = std::min<std::size_t>(64, static_cast<std::size_t>(readable - text) - base);
-        const LayoutMasks masks = ByteScan::layoutMasks(text + base, scanned);
+        const LayoutMasks masks = base == 0 ? first : ByteScan::layoutMasks(text + base, scanned);
         std::uint64_t looked = bitsBelow(static_cast<unsigned>(length));
         if (base == 0) {
             separator = separator == '\0' ? separatorFromMasks(masks, looked) : separator;
@@ -983,7 +985,8 @@ bool readTimeQuickly(std::string_view text, Pen& out, std::string_view& rest)
     return true;
 }
 
-/// The date last written by the quick path: lines of one day follow each other, so their date is read once.
+/// The date last written by the quick path, and the zone last seen: lines of one day follow each other, and
+/// lines of one file carry one zone, so each is read once.
 struct QuickDateMemo
 {
     std::array<char, 10> text{};
@@ -1009,6 +1012,24 @@ struct QuickDateMemo
         pen.put(std::string_view(written.data(), writtenSize));
         return true;
     }
+
+    /// isZone(), for the zone the lines before had as well at once.
+    bool isZone(std::string_view rest)
+    {
+        if (rest.size() == zoneSize && std::memcmp(rest.data(), zone.data(), zoneSize) == 0) {
+            return true;
+        }
+        if (!velmora::isZone(rest)) {
+            return false;
+        }
+        zoneSize = std::min(rest.size(), zone.size());
+        std::memcpy(zone.data(), rest.data(), zoneSize);
+        zoneSize = rest.size() <= zone.size() ? zoneSize : 0;
+        return true;
+    }
+
+    std::array<char, 16> zone{};
+    std::size_t zoneSize = 0; ///< 0 also when the zone is longer than the room kept for it
 };
 
 /// The open, high, low, close and volume of a bar line copied in one piece where every one is plain and lies
@@ -1021,25 +1042,38 @@ bool copyBarPricesWhole(const Fields& fields, std::size_t at, const PlainPrices&
     if (last >= fields.count) {
         return false;
     }
-    std::array<std::size_t, 5> pointAt{};
-    for (std::size_t k = at; k <= last; ++k) {
-        pointAt[k - at] = std::string_view::npos;
-        if (!prices.plainInWindow(fields[k], pointAt[k - at])) {
-            return false;
-        }
-    }
     const char* const from = fields.items[at].data;
     const char* const to = fields.items[last].data + fields.items[last].size;
+    if (from < prices.window || to > prices.window + prices.windowSize) {
+        return false;
+    }
+    // As PlainPrices::plainInWindow, for each field.
+    std::uint64_t pointsSeen = 0;
+    for (std::size_t k = at; k <= last; ++k) {
+        const std::size_t size = fields.items[k].size;
+        if (size == 0 || size > 16) {
+            return false;
+        }
+        const std::uint64_t range = bitsBelow(static_cast<unsigned>(size))
+                                    << static_cast<std::size_t>(fields.items[k].data - prices.window);
+        const std::uint64_t pointBits = prices.points & range;
+        const std::size_t digitCount = size - (pointBits != 0 ? 1 : 0);
+        if (((prices.digits | pointBits) & range) != range || (pointBits & (pointBits - 1)) != 0 || digitCount == 0 ||
+            digitCount > 15) {
+            return false;
+        }
+        pointsSeen |= pointBits;
+    }
     pen.put(',');
     char* const copy = pen.at;
     pen.put(std::string_view(from, static_cast<std::size_t>(to - from)));
-    for (std::size_t k = at; k <= last; ++k) {
-        char* const field = copy + (fields.items[k].data - from);
-        if (k > at) {
-            field[-1] = ',';
-        }
-        if (pointAt[k - at] != std::string_view::npos) {
-            field[pointAt[k - at]] = '.';
+    for (std::size_t k = at + 1; k <= last; ++k) {
+        copy[fields.items[k].data - from - 1] = ',';
+    }
+    if (prices.point != '.') {
+        const auto shift = static_cast<std::size_t>(from - prices.window);
+        for (; pointsSeen != 0; pointsSeen &= pointsSeen - 1) {
+            copy[static_cast<std::size_t>(std::countr_zero(pointsSeen)) - shift] = '.';
         }
     }
     return true;
@@ -1049,8 +1083,8 @@ bool copyBarPricesWhole(const Fields& fields, std::size_t at, const PlainPrices&
 /// and ten characters long, a plain time, plain prices, no quotes. Writes what the general reading writes for
 /// such a line, several times faster; false (with anything written left to be overwritten) for any other line,
 /// which then goes to the general reading.
-bool rewriteQuickly(std::string_view line, const char* readable, const SourceLayout& layout, std::size_t fillers,
-                    Pen& pen, std::string_view& zone, QuickDateMemo& memo)
+bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
+                    std::size_t fillers, Pen& pen, std::string_view& zone, QuickDateMemo& memo)
 {
     // Ends the general reading would trim or unquote.
     const auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '"'; };
@@ -1061,7 +1095,7 @@ bool rewriteQuickly(std::string_view line, const char* readable, const SourceLay
     Fields fields;
     PlainPrices prices;
     prices.point = layout.decimalComma ? ',' : '.';
-    if (!cutQuickly(line, readable, layout.separator, fields, prices)) {
+    if (!cutQuickly(line, readable, first, layout.separator, fields, prices)) {
         return false;
     }
     const std::string_view dateTime = fields[0];
@@ -1085,7 +1119,7 @@ bool rewriteQuickly(std::string_view line, const char* readable, const SourceLay
     if (rest.empty() && isZone(fields[at])) {
         rest = fields[at++];
     }
-    if (!rest.empty() && !isZone(rest)) {
+    if (!rest.empty() && !memo.isZone(rest)) {
         return false;
     }
     zone = rest;
@@ -1105,13 +1139,13 @@ std::size_t roomFor(std::string_view line, std::size_t fillers)
 }
 
 /// Writes the rewritten line at `at`, which has roomFor() bytes, and returns where it ends; nullptr when the
-/// layout does not read the line.
+/// layout does not read the line. first: as for cutQuickly().
 template <bool Quick>
-char* rewriteAt(std::string_view line, const char* readable, const SourceLayout& layout, std::size_t fillers, char* at,
-                std::string_view& zone, QuickDateMemo& memo)
+char* rewriteAt(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
+                std::size_t fillers, char* at, std::string_view& zone, QuickDateMemo& memo)
 {
     Pen pen{at};
-    if (!Quick || !rewriteQuickly(line, readable, layout, fillers, pen, zone, memo)) {
+    if (!Quick || !rewriteQuickly(line, readable, first, layout, fillers, pen, zone, memo)) {
         pen.at = at;
         if (!rewriteInGeneral(line, layout, fillers, pen, zone)) {
             return nullptr;
@@ -1134,8 +1168,9 @@ bool rewriteLineWith(std::string_view line, const SourceLayout& layout, std::int
     out.resize(start + roomFor(line, fillers));
     QuickDateMemo memo;
     std::string_view zoneText;
+    const LayoutMasks first = ByteScan::layoutMasks(line.data(), std::min<std::size_t>(64, line.size()));
     const char* const end =
-        rewriteAt<Quick>(line, line.data() + line.size(), layout, fillers, out.data() + start, zoneText, memo);
+        rewriteAt<Quick>(line, line.data() + line.size(), first, layout, fillers, out.data() + start, zoneText, memo);
     out.resize(end != nullptr ? static_cast<std::size_t>(end - out.data()) : start);
     if (zone != nullptr) {
         zone->text = zoneText;
@@ -1185,13 +1220,54 @@ public:
     /// The bytes up to end are written.
     void keep(const char* end) { m_used = static_cast<std::size_t>(end - m_block.get()); }
 
-    SourceLines lines() && { return SourceLines::fromBlock(std::move(m_block), m_used); }
+    /// The line starting here is the next one written.
+    void startLine()
+    {
+        if (m_starts.lineCount++ % SourceLines::Stride == 0) {
+            m_starts.starts.push_back(m_used);
+        }
+    }
+
+    SourceLines lines() &&
+    {
+        // The end of the text is kept as a start when the line count is a multiple of the stride.
+        if (m_starts.lineCount % SourceLines::Stride == 0) {
+            m_starts.starts.push_back(m_used);
+        }
+        return SourceLines::fromBlock(std::move(m_block), m_used, std::move(m_starts));
+    }
 
 private:
     std::unique_ptr<char[]> m_block;
     std::size_t m_capacity;
     std::size_t m_used = 0;
+    SourceLines::LineStarts m_starts;
 };
+
+} // namespace
+
+namespace {
+
+using MaskReader = LayoutMasks (*)(const char* window, std::size_t length);
+
+#ifdef VELMORA_BYTESCAN_AVX2
+LayoutMasks layoutMasksAvx2(const char* window, std::size_t length)
+{
+    return length == 64 ? Avx2ByteScan::layoutMasks(window) : ByteScan::layoutMasks(window, length);
+}
+#endif
+
+/// ByteScan::layoutMasks, with 32-byte compares for full windows where the processor has them: they halve the
+/// cost of the compares that cut the lines and their fields.
+MaskReader maskReader()
+{
+#ifdef VELMORA_BYTESCAN_AVX2
+    if (ByteScan::hasAvx2()) {
+        return layoutMasksAvx2;
+    }
+#endif
+    return [](const char* window, std::size_t length) { return ByteScan::layoutMasks(window, length); };
+}
 
 } // namespace
 
@@ -1199,29 +1275,36 @@ RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, 
 {
     RewrittenText result;
     const std::string_view source = lines.text();
+    const char* const text = source.data();
+    const std::size_t size = source.size();
     // Most layouts rewrite a line to about its own length; a one-price tick line may grow by its price.
-    RewriteBlock block(source.size() + source.size() / 2 + lines.size() * 24 + 4096);
-    SourceLines::Cursor cursor;
+    RewriteBlock block(size + size / 2 + lines.size() * 24 + 4096);
     QuickDateMemo memo;
     const std::size_t fillers = fillersOf(dateField);
-    const char* const readable = source.data() + source.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = lines.line(i, cursor);
+    // The lines are cut here as SourceLines cuts them, from the same compares that cut their fields.
+    const auto masksAt = maskReader();
+    for (std::size_t start = 0; start < size;) {
+        const LayoutMasks first = masksAt(text + start, std::min<std::size_t>(64, size - start));
+        const std::size_t end = first.breaks != 0 ? start + static_cast<std::size_t>(std::countr_zero(first.breaks))
+                                                  : ByteScan::findLineBreak(text, std::min(start + 64, size), size);
+        const std::string_view line(text + start, end - start);
+        block.startLine();
         char* const at = block.room(roomFor(line, fillers) + 2);
         std::string_view zone;
-        char* end = rewriteAt<true>(line, readable, layout, fillers, at, zone, memo);
-        if (end != nullptr) {
+        char* written = rewriteAt<true>(line, text + size, first, layout, fillers, at, zone, memo);
+        if (written != nullptr) {
             ++result.lines;
             if (result.zone.empty() && !zone.empty()) {
                 result.zone = zone;
             }
         } else {
             // Unread lines go to the usual reader as written: it skips or refuses them in its own words.
-            end = std::copy(line.begin(), line.end(), at);
+            written = std::copy(line.begin(), line.end(), at);
         }
-        *end++ = '\r';
-        *end++ = '\n';
-        block.keep(end);
+        *written++ = '\r';
+        *written++ = '\n';
+        block.keep(written);
+        start = end < size && text[end] == '\r' && end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1;
     }
     result.text = std::move(block).lines();
     return result;

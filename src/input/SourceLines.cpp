@@ -187,6 +187,19 @@ SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFro
     return lines;
 }
 
+SourceLines SourceLines::fromBlock(std::unique_ptr<char[]> block, std::size_t size, LineStarts starts)
+{
+    if (byteOrderMarkLength({block.get(), size}) != 0) {
+        // The starts count from the block's start, the lines from after the mark.
+        return fromBlock(std::move(block), size);
+    }
+    SourceLines lines;
+    lines.m_bytes = FileBytes::adopt(std::move(block), size);
+    lines.m_text = lines.m_bytes.data();
+    lines.takeIndex(size, starts.lineCount, std::move(starts.starts));
+    return lines;
+}
+
 SourceLines SourceLines::fromBlock(std::unique_ptr<char[]> block, std::size_t size)
 {
     SourceLines lines;
@@ -259,10 +272,16 @@ void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
         halves = indexInHalves<Stride>(m_text, byteCount);
     }
     TextIndex found = halves ? std::move(*halves) : indexFast<Stride>(m_text, byteCount);
-    m_length = found.length;
-    const bool lastLineUnended = m_length > 0 && m_text[m_length - 1] != '\n' && m_text[m_length - 1] != '\r';
-    m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);
-    m_starts = std::move(found.starts);
+    const std::size_t length = found.length;
+    const bool lastLineUnended = length > 0 && m_text[length - 1] != '\n' && m_text[length - 1] != '\r';
+    takeIndex(length, found.terminators + (lastLineUnended ? 1 : 0), std::move(found.starts));
+}
+
+void SourceLines::takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts)
+{
+    m_length = length;
+    m_lineCount = lineCount;
+    m_starts = std::move(starts);
     m_starts.shrink_to_fit();
     m_cursor = Cursor{};
     static std::atomic<std::uint64_t> loads{0};

@@ -45,6 +45,17 @@ public:
     /// The same over the first size bytes of a block made by the caller, taken over without a copy.
     static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size);
 
+    /// Where lines 0, Stride, 2 × Stride … start, up to and with the line count's own multiple of Stride (the
+    /// end of the text when the count is one), as a writer of a text finds them while it writes it.
+    struct LineStarts
+    {
+        std::vector<std::uint64_t> starts;
+        std::size_t lineCount = 0;
+    };
+    /// fromBlock for a block whose every line ends with a break and holds no zero byte, with its line starts
+    /// found as it was written: the text is not read again to find them.
+    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size, LineStarts starts);
+
     std::size_t size() const { return m_lineCount; }
     bool empty() const { return m_lineCount == 0; }
 
@@ -106,6 +117,7 @@ public:
 
 private:
     void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
+    void takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts);
     void moveCursor(std::size_t i, Cursor& cursor) const;
     /// Sets the cursor to the line that starts at start.
     void readLineAt(std::size_t start, Cursor& cursor) const;

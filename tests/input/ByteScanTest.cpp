@@ -102,6 +102,7 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                     EXPECT_EQ(layout.odd, layoutRef.odd);
                     EXPECT_EQ(layout.digits, layoutRef.digits);
                     EXPECT_EQ(layout.points, layoutRef.points);
+                    EXPECT_EQ(layout.breaks, layoutRef.breaks);
                 }
                 if (size - from >= 64) {
                     // The full-window forms the line index pass takes.
@@ -116,6 +117,16 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                         EXPECT_EQ(wide.lineFeeds, lineRef.lineFeeds);
                         EXPECT_EQ(wide.carriageReturns, lineRef.carriageReturns);
                         EXPECT_EQ(wide.zeros, lineRef.zeros);
+                        const LayoutMasks layoutRef = ScalarByteScan::layoutMasks(text.get() + from, 64);
+                        const LayoutMasks layout = Avx2ByteScan::layoutMasks(text.get() + from);
+                        EXPECT_EQ(layout.commas, layoutRef.commas);
+                        EXPECT_EQ(layout.semicolons, layoutRef.semicolons);
+                        EXPECT_EQ(layout.tabs, layoutRef.tabs);
+                        EXPECT_EQ(layout.blanks, layoutRef.blanks);
+                        EXPECT_EQ(layout.odd, layoutRef.odd);
+                        EXPECT_EQ(layout.digits, layoutRef.digits);
+                        EXPECT_EQ(layout.points, layoutRef.points);
+                        EXPECT_EQ(layout.breaks, layoutRef.breaks);
                     }
 #endif
                 }

@@ -150,9 +150,14 @@ TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
     for (std::string& line : lines) {
         line = randomLine(random);
     }
+    // Every way a line may end, empty lines among them, the last line without a break.
+    const std::vector<std::string> breaks{"\r\n", "\n", "\r", "\r\n"};
     std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i % 97 == 5) {
+            lines[i].clear();
+        }
+        text += lines[i] + (i + 1 < lines.size() ? breaks[i % breaks.size()] : "");
     }
     const SourceLines source = SourceLines::fromBytes(text);
     for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
@@ -178,7 +183,13 @@ TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
                         expected += (read ? one : line) + "\r\n";
                     }
                     const RewrittenText whole = rewriteText(source, layout, dateField);
-                    EXPECT_EQ(whole.text.text(), expected);
+                    ASSERT_EQ(whole.text.text(), expected);
+                    // The lines as the rewriting found them, and as the text gives them when read again.
+                    const SourceLines again = SourceLines::fromBytes(expected);
+                    ASSERT_EQ(whole.text.size(), again.size());
+                    for (std::size_t i = whole.text.size(); i-- > 0;) {
+                        ASSERT_EQ(whole.text.line(i), again.line(i)) << i;
+                    }
                 }
             }
         }
