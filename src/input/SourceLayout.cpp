@@ -806,6 +806,7 @@ struct PlainPrices
     std::size_t windowSize = 0;
     std::uint64_t digits = 0;
     std::uint64_t points = 0; ///< of the decimal point or comma
+    std::uint64_t cuts = 0;   ///< of the separator
     char point = '.';
 
     /// Whether text lies in the window and is plain; pointAt is then the place of its point in it, or npos.
@@ -905,6 +906,7 @@ bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& 
         }
         const std::uint64_t cutBits =
             separator == ',' ? masks.commas : (separator == ';' ? masks.semicolons : masks.tabs);
+        prices.cuts = base == 0 ? cutBits : prices.cuts;
         const std::uint64_t odd = masks.odd | (separator == '\t' ? 0U : masks.tabs);
         // Blanks may stand in the first field only.
         std::uint64_t blanksAllowed = fields.count == 0 ? ~std::uint64_t{0} : 0;
@@ -1047,22 +1049,28 @@ bool copyBarPricesWhole(const Fields& fields, std::size_t at, const PlainPrices&
     if (from < prices.window || to > prices.window + prices.windowSize) {
         return false;
     }
-    // As PlainPrices::plainInWindow, for each field.
-    std::uint64_t pointsSeen = 0;
+    // As PlainPrices::plainInWindow for each field, for all of them at once: every byte a digit, a point or a
+    // separator, a separator between any two points, and the lengths looked at one by one only at the edges.
     for (std::size_t k = at; k <= last; ++k) {
         const std::size_t size = fields.items[k].size;
-        if (size == 0 || size > 16) {
+        std::size_t pointAt = 0;
+        if (size == 0 || size > 16 || ((size == 1 || size == 16) && !prices.plainInWindow(fields[k], pointAt))) {
             return false;
         }
-        const std::uint64_t range = bitsBelow(static_cast<unsigned>(size))
-                                    << static_cast<std::size_t>(fields.items[k].data - prices.window);
-        const std::uint64_t pointBits = prices.points & range;
-        const std::size_t digitCount = size - (pointBits != 0 ? 1 : 0);
-        if (((prices.digits | pointBits) & range) != range || (pointBits & (pointBits - 1)) != 0 || digitCount == 0 ||
-            digitCount > 15) {
+    }
+    const auto spanStart = static_cast<unsigned>(from - prices.window);
+    const std::uint64_t span = bitsBelow(static_cast<unsigned>(to - prices.window)) & ~bitsBelow(spanStart);
+    std::uint64_t pointsSeen = prices.points & span & ~prices.cuts;
+    if (((prices.digits | pointsSeen | prices.cuts) & span) != span) {
+        return false;
+    }
+    for (std::uint64_t rest = pointsSeen; (rest & (rest - 1)) != 0; rest &= rest - 1) {
+        const std::uint64_t point = rest & (~rest + 1);
+        const std::uint64_t later = rest & (rest - 1);
+        const std::uint64_t next = later & (~later + 1);
+        if ((prices.cuts & (next - 1) & ~(point | (point - 1))) == 0) {
             return false;
         }
-        pointsSeen |= pointBits;
     }
     pen.put(',');
     char* const copy = pen.at;
