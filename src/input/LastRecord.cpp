@@ -130,42 +130,56 @@ bool keepLastLineFrom(LineReader& reader, std::uint64_t offset, std::string& kep
 
 } // namespace
 
-std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& path, std::int32_t dateFieldPosition,
-                                                DateTextContext& context)
+std::string LastLine(const std::filesystem::path& path)
 {
     std::string kept;
-    {
-        const StdioFile file = openSource(path);
-        LineReader reader(file.get(), path);
-        reader.next(kept);
-        // A first line of F bytes with its break suggests the size of the last: start 2F before the end, which
-        // usually falls inside the next-to-last line.
-        const std::uint64_t firstLength = kept.size() + 2;
-        std::error_code error;
-        const std::uintmax_t sizeFound = std::filesystem::file_size(path, error);
-        const std::uint64_t size = error ? 0 : sizeFound;
-        if (size >= 3 * firstLength) {
-            // A last line longer than the window holds no line start in it; then the window doubles, so a
-            // line is never read from its middle.
-            std::uint64_t from = size - 2 * firstLength;
-            while (!keepLastLineFrom(reader, from, kept)) {
-                const std::uint64_t window = size - from;
-                if (from <= window) {
-                    keepLastLineFrom(reader, 0, kept);
-                    break;
-                }
-                from -= window;
+    const StdioFile file = openSource(path);
+    LineReader reader(file.get(), path);
+    reader.next(kept);
+    // A first line of F bytes with its break suggests the size of the last: start 2F before the end, which
+    // usually falls inside the next-to-last line.
+    const std::uint64_t firstLength = kept.size() + 2;
+    std::error_code error;
+    const std::uintmax_t sizeFound = std::filesystem::file_size(path, error);
+    const std::uint64_t size = error ? 0 : sizeFound;
+    if (size >= 3 * firstLength) {
+        // A last line longer than the window holds no line start in it; then the window doubles, so a line is
+        // never read from its middle.
+        std::uint64_t from = size - 2 * firstLength;
+        while (!keepLastLineFrom(reader, from, kept)) {
+            const std::uint64_t window = size - from;
+            if (from <= window) {
+                keepLastLineFrom(reader, 0, kept);
+                break;
             }
-        } else {
-            std::string line;
-            while (reader.next(line)) {
-                kept.swap(line);
-            }
+            from -= window;
+        }
+    } else {
+        std::string line;
+        while (reader.next(line)) {
+            kept.swap(line);
         }
     }
+    return kept;
+}
 
+std::vector<std::string> FirstLines(const std::filesystem::path& path, std::size_t count)
+{
+    const StdioFile file = openSource(path);
+    LineReader reader(file.get(), path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (lines.size() < count && reader.next(line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::optional<DateTimeValue> RecordDateTime(std::string_view line, std::int32_t dateFieldPosition,
+                                            DateTextContext& context)
+{
     SourceRecord record(dateFieldPosition);
-    record.split(kept);
+    record.split(line);
     const std::string_view dateText = record.date();
     DetectDateSeparator(dateText, context);
     context.separators.output = context.separators.input;
@@ -177,11 +191,25 @@ std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& pat
     return static_cast<DateTimeValue>(*days) + timeOfDay;
 }
 
+std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& path, std::int32_t dateFieldPosition,
+                                                DateTextContext& context)
+{
+    return RecordDateTime(LastLine(path), dateFieldPosition, context);
+}
+
 bool TargetNeedsUpdate(const std::filesystem::path& sourcePath, const std::filesystem::path& targetPath,
                        std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
                        DateTextContext& context)
 {
-    const std::optional<DateTimeValue> source = LastRecordDateTime(sourcePath, dateFieldPosition, context);
+    return TargetNeedsUpdate(std::string_view(LastLine(sourcePath)), targetPath, entryText, labelling,
+                             dateFieldPosition, context);
+}
+
+bool TargetNeedsUpdate(std::string_view sourceLastLine, const std::filesystem::path& targetPath,
+                       std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
+                       DateTextContext& context)
+{
+    const std::optional<DateTimeValue> source = RecordDateTime(sourceLastLine, dateFieldPosition, context);
     const std::optional<DateTimeValue> target = LastRecordDateTime(targetPath, dateFieldPosition, context);
     const std::int32_t minutes = StrToInt(entryText);
     if (!source || !target) {

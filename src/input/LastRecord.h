@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -23,6 +25,15 @@ namespace velmora {
 std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& path, std::int32_t dateFieldPosition,
                                                 DateTextContext& context);
 
+/// The last line of the file as written, without its break, found as LastRecordDateTime finds it (and ending
+/// the run as it does for a file that cannot be read).
+std::string LastLine(const std::filesystem::path& path);
+/// The first count lines of the file as written (fewer in a shorter file), each without its break.
+std::vector<std::string> FirstLines(const std::filesystem::path& path, std::size_t count);
+/// The date-time of one line, read as LastRecordDateTime reads the last line of a file.
+std::optional<DateTimeValue> RecordDateTime(std::string_view line, std::int32_t dateFieldPosition,
+                                            DateTextContext& context);
+
 /// True when the target bar file has to be built anew from the source, false when it already holds the bar of
 /// the source's last line. entryText is the timeframe in minutes. With labels by start the target's last bar
 /// runs from its label t to t + n minutes and is stale once the source reaches its end; with labels by end it
@@ -32,6 +43,11 @@ std::optional<DateTimeValue> LastRecordDateTime(const std::filesystem::path& pat
 /// a whole number ends the run with "'<text>' は整数ではありません". When the date of either last line does
 /// not read, the target counts as stale: rebuilding it costs time, keeping a stale one loses bars.
 bool TargetNeedsUpdate(const std::filesystem::path& sourcePath, const std::filesystem::path& targetPath,
+                       std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
+                       DateTextContext& context);
+/// The same with the source's last line given, as a run reads it (rewritten where the source is in another
+/// layout), rather than read from the source as written.
+bool TargetNeedsUpdate(std::string_view sourceLastLine, const std::filesystem::path& targetPath,
                        std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
                        DateTextContext& context);
 

@@ -152,6 +152,49 @@ TEST_F(LinkageCliTest, AGrownSourceIsRebuiltOnlyWithOverwriting)
     EXPECT_TRUE(readBytes(output("EURUSD", "5min")).ends_with("2009/01/04,17:20:00,1.3015,1.3016,1.3014,1.3016\r\n"));
 }
 
+/// The lines in the day-first layout with semicolons and decimal commas.
+std::string dayFirstWithSemicolons(std::string_view lines)
+{
+    std::string text;
+    std::istringstream in{std::string(lines)};
+    for (std::string line; std::getline(in, line);) {
+        // "2009.01.04,17:00,1.3000,…" → "04.01.2009;17:00;1,3000;…"
+        std::string rest = line.substr(10);
+        for (char& c : rest) {
+            c = c == ',' ? ';' : (c == '.' ? ',' : c);
+        }
+        text += line.substr(8, 2) + '.' + line.substr(5, 2) + '.' + line.substr(0, 4) + rest + '\n';
+    }
+    return text;
+}
+
+// A source in another layout is skipped when its outputs hold its last line, and rebuilt when it grew, as a
+// usual one: the up-to-date test reads the last line as the conversion reads it.
+TEST_F(LinkageCliTest, ASourceInAnotherLayoutIsSkippedWhenUpToDateAndRebuiltWhenItGrows)
+{
+    writeFile(source("EURUSD"), dayFirstWithSemicolons(SundayOpen));
+    settings("CheckList=EURUSD\r\nEdit1.Text=5\r\n");
+    for (const char* layout : {"auto", "dmy"}) {
+        std::vector<std::string> options{"--layout", layout, "--overwrite"};
+        if (std::string_view(layout) == "dmy") {
+            options.insert(options.end(), {"--separator", "semicolon", "--decimal-comma"});
+        }
+        fs::remove_all(output("EURUSD", "5min").parent_path());
+        auto result = linkage(options);
+        ASSERT_EQ(result.exitCode, 0) << layout << result.err;
+        EXPECT_EQ(readBytes(output("EURUSD", "5min")), defaultFiveMinuteBars()) << layout;
+
+        result = linkage(options);
+        EXPECT_EQ(result.exitCode, 0) << layout << result.err;
+        EXPECT_EQ(result.out.find("を書き出しました"), std::string::npos) << layout << result.out;
+    }
+    writeFile(source("EURUSD"), "04.01.2009;17:20;1,3015;1,3016;1,3014;1,3016;3\n", std::ios::app);
+    const auto result = linkage({"--overwrite"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("EURUSD_5min_2009.txt を書き出しました"), std::string::npos) << result.out;
+    EXPECT_TRUE(readBytes(output("EURUSD", "5min")).ends_with("2009/01/04,17:20:00,1.3015,1.3016,1.3014,1.3016\r\n"));
+}
+
 TEST_F(LinkageCliTest, AlwaysRebuildPolicyAndTimeframesFromTheCommandLine)
 {
     settings("CheckList=USDJPY\r\nEdit1.Text=5\r\nRadioGroup1=1\r\n", "CheckBox6=1\r\n");

@@ -365,8 +365,8 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     std::filesystem::create_directory(location.folder, ignored);
     const auto target = location.folder / pathFromText(location.name);
     return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(pathFromText(file), target, freshnessWidth(entry), m_settings.labelling,
-                              m_settings.dateField, m_dates);
+           !TargetNeedsUpdate(std::string_view(m_sources.lastLine(file)), target, freshnessWidth(entry),
+                              m_settings.labelling, m_settings.dateField, m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,

@@ -1,5 +1,6 @@
 #include "engine/run/SourceCache.h"
 
+#include "input/LastRecord.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -90,6 +91,30 @@ SourceLines SourceCache::read(const std::string& path)
              " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
     }
     return std::move(rewritten.text);
+}
+
+std::string SourceCache::lastLine(const std::string& path) const
+{
+    std::string last = LastLine(pathFromText(path));
+    const SourceLayout& layout = m_reading.layout;
+    if (layout.mode == SourceLayout::Mode::Usual) {
+        return last;
+    }
+    std::optional<SourceLayout> chosen;
+    if (layout.mode == SourceLayout::Mode::Chosen) {
+        chosen = layout;
+    } else {
+        std::string first;
+        for (const std::string& line : FirstLines(pathFromText(path), DetectionLines)) {
+            first += line + "\n";
+        }
+        chosen = detectLayout(SourceLines::fromBytes(first), m_reading.dateField, m_reading.currentYear);
+    }
+    std::string rewritten;
+    if (!chosen || !rewriteLine(last, *chosen, m_reading.dateField, rewritten)) {
+        return last;
+    }
+    return rewritten;
 }
 
 const SourceLines& SourceCache::load(const std::string& path)

@@ -35,6 +35,11 @@ public:
     /// The lines of the file; throws what SourceLines::load throws for a file that cannot be opened.
     const SourceLines& load(const std::string& path);
 
+    /// The file's last line as load() would give it, from its first and last lines only, without loading it:
+    /// rewritten into the usual layout where the file is in another one (chosen, or detected from its first
+    /// lines), as written otherwise. Logs nothing; throws what LastLine throws.
+    std::string lastLine(const std::string& path) const;
+
 private:
     struct Entry
     {
