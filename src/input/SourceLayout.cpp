@@ -11,10 +11,7 @@
 #include <charconv>
 #include <cstdlib> // llabs
 #include <cstring> // memcpy, memmove
-#include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <tuple> // tie
 
 namespace velmora {
@@ -1214,12 +1211,12 @@ namespace {
 
 /// The rewritten text, written through a pointer into room kept ahead of it. The block is made without being
 /// cleared and generously: pages never written are never touched, and a text that outgrows it is moved once into
-/// a larger one. It keeps where every stride-th line starts, as SourceLines keeps them.
+/// a larger one.
 class RewriteBlock
 {
 public:
-    RewriteBlock(std::size_t capacity, std::size_t stride)
-        : m_block(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity), m_stride(stride)
+    explicit RewriteBlock(std::size_t capacity)
+        : m_block(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity)
     {
     }
 
@@ -1241,42 +1238,15 @@ public:
     /// The line starting here is the next one written.
     void startLine()
     {
-        if (m_starts.lineCount++ % m_stride == 0) {
+        if (m_starts.lineCount++ % SourceLines::Stride == 0) {
             m_starts.starts.push_back(m_used);
-        }
-    }
-
-    /// Appends the lines of a block written after this one's, each ended by CR LF.
-    void append(const RewriteBlock& later)
-    {
-        const std::size_t offset = m_used;
-        const std::size_t lineOffset = m_starts.lineCount;
-        char* const at = room(later.m_used);
-        if (later.m_used > 0) {
-            std::memcpy(at, later.m_block.get(), later.m_used);
-        }
-        m_used += later.m_used;
-        m_starts.lineCount += later.m_starts.lineCount;
-        // The later block kept its own stride from its own first line: each start kept here is found from the
-        // nearest one it kept, a few lines on.
-        const char* const text = later.m_block.get();
-        for (std::size_t line = (lineOffset + m_stride - 1) / m_stride * m_stride; line < m_starts.lineCount;
-             line += m_stride) {
-            const std::size_t local = line - lineOffset;
-            auto start = static_cast<std::size_t>(later.m_starts.starts[local / later.m_stride]);
-            for (std::size_t k = local % later.m_stride; k > 0; --k) {
-                start = static_cast<std::size_t>(
-                            static_cast<const char*>(std::memchr(text + start, '\n', later.m_used - start)) - text) +
-                        1;
-            }
-            m_starts.starts.push_back(offset + start);
         }
     }
 
     SourceLines lines() &&
     {
         // The end of the text is kept as a start when the line count is a multiple of the stride.
-        if (m_starts.lineCount % m_stride == 0) {
+        if (m_starts.lineCount % SourceLines::Stride == 0) {
             m_starts.starts.push_back(m_used);
         }
         return SourceLines::fromBlock(std::move(m_block), m_used, std::move(m_starts));
@@ -1285,7 +1255,6 @@ public:
 private:
     std::unique_ptr<char[]> m_block;
     std::size_t m_capacity;
-    std::size_t m_stride;
     std::size_t m_used = 0;
     SourceLines::LineStarts m_starts;
 };
@@ -1317,39 +1286,31 @@ MaskReader maskReader()
 
 } // namespace
 
-namespace {
-
-/// What rewriting a stretch of a text gave.
-struct RewrittenStretch
+RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField)
 {
-    RewriteBlock block;
-    std::string zone;
-    std::size_t lines = 0; ///< lines the layout read
-};
-
-/// Rewrites the lines of source that start in [from, to), from a line start to a line start.
-void rewriteStretch(std::string_view source, std::size_t from, std::size_t to, const SourceLayout& layout,
-                    std::int32_t dateField, RewrittenStretch& out)
-{
+    RewrittenText result;
+    const std::string_view source = lines.text();
     const char* const text = source.data();
     const std::size_t size = source.size();
+    // Most layouts rewrite a line to about its own length; a one-price tick line may grow by its price.
+    RewriteBlock block(size + size / 2 + lines.size() * 24 + 4096);
     QuickDateMemo memo;
     const std::size_t fillers = fillersOf(dateField);
     // The lines are cut here as SourceLines cuts them, from the same compares that cut their fields.
     const auto masksAt = maskReader();
-    for (std::size_t start = from; start < to;) {
+    for (std::size_t start = 0; start < size;) {
         const LayoutMasks first = masksAt(text + start, std::min<std::size_t>(64, size - start));
         const std::size_t end = first.breaks != 0 ? start + static_cast<std::size_t>(std::countr_zero(first.breaks))
                                                   : ByteScan::findLineBreak(text, std::min(start + 64, size), size);
         const std::string_view line(text + start, end - start);
-        out.block.startLine();
-        char* const at = out.block.room(roomFor(line, fillers) + 2);
+        block.startLine();
+        char* const at = block.room(roomFor(line, fillers) + 2);
         std::string_view zone;
         char* written = rewriteAt<true>(line, text + size, first, layout, fillers, at, zone, memo);
         if (written != nullptr) {
-            ++out.lines;
-            if (out.zone.empty() && !zone.empty()) {
-                out.zone = zone;
+            ++result.lines;
+            if (result.zone.empty() && !zone.empty()) {
+                result.zone = zone;
             }
         } else {
             // Unread lines go to the usual reader as written: it skips or refuses them in its own words.
@@ -1357,73 +1318,10 @@ void rewriteStretch(std::string_view source, std::size_t from, std::size_t to, c
         }
         *written++ = '\r';
         *written++ = '\n';
-        out.block.keep(written);
+        block.keep(written);
         start = end < size && text[end] == '\r' && end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1;
     }
-}
-
-/// Where the second half of a text to be rewritten on another thread starts: after the first line feed from its
-/// middle on, so that no line and no CR LF pair is split. 0 for a text rewritten in one piece.
-std::size_t secondHalf(std::string_view text, std::size_t halvesFrom)
-{
-    if (text.size() < halvesFrom || std::thread::hardware_concurrency() < 2) {
-        return 0;
-    }
-    const std::size_t feed = text.find('\n', text.size() / 2);
-    return feed == std::string_view::npos || feed + 1 == text.size() ? 0 : feed + 1;
-}
-
-/// Room for the rewriting of bytes of text in count lines: most layouts rewrite a line to about its own length,
-/// a one-price tick line may grow by its price.
-std::size_t roomForText(std::size_t bytes, std::size_t count)
-{
-    return bytes + bytes / 2 + count * 24 + 4096;
-}
-
-/// Lines a second thread keeps a start of: the starts of the whole text's stride are found from them.
-constexpr std::size_t FineStride = 64;
-
-} // namespace
-
-RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField,
-                          std::size_t halvesFrom)
-{
-    const std::string_view source = lines.text();
-    RewrittenStretch first{RewriteBlock(roomForText(source.size(), lines.size()), SourceLines::Stride), {}, 0};
-    const std::size_t middle = secondHalf(source, halvesFrom);
-    if (middle == 0) {
-        rewriteStretch(source, 0, source.size(), layout, dateField, first);
-    } else {
-        // The two halves at once: the rewriting is the one step of loading such a file that would otherwise
-        // leave the other processor idle.
-        RewrittenStretch second{RewriteBlock(roomForText(source.size() - middle, lines.size() / 2), FineStride), {}, 0};
-        std::exception_ptr failure;
-        {
-            std::jthread other; // joined on every way out
-            try {
-                other = std::jthread([&] {
-                    try {
-                        rewriteStretch(source, middle, source.size(), layout, dateField, second);
-                    } catch (...) {
-                        failure = std::current_exception();
-                    }
-                });
-            } catch (const std::system_error&) {
-                rewriteStretch(source, middle, source.size(), layout, dateField, second);
-            }
-            rewriteStretch(source, 0, middle, layout, dateField, first);
-        }
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-        first.block.append(second.block);
-        first.lines += second.lines;
-        first.zone = first.zone.empty() ? second.zone : first.zone;
-    }
-    RewrittenText result;
-    result.text = std::move(first.block).lines();
-    result.zone = std::move(first.zone);
-    result.lines = first.lines;
+    result.text = std::move(block).lines();
     return result;
 }
 

@@ -90,11 +90,7 @@ struct RewrittenText
     std::string zone;      ///< the first zone word or offset seen, empty when none
     std::size_t lines = 0; ///< lines the layout read
 };
-/// Texts from this size on are rewritten in two halves, one on another thread.
-constexpr std::size_t RewriteHalvesFrom = std::size_t{1} << 20U;
-
-RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField,
-                          std::size_t halvesFrom = RewriteHalvesFrom);
+RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField);
 
 /// Lines from the start of a file that detection looks at.
 constexpr std::size_t DetectionLines = 20;
