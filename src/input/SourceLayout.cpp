@@ -1286,14 +1286,14 @@ MaskReader maskReader()
 
 } // namespace
 
-RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField)
+RewrittenText rewriteText(std::string_view source, const SourceLayout& layout, std::int32_t dateField)
 {
     RewrittenText result;
-    const std::string_view source = lines.text();
     const char* const text = source.data();
     const std::size_t size = source.size();
-    // Most layouts rewrite a line to about its own length; a one-price tick line may grow by its price.
-    RewriteBlock block(size + size / 2 + lines.size() * 24 + 4096);
+    // Most layouts rewrite a line to about its own length (a one-price tick line gains three prices and loses
+    // its zone); a text that outgrows the block is moved once into a larger one.
+    RewriteBlock block(size + size / 4 + 4096);
     QuickDateMemo memo;
     const std::size_t fillers = fillersOf(dateField);
     // The lines are cut here as SourceLines cuts them, from the same compares that cut their fields.

@@ -90,7 +90,8 @@ struct RewrittenText
     std::string zone;      ///< the first zone word or offset seen, empty when none
     std::size_t lines = 0; ///< lines the layout read
 };
-RewrittenText rewriteText(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField);
+/// Rewrites every line of text (as SourceLines::textOf gives a file's bytes).
+RewrittenText rewriteText(std::string_view text, const SourceLayout& layout, std::int32_t dateField);
 
 /// Lines from the start of a file that detection looks at.
 constexpr std::size_t DetectionLines = 20;

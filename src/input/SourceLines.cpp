@@ -169,12 +169,32 @@ SourceLines SourceLines::load(const std::filesystem::path& path)
     if (!bytes) {
         throw cannotOpenFile(pathText(path));
     }
+    return fromFile(std::move(*bytes));
+}
+
+SourceLines SourceLines::fromFile(FileBytes bytes)
+{
     SourceLines lines;
-    lines.m_bytes = std::move(*bytes);
+    lines.m_bytes = std::move(bytes);
     const std::size_t mark = byteOrderMarkLength(lines.m_bytes.view());
     lines.m_text = lines.m_bytes.data() + mark;
     lines.index(lines.m_bytes.size() - mark);
     return lines;
+}
+
+std::string_view SourceLines::textOf(std::string_view bytes)
+{
+    bytes.remove_prefix(byteOrderMarkLength(bytes));
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+std::string_view SourceLines::head(std::string_view text, std::size_t count)
+{
+    std::size_t end = 0;
+    for (std::size_t k = 0; k < count && end < text.size(); ++k) {
+        end = afterBreak(text.data(), ByteScan::findLineBreak(text.data(), end, text.size()), text.size());
+    }
+    return text.substr(0, end);
 }
 
 SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFrom)

@@ -36,6 +36,13 @@ public:
     /// Opens the whole file. A file that cannot be opened or read ends the run with
     /// "ファイル <path> は開けません".
     static SourceLines load(const std::filesystem::path& path);
+    /// The lines of a file's bytes already loaded.
+    static SourceLines fromFile(FileBytes bytes);
+
+    /// The text a file's bytes give the lines: without a byte-order mark at the start, up to the first zero byte.
+    static std::string_view textOf(std::string_view bytes);
+    /// The first count lines of a text, with their breaks.
+    static std::string_view head(std::string_view text, std::size_t count);
 
     /// Texts from this size on are indexed in two halves, one on another thread.
     static constexpr std::size_t HalvesFrom = std::size_t{4} << 20U;

@@ -196,7 +196,7 @@ TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
                         ASSERT_EQ(quickZone.text, zone.text) << line;
                         expected += (read ? one : line) + "\r\n";
                     }
-                    const RewrittenText whole = rewriteText(source, layout, dateField);
+                    const RewrittenText whole = rewriteText(source.text(), layout, dateField);
                     mostRead = std::max(mostRead, whole.lines);
                     ASSERT_EQ(whole.text.text(), expected);
                     // The lines as the rewriting found them, and as the text gives them when read again.

@@ -1,6 +1,7 @@
 #include "engine/run/SourceCache.h"
 
 #include "input/LastRecord.h"
+#include "platform/FileBytes.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -64,28 +65,36 @@ void SourceCache::tell(const std::string& path, char topic, const std::string& t
 
 SourceLines SourceCache::read(const std::string& path)
 {
-    SourceLines lines = SourceLines::load(pathFromText(path));
+    std::optional<FileBytes> bytes = FileBytes::load(pathFromText(path));
+    if (!bytes) {
+        // SourceLines::load ends the run with its own words.
+        return SourceLines::load(pathFromText(path));
+    }
     const SourceLayout& layout = m_reading.layout;
     if (layout.mode == SourceLayout::Mode::Usual) {
-        return lines;
+        return SourceLines::fromFile(std::move(*bytes));
     }
+    // A file in another layout is rewritten from its bytes, so its own lines need not be found first: the
+    // choice of layout looks at its first lines only.
+    const std::string_view text = SourceLines::textOf(bytes->view());
     std::optional<SourceLayout> chosen;
     if (layout.mode == SourceLayout::Mode::Chosen) {
         chosen = layout;
     } else {
-        chosen = detectLayout(lines, m_reading.dateField, m_reading.currentYear);
+        const SourceLines first = SourceLines::fromBytes(SourceLines::head(text, DetectionLines));
+        chosen = detectLayout(first, m_reading.dateField, m_reading.currentYear);
         if (chosen) {
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
-        } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
+        } else if (datesLookDayFirst(first, m_reading.dateField, m_reading.currentYear)) {
             tell(path, 'l',
                  " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
                  "--date-order dmy を指定します）");
         }
     }
     if (!chosen) {
-        return lines;
+        return SourceLines::fromFile(std::move(*bytes));
     }
-    RewrittenText rewritten = rewriteText(lines, *chosen, m_reading.dateField);
+    RewrittenText rewritten = rewriteText(text, *chosen, m_reading.dateField);
     if (!rewritten.zone.empty()) {
         tell(path, 'z',
              " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
