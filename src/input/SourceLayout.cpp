@@ -884,6 +884,31 @@ char separatorFromMasks(const LayoutMasks& masks, std::uint64_t looked)
     return (masks.commas & looked) != 0 ? ',' : ' ';
 }
 
+/// Cuts the fields that end in one 64-byte window of a line starting at base (its bytes below looked), the
+/// current field having started at start; false where a byte the general reading must see lies before where
+/// the cutting stops: a quote, a carriage return, a tab that is not the separator, a blank outside the first
+/// field.
+bool cutWindow(const char* text, std::size_t base, const LayoutMasks& masks, char separator, std::uint64_t looked,
+               std::size_t& start, Fields& fields)
+{
+    const std::uint64_t cutBits = separator == ',' ? masks.commas : (separator == ';' ? masks.semicolons : masks.tabs);
+    const std::uint64_t odd = masks.odd | (separator == '\t' ? 0U : masks.tabs);
+    std::uint64_t blanksAllowed = fields.count == 0 ? ~std::uint64_t{0} : 0;
+    for (std::uint64_t cuts = cutBits & looked; cuts != 0; cuts &= cuts - 1) {
+        const auto at = static_cast<unsigned>(std::countr_zero(cuts));
+        if (fields.count == 0) {
+            blanksAllowed = bitsBelow(at);
+        }
+        fields.items[fields.count++] = {text + start, base + at - start};
+        start = base + at + 1;
+        if (fields.count == QuickFieldCount) {
+            looked = bitsBelow(at);
+            break;
+        }
+    }
+    return ((odd | (masks.blanks & ~blanksAllowed)) & looked) == 0;
+}
+
 /// Cuts the first fields of a line at its separator, 64 bytes at a time, and keeps the digits and points of the
 /// first 64 bytes for prices; false for a line cut at blanks, or where a field holds a quote, a carriage return,
 /// a tab that is not the separator, or a blank outside the first field (the date and time), which the general
@@ -894,42 +919,24 @@ bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& 
                 Fields& fields, PlainPrices& prices)
 {
     const char* const text = line.data();
-    char separator = choice == FieldSeparator::Any && line.size() <= 64 ? '\0' : separatorOf(line, choice);
+    const std::size_t firstLength = std::min<std::size_t>(64, line.size());
+    const char separator = choice == FieldSeparator::Any && line.size() <= 64
+                               ? separatorFromMasks(first, bitsBelow(static_cast<unsigned>(firstLength)))
+                               : separatorOf(line, choice);
+    if (separator == ' ') {
+        return false;
+    }
+    prices.window = text;
+    prices.windowSize = firstLength;
+    prices.digits = first.digits;
+    prices.points = prices.point == '.' ? first.points : first.commas;
+    prices.cuts = separator == ',' ? first.commas : (separator == ';' ? first.semicolons : first.tabs);
     std::size_t start = 0;
     for (std::size_t base = 0; base < line.size(); base += 64) {
         const std::size_t length = std::min<std::size_t>(64, line.size() - base);
         const auto scanned = std::min<std::size_t>(64, static_cast<std::size_t>(readable - text) - base);
         const LayoutMasks masks = base == 0 ? first : ByteScan::layoutMasks(text + base, scanned);
-        std::uint64_t looked = bitsBelow(static_cast<unsigned>(length));
-        if (base == 0) {
-            separator = separator == '\0' ? separatorFromMasks(masks, looked) : separator;
-            if (separator == ' ') {
-                return false;
-            }
-            prices.window = text;
-            prices.windowSize = length;
-            prices.digits = masks.digits;
-            prices.points = prices.point == '.' ? masks.points : masks.commas;
-        }
-        const std::uint64_t cutBits =
-            separator == ',' ? masks.commas : (separator == ';' ? masks.semicolons : masks.tabs);
-        prices.cuts = base == 0 ? cutBits : prices.cuts;
-        const std::uint64_t odd = masks.odd | (separator == '\t' ? 0U : masks.tabs);
-        // Blanks may stand in the first field only.
-        std::uint64_t blanksAllowed = fields.count == 0 ? ~std::uint64_t{0} : 0;
-        for (std::uint64_t cuts = cutBits & looked; cuts != 0; cuts &= cuts - 1) {
-            const auto at = static_cast<unsigned>(std::countr_zero(cuts));
-            if (fields.count == 0) {
-                blanksAllowed = bitsBelow(at);
-            }
-            fields.items[fields.count++] = {text + start, base + at - start};
-            start = base + at + 1;
-            if (fields.count == QuickFieldCount) {
-                looked = bitsBelow(at);
-                break;
-            }
-        }
-        if (((odd | (masks.blanks & ~blanksAllowed)) & looked) != 0) {
+        if (!cutWindow(text, base, masks, separator, bitsBelow(static_cast<unsigned>(length)), start, fields)) {
             return false;
         }
         if (fields.count == QuickFieldCount) {

@@ -90,8 +90,8 @@ struct RewrittenText
     std::string zone;      ///< the first zone word or offset seen, empty when none
     std::size_t lines = 0; ///< lines the layout read
 };
-/// Rewrites every line of text (as SourceLines::textOf gives a file's bytes).
-RewrittenText rewriteText(std::string_view text, const SourceLayout& layout, std::int32_t dateField);
+/// Rewrites every line of source (a file's text as SourceLines::textOf gives it).
+RewrittenText rewriteText(std::string_view source, const SourceLayout& layout, std::int32_t dateField);
 
 /// Lines from the start of a file that detection looks at.
 constexpr std::size_t DetectionLines = 20;
