@@ -51,6 +51,18 @@ std::unique_ptr<char[]> randomText(std::mt19937& random, const std::string& mix,
     return text;
 }
 
+void expectSameMasks(const LayoutMasks& found, const LayoutMasks& reference)
+{
+    EXPECT_EQ(found.commas, reference.commas);
+    EXPECT_EQ(found.semicolons, reference.semicolons);
+    EXPECT_EQ(found.tabs, reference.tabs);
+    EXPECT_EQ(found.blanks, reference.blanks);
+    EXPECT_EQ(found.odd, reference.odd);
+    EXPECT_EQ(found.digits, reference.digits);
+    EXPECT_EQ(found.points, reference.points);
+    EXPECT_EQ(found.breaks, reference.breaks);
+}
+
 TEST(ByteScanTest, NotPlainBytes)
 {
     const struct
@@ -93,16 +105,8 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                     EXPECT_EQ(field.carriageReturns, fieldRef.carriageReturns);
                     EXPECT_EQ(field.commas, fieldRef.commas);
                     EXPECT_EQ(field.notPlain, fieldRef.notPlain);
-                    const LayoutMasks layout = ByteScan::layoutMasks(text.get() + from, length);
-                    const LayoutMasks layoutRef = ScalarByteScan::layoutMasks(text.get() + from, length);
-                    EXPECT_EQ(layout.commas, layoutRef.commas);
-                    EXPECT_EQ(layout.semicolons, layoutRef.semicolons);
-                    EXPECT_EQ(layout.tabs, layoutRef.tabs);
-                    EXPECT_EQ(layout.blanks, layoutRef.blanks);
-                    EXPECT_EQ(layout.odd, layoutRef.odd);
-                    EXPECT_EQ(layout.digits, layoutRef.digits);
-                    EXPECT_EQ(layout.points, layoutRef.points);
-                    EXPECT_EQ(layout.breaks, layoutRef.breaks);
+                    expectSameMasks(ByteScan::layoutMasks(text.get() + from, length),
+                                    ScalarByteScan::layoutMasks(text.get() + from, length));
                 }
                 if (size - from >= 64) {
                     // The full-window forms the line index pass takes.
@@ -117,16 +121,8 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                         EXPECT_EQ(wide.lineFeeds, lineRef.lineFeeds);
                         EXPECT_EQ(wide.carriageReturns, lineRef.carriageReturns);
                         EXPECT_EQ(wide.zeros, lineRef.zeros);
-                        const LayoutMasks layoutRef = ScalarByteScan::layoutMasks(text.get() + from, 64);
-                        const LayoutMasks layout = Avx2ByteScan::layoutMasks(text.get() + from);
-                        EXPECT_EQ(layout.commas, layoutRef.commas);
-                        EXPECT_EQ(layout.semicolons, layoutRef.semicolons);
-                        EXPECT_EQ(layout.tabs, layoutRef.tabs);
-                        EXPECT_EQ(layout.blanks, layoutRef.blanks);
-                        EXPECT_EQ(layout.odd, layoutRef.odd);
-                        EXPECT_EQ(layout.digits, layoutRef.digits);
-                        EXPECT_EQ(layout.points, layoutRef.points);
-                        EXPECT_EQ(layout.breaks, layoutRef.breaks);
+                        expectSameMasks(Avx2ByteScan::layoutMasks(text.get() + from),
+                                        ScalarByteScan::layoutMasks(text.get() + from, 64));
                     }
 #endif
                 }
