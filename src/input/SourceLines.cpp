@@ -165,11 +165,16 @@ std::size_t byteOrderMarkLength(std::string_view bytes)
 
 SourceLines SourceLines::load(const std::filesystem::path& path)
 {
+    return fromFile(loadBytes(path));
+}
+
+FileBytes SourceLines::loadBytes(const std::filesystem::path& path)
+{
     std::optional<FileBytes> bytes = FileBytes::load(path);
     if (!bytes) {
         throw cannotOpenFile(pathText(path));
     }
-    return fromFile(std::move(*bytes));
+    return std::move(*bytes);
 }
 
 SourceLines SourceLines::fromFile(FileBytes bytes)

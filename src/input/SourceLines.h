@@ -36,6 +36,8 @@ public:
     /// Opens the whole file. A file that cannot be opened or read ends the run with
     /// "ファイル <path> は開けません".
     static SourceLines load(const std::filesystem::path& path);
+    /// The whole file's bytes, not yet cut into lines; ends the run as load() does.
+    static FileBytes loadBytes(const std::filesystem::path& path);
     /// The lines of a file's bytes already loaded.
     static SourceLines fromFile(FileBytes bytes);
 

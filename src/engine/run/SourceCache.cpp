@@ -65,18 +65,14 @@ void SourceCache::tell(const std::string& path, char topic, const std::string& t
 
 SourceLines SourceCache::read(const std::string& path)
 {
-    std::optional<FileBytes> bytes = FileBytes::load(pathFromText(path));
-    if (!bytes) {
-        // SourceLines::load ends the run with its own words.
-        return SourceLines::load(pathFromText(path));
-    }
+    FileBytes bytes = SourceLines::loadBytes(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
     if (layout.mode == SourceLayout::Mode::Usual) {
-        return SourceLines::fromFile(std::move(*bytes));
+        return SourceLines::fromFile(std::move(bytes));
     }
     // A file in another layout is rewritten from its bytes, so its own lines need not be found first: the
     // choice of layout looks at its first lines only.
-    const std::string_view text = SourceLines::textOf(bytes->view());
+    const std::string_view text = SourceLines::textOf(bytes.view());
     std::optional<SourceLayout> chosen;
     if (layout.mode == SourceLayout::Mode::Chosen) {
         chosen = layout;
@@ -92,7 +88,7 @@ SourceLines SourceCache::read(const std::string& path)
         }
     }
     if (!chosen) {
-        return SourceLines::fromFile(std::move(*bytes));
+        return SourceLines::fromFile(std::move(bytes));
     }
     RewrittenText rewritten = rewriteText(text, *chosen, m_reading.dateField);
     if (!rewritten.zone.empty()) {
