@@ -43,7 +43,8 @@ public:
 
     /// The text a file's bytes give the lines: without a byte-order mark at the start, up to the first zero byte.
     static std::string_view textOf(std::string_view bytes);
-    /// The first count lines of a text, with their breaks.
+    /// The first count lines of a text, with their breaks (of a file's bytes: with the mark, and perhaps past a
+    /// zero byte, which fromBytes() then leaves out as load() would).
     static std::string_view head(std::string_view text, std::size_t count);
 
     /// Texts from this size on are indexed in two halves, one on another thread.

@@ -72,12 +72,11 @@ SourceLines SourceCache::read(const std::string& path)
     }
     // A file in another layout is rewritten from its bytes, so its own lines need not be found first: the
     // choice of layout looks at its first lines only.
-    const std::string_view text = SourceLines::textOf(bytes.view());
     std::optional<SourceLayout> chosen;
     if (layout.mode == SourceLayout::Mode::Chosen) {
         chosen = layout;
     } else {
-        const SourceLines first = SourceLines::fromBytes(SourceLines::head(text, DetectionLines));
+        const SourceLines first = SourceLines::fromBytes(SourceLines::head(bytes.view(), DetectionLines));
         chosen = detectLayout(first, m_reading.dateField, m_reading.currentYear);
         if (chosen) {
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
@@ -90,7 +89,7 @@ SourceLines SourceCache::read(const std::string& path)
     if (!chosen) {
         return SourceLines::fromFile(std::move(bytes));
     }
-    RewrittenText rewritten = rewriteText(text, *chosen, m_reading.dateField);
+    RewrittenText rewritten = rewriteText(SourceLines::textOf(bytes.view()), *chosen, m_reading.dateField);
     if (!rewritten.zone.empty()) {
         tell(path, 'z',
              " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
