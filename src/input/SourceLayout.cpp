@@ -396,17 +396,18 @@ bool isZone(std::string_view text)
     return count == 2 || count == 4;
 }
 
-/// True for digits with at most one "." among them, 15 digits at most: a price the usual reader is sure to take,
-/// so that it need not be read as a number just to find out.
-bool plainDecimal(std::string_view text)
+/// True for digits with at most one point among them, 15 digits at most: a price the usual reader is sure to
+/// take (point '.'), so that it need not be read as a number just to find out. pointAt: where the point stands,
+/// or npos.
+bool plainDecimal(std::string_view text, char point, std::size_t& pointAt)
 {
     std::size_t digitCount = 0;
-    bool point = false;
-    for (const char c : text) {
-        if (isDigit(c)) {
+    pointAt = std::string_view::npos;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (isDigit(text[k])) {
             ++digitCount;
-        } else if (c == '.' && !point) {
-            point = true;
+        } else if (text[k] == point && pointAt == std::string_view::npos) {
+            pointAt = k;
         } else {
             return false;
         }
@@ -424,7 +425,8 @@ bool appendPrice(std::string_view text, bool decimalComma, Pen& out)
     }
     const std::string_view written(start, static_cast<std::size_t>(out.at - start));
     double value = 0;
-    if (!plainDecimal(written) && !readDecimal(written, value)) {
+    std::size_t pointAt = 0;
+    if (!plainDecimal(written, '.', pointAt) && !readDecimal(written, value)) {
         out.at = start;
         return false;
     }
@@ -842,7 +844,7 @@ struct PlainPrices
     bool operator()(std::string_view text, Pen& out) const
     {
         std::size_t pointAt = std::string_view::npos;
-        if (!plainInWindow(text, pointAt) && !plainText(text, pointAt)) {
+        if (!plainInWindow(text, pointAt) && !plainDecimal(text, point, pointAt)) {
             return false;
         }
         char* const start = out.at;
@@ -851,21 +853,6 @@ struct PlainPrices
             start[pointAt] = '.';
         }
         return true;
-    }
-
-    bool plainText(std::string_view text, std::size_t& pointAt) const
-    {
-        std::size_t digitCount = 0;
-        for (std::size_t k = 0; k < text.size(); ++k) {
-            if (isDigit(text[k])) {
-                ++digitCount;
-            } else if (text[k] == point && pointAt == std::string_view::npos) {
-                pointAt = k;
-            } else {
-                return false;
-            }
-        }
-        return digitCount > 0 && digitCount <= 15;
     }
 };
 

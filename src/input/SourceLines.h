@@ -52,9 +52,6 @@ public:
 
     /// The same line rules over bytes already in memory (copied); halvesFrom as HalvesFrom, for tests.
     static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
-    /// The same over the first size bytes of a block made by the caller, taken over without a copy.
-    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size);
-
     /// Where lines 0, Stride, 2 × Stride … start, up to and with the line count's own multiple of Stride (the
     /// end of the text when the count is one), as a writer of a text finds them while it writes it.
     struct LineStarts
@@ -128,6 +125,8 @@ public:
 private:
     void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
     void takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts);
+    /// fromBlock() with the lines found here: for a block that starts with a byte-order mark.
+    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size);
     void moveCursor(std::size_t i, Cursor& cursor) const;
     /// Sets the cursor to the line that starts at start.
     void readLineAt(std::size_t start, Cursor& cursor) const;
