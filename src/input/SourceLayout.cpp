@@ -934,9 +934,10 @@ bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& 
     return true;
 }
 
-/// "HH:MM", "HH:MM:SS", either with ".digits", at the start of text, written as "HH:MM:SS[.digits]"; rest is
-/// what follows it, blanks skipped.
-bool readTimeQuickly(std::string_view text, Pen& out, std::string_view& rest)
+/// "HH:MM", "HH:MM:SS", either with ".digits", at the start of text, written as "HH:MM:SS[.digits]"; restAt is
+/// where what follows it starts, blanks skipped (an offset rather than a view: it is read back at once, and a
+/// view written in two halves and read in one stalls the processor).
+bool readTimeQuickly(std::string_view text, Pen& out, std::size_t& restAt)
 {
     const char* const t = text.data();
     const std::size_t size = text.size();
@@ -980,12 +981,25 @@ bool readTimeQuickly(std::string_view text, Pen& out, std::string_view& rest)
     to[7] = seconds[1];
     out.at = to + 8;
     out.put(std::string_view(t + end, fractionEnd - end));
-    std::size_t restAt = fractionEnd;
+    restAt = fractionEnd;
     while (restAt < size && t[restAt] == ' ') {
         ++restAt;
     }
-    rest = std::string_view(t + restAt, size - restAt);
     return true;
+}
+
+/// True when ten bytes at a equal ten bytes at b: two loads each, where memcmp would be a call.
+inline bool sameTen(const char* a, const char* b)
+{
+    std::uint64_t a8 = 0;
+    std::uint64_t b8 = 0;
+    std::uint16_t a2 = 0;
+    std::uint16_t b2 = 0;
+    std::memcpy(&a8, a, 8);
+    std::memcpy(&b8, b, 8);
+    std::memcpy(&a2, a + 8, 2);
+    std::memcpy(&b2, b + 8, 2);
+    return a8 == b8 && a2 == b2;
 }
 
 /// The date last written by the quick path, and the zone last seen: lines of one day follow each other, and
@@ -1002,7 +1016,7 @@ struct QuickDateMemo
         for (std::size_t k = 0; k < fillers; ++k) {
             pen.put("-,");
         }
-        if (writtenSize == 0 || std::memcmp(date.data(), text.data(), text.size()) != 0) {
+        if (writtenSize == 0 || !sameTen(date.data(), text.data())) {
             const auto ymd = readDateOfTen(date, order);
             if (!ymd) {
                 return false;
@@ -1019,7 +1033,7 @@ struct QuickDateMemo
     /// isZone(), for the zone the lines before had as well at once.
     bool isZone(std::string_view rest)
     {
-        if (rest.size() == zoneSize && std::memcmp(rest.data(), zone.data(), zoneSize) == 0) {
+        if (rest.size() == zoneSize && std::equal(rest.begin(), rest.end(), zone.begin())) {
             return true;
         }
         if (!velmora::isZone(rest)) {
@@ -1121,10 +1135,11 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
     }
     std::size_t at = 1;
     const std::string_view timeText = dateTime.size() == 10 ? fields[at++] : dateTime.substr(11);
-    std::string_view rest;
-    if (!readTimeQuickly(timeText, pen, rest)) {
+    std::size_t restAt = 0;
+    if (!readTimeQuickly(timeText, pen, restAt)) {
         return false;
     }
+    std::string_view rest = timeText.substr(restAt);
     if (rest.empty() && isZone(fields[at])) {
         rest = fields[at++];
     }
@@ -1203,60 +1218,6 @@ bool rewriteLineInGeneral(std::string_view line, const SourceLayout& layout, std
 
 namespace {
 
-/// The rewritten text, written through a pointer into room kept ahead of it. The block is made without being
-/// cleared and generously: pages never written are never touched, and a text that outgrows it is moved once into
-/// a larger one.
-class RewriteBlock
-{
-public:
-    explicit RewriteBlock(std::size_t capacity)
-        : m_block(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity)
-    {
-    }
-
-    /// Where the next bytes go, with at least bytes of room.
-    char* room(std::size_t bytes)
-    {
-        if (m_used + bytes > m_capacity) {
-            const std::size_t capacity = std::max(m_capacity + m_capacity / 2, m_used + bytes);
-            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-            std::memcpy(larger.get(), m_block.get(), m_used);
-            m_block = std::move(larger);
-            m_capacity = capacity;
-        }
-        return m_block.get() + m_used;
-    }
-    /// The bytes up to end are written.
-    void keep(const char* end) { m_used = static_cast<std::size_t>(end - m_block.get()); }
-
-    /// The line starting here is the next one written.
-    void startLine()
-    {
-        if (m_starts.lineCount++ % SourceLines::Stride == 0) {
-            m_starts.starts.push_back(m_used);
-        }
-    }
-
-    SourceLines lines() &&
-    {
-        // The end of the text is kept as a start when the line count is a multiple of the stride.
-        if (m_starts.lineCount % SourceLines::Stride == 0) {
-            m_starts.starts.push_back(m_used);
-        }
-        return SourceLines::fromBlock(std::move(m_block), m_used, std::move(m_starts));
-    }
-
-private:
-    std::unique_ptr<char[]> m_block;
-    std::size_t m_capacity;
-    std::size_t m_used = 0;
-    SourceLines::LineStarts m_starts;
-};
-
-} // namespace
-
-namespace {
-
 using MaskReader = LayoutMasks (*)(const char* window, std::size_t length);
 
 #ifdef VELMORA_BYTESCAN_AVX2
@@ -1280,43 +1241,76 @@ MaskReader maskReader()
 
 } // namespace
 
-RewrittenText rewriteText(std::string_view source, const SourceLayout& layout, std::int32_t dateField)
+namespace {
+
+/// The rewriting of one layout, line by line as the lines are read.
+class LayoutRewriter final : public LineRewriter
 {
-    RewrittenText result;
-    const char* const text = source.data();
-    const std::size_t size = source.size();
-    // Most layouts rewrite a line to about its own length (a one-price tick line gains three prices and loses
-    // its zone); a text that outgrows the block is moved once into a larger one.
-    RewriteBlock block(size + size / 4 + 4096);
-    QuickDateMemo memo;
-    const std::size_t fillers = fillersOf(dateField);
-    // The lines are cut here as SourceLines cuts them, from the same compares that cut their fields.
-    const auto masksAt = maskReader();
-    for (std::size_t start = 0; start < size;) {
-        const LayoutMasks first = masksAt(text + start, std::min<std::size_t>(64, size - start));
-        const std::size_t end = first.breaks != 0 ? start + static_cast<std::size_t>(std::countr_zero(first.breaks))
-                                                  : ByteScan::findLineBreak(text, std::min(start + 64, size), size);
-        const std::string_view line(text + start, end - start);
-        block.startLine();
-        char* const at = block.room(roomFor(line, fillers) + 2);
-        std::string_view zone;
-        char* written = rewriteAt<true>(line, text + size, first, layout, fillers, at, zone, memo);
-        if (written != nullptr) {
-            ++result.lines;
-            if (result.zone.empty() && !zone.empty()) {
-                result.zone = zone;
-            }
-        } else {
-            // Unread lines go to the usual reader as written: it skips or refuses them in its own words.
-            written = std::copy(line.begin(), line.end(), at);
-        }
-        *written++ = '\r';
-        *written++ = '\n';
-        block.keep(written);
-        start = end < size && text[end] == '\r' && end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1;
+public:
+    LayoutRewriter(const SourceLayout& layout, std::int32_t dateField)
+        : m_layout(layout), m_fillers(fillersOf(dateField)), m_masksAt(maskReader())
+    {
     }
-    result.text = std::move(block).lines();
-    return result;
+
+    std::unique_ptr<Scratch> makeScratch() const override { return std::make_unique<Room>(); }
+
+    std::string_view rewrite(std::string_view line, const char* readable, Scratch& scratch) const override
+    {
+        const auto available = static_cast<std::size_t>(readable - line.data());
+        return rewriteCut(line, readable, m_masksAt(line.data(), std::min<std::size_t>(64, available)),
+                          static_cast<Room&>(scratch));
+    }
+
+    std::string_view rewriteFrom(const char* start, const char* readable, Scratch& scratch,
+                                 const char*& next) const override
+    {
+        // The line is cut from the same compares that cut its fields.
+        const auto available = static_cast<std::size_t>(readable - start);
+        const LayoutMasks first = m_masksAt(start, std::min<std::size_t>(64, available));
+        const std::size_t length =
+            first.breaks != 0 ? static_cast<std::size_t>(std::countr_zero(first.breaks))
+                              : ByteScan::findLineBreak(start, std::min<std::size_t>(64, available), available);
+        const char* const end = start + length;
+        next = end + (end + 1 < readable && end[0] == '\r' && end[1] == '\n' ? 2 : 1);
+        return rewriteCut({start, length}, readable, first, static_cast<Room&>(scratch));
+    }
+
+private:
+    struct Room final : Scratch
+    {
+        std::string text;
+        QuickDateMemo memo;
+    };
+
+    std::string_view rewriteCut(std::string_view line, const char* readable, const LayoutMasks& first, Room& room) const
+    {
+        const std::size_t needed = roomFor(line, m_fillers) + 2 + ReadableAfter;
+        if (room.text.size() < needed) {
+            // Cleared once as it grows: the bytes past a line's break are read, never used.
+            room.text.resize(needed);
+        }
+        char* const at = room.text.data();
+        std::string_view zone;
+        char* end = rewriteAt<true>(line, readable, first, m_layout, m_fillers, at, zone, room.memo);
+        if (end == nullptr) {
+            // Unread lines go to the usual reader as written: it skips or refuses them in its own words.
+            end = std::copy(line.begin(), line.end(), at);
+        }
+        end[0] = '\r';
+        end[1] = '\n';
+        return {at, static_cast<std::size_t>(end - at)};
+    }
+
+    SourceLayout m_layout;
+    std::size_t m_fillers;
+    MaskReader m_masksAt;
+};
+
+} // namespace
+
+std::shared_ptr<const LineRewriter> layoutRewriter(const SourceLayout& layout, std::int32_t dateField)
+{
+    return std::make_shared<LayoutRewriter>(layout, dateField);
 }
 
 namespace {

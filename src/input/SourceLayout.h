@@ -3,6 +3,7 @@
 #include "input/SourceLines.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,8 +35,8 @@ enum class PriceColumns : std::uint8_t {
 };
 
 /// How a source file's lines are written, where they are not in the usual layout the reader takes (year-first
-/// date, time, open, high, low, close). A line of such a file is rewritten once, as the file is loaded, into
-/// the usual layout, and the usual reader reads it: so every rule of the conversion applies unchanged.
+/// date, time, open, high, low, close). A line of such a file is rewritten into the usual layout as it is read,
+/// and the usual reader reads it: so every rule of the conversion applies unchanged.
 struct SourceLayout
 {
     enum class Mode : std::uint8_t {
@@ -83,15 +84,9 @@ bool rewriteLine(std::string_view line, const SourceLayout& layout, std::int32_t
 bool rewriteLineInGeneral(std::string_view line, const SourceLayout& layout, std::int32_t dateField, std::string& out,
                           RewrittenZone* zone = nullptr);
 
-/// What rewriting a whole text found.
-struct RewrittenText
-{
-    SourceLines text;      ///< every line rewritten, or as it was where the layout does not read it; CR LF
-    std::string zone;      ///< the first zone word or offset seen, empty when none
-    std::size_t lines = 0; ///< lines the layout read
-};
-/// Rewrites every line of source (a file's text as SourceLines::textOf gives it).
-RewrittenText rewriteText(std::string_view source, const SourceLayout& layout, std::int32_t dateField);
+/// Rewrites a file's lines in the layout as they are read (SourceLines::rewriteWith): each line the layout reads
+/// as rewriteLine writes it, every other line as written.
+std::shared_ptr<const LineRewriter> layoutRewriter(const SourceLayout& layout, std::int32_t dateField);
 
 /// Lines from the start of a file that detection looks at.
 constexpr std::size_t DetectionLines = 20;

@@ -140,6 +140,7 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_lineCount = std::exchange(other.m_lineCount, 0);
         m_bytes = std::move(other.m_bytes);
         m_starts = std::move(other.m_starts);
+        m_rewriter = std::move(other.m_rewriter);
         m_serial = std::exchange(other.m_serial, 0);
         m_cursor = std::exchange(other.m_cursor, Cursor{});
     }
@@ -165,16 +166,11 @@ std::size_t byteOrderMarkLength(std::string_view bytes)
 
 SourceLines SourceLines::load(const std::filesystem::path& path)
 {
-    return fromFile(loadBytes(path));
-}
-
-FileBytes SourceLines::loadBytes(const std::filesystem::path& path)
-{
     std::optional<FileBytes> bytes = FileBytes::load(path);
     if (!bytes) {
         throw cannotOpenFile(pathText(path));
     }
-    return std::move(*bytes);
+    return fromFile(std::move(*bytes));
 }
 
 SourceLines SourceLines::fromFile(FileBytes bytes)
@@ -187,21 +183,6 @@ SourceLines SourceLines::fromFile(FileBytes bytes)
     return lines;
 }
 
-std::string_view SourceLines::textOf(std::string_view bytes)
-{
-    bytes.remove_prefix(byteOrderMarkLength(bytes));
-    return bytes.substr(0, bytes.find('\0'));
-}
-
-std::string_view SourceLines::head(std::string_view text, std::size_t count)
-{
-    std::size_t end = 0;
-    for (std::size_t k = 0; k < count && end < text.size(); ++k) {
-        end = afterBreak(text.data(), ByteScan::findLineBreak(text.data(), end, text.size()), text.size());
-    }
-    return text.substr(0, end);
-}
-
 SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFrom)
 {
     SourceLines lines;
@@ -209,29 +190,6 @@ SourceLines SourceLines::fromBytes(std::string_view bytes, std::size_t halvesFro
     const std::size_t mark = byteOrderMarkLength(bytes);
     lines.m_text = lines.m_bytes.data() + mark;
     lines.index(bytes.size() - mark, halvesFrom);
-    return lines;
-}
-
-SourceLines SourceLines::fromBlock(std::unique_ptr<char[]> block, std::size_t size, LineStarts starts)
-{
-    if (byteOrderMarkLength({block.get(), size}) != 0) {
-        // The starts count from the block's start, the lines from after the mark.
-        return fromBlock(std::move(block), size);
-    }
-    SourceLines lines;
-    lines.m_bytes = FileBytes::adopt(std::move(block), size);
-    lines.m_text = lines.m_bytes.data();
-    lines.takeIndex(size, starts.lineCount, std::move(starts.starts));
-    return lines;
-}
-
-SourceLines SourceLines::fromBlock(std::unique_ptr<char[]> block, std::size_t size)
-{
-    SourceLines lines;
-    lines.m_bytes = FileBytes::adopt(std::move(block), size);
-    const std::size_t mark = byteOrderMarkLength(lines.m_bytes.view());
-    lines.m_text = lines.m_bytes.data() + mark;
-    lines.index(size - mark);
     return lines;
 }
 
@@ -331,6 +289,24 @@ void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
         }
     }
     cursor.line = i;
+    if (m_rewriter != nullptr) {
+        rewrite(cursor);
+    }
+}
+
+void SourceLines::rewriteWith(std::shared_ptr<const LineRewriter> rewriter)
+{
+    m_rewriter = std::move(rewriter);
+    m_cursor = Cursor{};
+}
+
+void SourceLines::rewrite(Cursor& cursor) const
+{
+    if (cursor.scratch == nullptr) {
+        cursor.scratch = m_rewriter->makeScratch();
+    }
+    cursor.rewritten =
+        m_rewriter->rewrite({m_text + cursor.start, cursor.end - cursor.start}, m_text + m_length, *cursor.scratch);
 }
 
 std::size_t SourceLines::memoryBytes() const

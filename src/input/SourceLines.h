@@ -11,6 +11,39 @@
 
 namespace velmora {
 
+/// Turns each line of a file in another layout into a line of the usual one as the line is read, so that the
+/// reader takes it as it takes the usual layout while the file stays in place: no rewritten copy of the file is
+/// ever made. Safe to use from several threads at once, each with a scratch of its own.
+class LineRewriter
+{
+public:
+    /// Where one reader's rewritten line is written, and what it remembers from line to line.
+    struct Scratch
+    {
+        Scratch() = default;
+        Scratch(const Scratch&) = delete;
+        Scratch& operator=(const Scratch&) = delete;
+        virtual ~Scratch() = default;
+    };
+
+    /// Readable bytes after the start of every line rewrite() gives: the line, a line break, then other bytes, so
+    /// that a reader may look at a fixed window from the line's start.
+    static constexpr std::size_t ReadableAfter = 96;
+
+    LineRewriter() = default;
+    LineRewriter(const LineRewriter&) = delete;
+    LineRewriter& operator=(const LineRewriter&) = delete;
+    virtual ~LineRewriter() = default;
+
+    virtual std::unique_ptr<Scratch> makeScratch() const = 0;
+    /// The line in the usual layout, or the line as written where the layout does not read it, held in scratch
+    /// until the next call with it. readable: where the text the line is cut from ends.
+    virtual std::string_view rewrite(std::string_view line, const char* readable, Scratch& scratch) const = 0;
+    /// rewrite() of the line that starts at start, found here; next is set to the start of the line after it.
+    virtual std::string_view rewriteFrom(const char* start, const char* readable, Scratch& scratch,
+                                         const char*& next) const = 0;
+};
+
 /// A source file as lines, read in place: the file's bytes are mapped into memory (or, where that is not
 /// possible, read into one buffer), and only every 1024th line start is kept, so that a file of a hundred million
 /// lines costs a hundred thousand offsets. Lines are reached through a cursor: the next line costs a scan of its
@@ -36,45 +69,28 @@ public:
     /// Opens the whole file. A file that cannot be opened or read ends the run with
     /// "ファイル <path> は開けません".
     static SourceLines load(const std::filesystem::path& path);
-    /// The whole file's bytes, not yet cut into lines; ends the run as load() does.
-    static FileBytes loadBytes(const std::filesystem::path& path);
     /// The lines of a file's bytes already loaded.
     static SourceLines fromFile(FileBytes bytes);
-
-    /// The text a file's bytes give the lines: without a byte-order mark at the start, up to the first zero byte.
-    static std::string_view textOf(std::string_view bytes);
-    /// The first count lines of a text, with their breaks (of a file's bytes: with the mark, and perhaps past a
-    /// zero byte, which fromBytes() then leaves out as load() would).
-    static std::string_view head(std::string_view text, std::size_t count);
 
     /// Texts from this size on are indexed in two halves, one on another thread.
     static constexpr std::size_t HalvesFrom = std::size_t{4} << 20U;
 
     /// The same line rules over bytes already in memory (copied); halvesFrom as HalvesFrom, for tests.
     static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
-    /// Where lines 0, Stride, 2 × Stride … start, up to and with the line count's own multiple of Stride (the
-    /// end of the text when the count is one), as a writer of a text finds them while it writes it.
-    struct LineStarts
-    {
-        std::vector<std::uint64_t> starts;
-        std::size_t lineCount = 0;
-    };
-    /// fromBlock for a block whose every line ends with a break and holds no zero byte, with its line starts
-    /// found as it was written: the text is not read again to find them.
-    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size, LineStarts starts);
+    /// Makes every line read from now on pass through the rewriter.
+    void rewriteWith(std::shared_ptr<const LineRewriter> rewriter);
+    /// True when the lines are rewritten as they are read: text() is then not what line() gives.
+    bool rewrites() const { return m_rewriter != nullptr; }
+    /// The rewriter, for a reader that cuts the lines itself; nullptr where none.
+    const LineRewriter* rewriter() const { return m_rewriter.get(); }
 
     std::size_t size() const { return m_lineCount; }
     bool empty() const { return m_lineCount == 0; }
 
-    /// The text of line i (below size()) without its break; valid as long as this object lives. Cheapest for
-    /// the line after the one asked for last, or the same line again.
-    std::string_view line(std::size_t i) const
-    {
-        if (i != m_cursor.line) {
-            moveCursor(i, m_cursor);
-        }
-        return {m_text + m_cursor.start, m_cursor.end - m_cursor.start};
-    }
+    /// The text of line i (below size()) without its break; valid as long as this object lives, or, where the
+    /// lines are rewritten, until the next line is asked for. Cheapest for the line after the one asked for last,
+    /// or the same line again.
+    std::string_view line(std::size_t i) const { return line(i, m_cursor); }
 
     /// Where a reader stands in the text. line() keeps one of its own; a thread that reads lines beside it
     /// keeps another and reads through line(i, cursor), which changes nothing in this object.
@@ -82,8 +98,10 @@ public:
     {
         std::size_t line = NoLine;
         std::size_t start = 0;
-        std::size_t end = 0;  ///< end of the line's text
-        std::size_t next = 0; ///< start of the next line
+        std::size_t end = 0;                            ///< end of the line's text
+        std::size_t next = 0;                           ///< start of the next line
+        std::string_view rewritten;                     ///< the line, where the lines are rewritten
+        std::unique_ptr<LineRewriter::Scratch> scratch; ///< the rewriting's room for this reader
     };
 
     /// line(i) through the caller's cursor; safe beside other readers of the same object.
@@ -92,7 +110,7 @@ public:
         if (i != cursor.line) {
             moveCursor(i, cursor);
         }
-        return {m_text + cursor.start, cursor.end - cursor.start};
+        return current(cursor);
     }
 
     /// line(i, cursor) for a reader that knows where line i starts: at the start of the text, at a start it was
@@ -101,10 +119,14 @@ public:
     {
         readLineAt(start, cursor);
         cursor.line = i;
-        return {m_text + cursor.start, cursor.end - cursor.start};
+        if (m_rewriter != nullptr) {
+            rewrite(cursor);
+        }
+        return current(cursor);
     }
 
-    /// The text the lines are cut from, up to its first zero byte: for readers that find line ends themselves.
+    /// The text the lines are cut from, up to its first zero byte: for readers that find line ends themselves
+    /// (where the lines are not rewritten).
     std::string_view text() const { return {m_text, m_length}; }
 
     /// A number no other object loaded in this process has had: a copy of something read from these lines is
@@ -125,9 +147,14 @@ public:
 private:
     void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
     void takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts);
-    /// fromBlock() with the lines found here: for a block that starts with a byte-order mark.
-    static SourceLines fromBlock(std::unique_ptr<char[]> block, std::size_t size);
     void moveCursor(std::size_t i, Cursor& cursor) const;
+    std::string_view current(const Cursor& cursor) const
+    {
+        return m_rewriter == nullptr ? std::string_view{m_text + cursor.start, cursor.end - cursor.start}
+                                     : cursor.rewritten;
+    }
+    /// Rewrites the cursor's line.
+    void rewrite(Cursor& cursor) const;
     /// Sets the cursor to the line that starts at start.
     void readLineAt(std::size_t start, Cursor& cursor) const;
     void release() noexcept;
@@ -137,6 +164,8 @@ private:
     std::size_t m_lineCount = 0;
     FileBytes m_bytes;
     std::vector<std::uint64_t> m_starts; ///< the start of lines 0, Stride, 2 × Stride …
+
+    std::shared_ptr<const LineRewriter> m_rewriter;
 
     std::uint64_t m_serial = 0;
     mutable Cursor m_cursor;

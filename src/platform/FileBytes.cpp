@@ -288,13 +288,4 @@ FileBytes FileBytes::copyOf(std::string_view source)
     return bytes;
 }
 
-FileBytes FileBytes::adopt(std::unique_ptr<char[]> block, std::size_t size)
-{
-    FileBytes bytes;
-    bytes.m_owned = std::move(block);
-    bytes.m_data = bytes.m_owned.get();
-    bytes.m_size = size;
-    return bytes;
-}
-
 } // namespace velmora

@@ -38,8 +38,6 @@ public:
 
     /// A copy of bytes already in memory.
     static FileBytes copyOf(std::string_view source);
-    /// The first size bytes of a block made by the caller, taken over as they are.
-    static FileBytes adopt(std::unique_ptr<char[]> block, std::size_t size);
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }

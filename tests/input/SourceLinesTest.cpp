@@ -99,12 +99,6 @@ TEST(SourceLinesTest, AgreesWithPlainSplittingOnRandomText)
             text[random() % text.size()] = '\0';
         }
         ASSERT_EQ(linesOf(SourceLines::fromBytes(text)), referenceLines(text)) << testing::PrintToString(text);
-        // The head of a text holds its first lines, as the whole text gives them.
-        Lines first = referenceLines(text);
-        const std::size_t count = random() % 6;
-        first.resize(std::min(count, first.size()));
-        ASSERT_EQ(linesOf(SourceLines::fromBytes(SourceLines::head(SourceLines::textOf(text), count))), first)
-            << testing::PrintToString(text) << count;
     }
 }
 

@@ -291,8 +291,8 @@ private:
     };
 
     std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
-    /// Splits the line into m_record unless it already holds that line: a line's stamp and its prices are read
-    /// from one split.
+    /// Splits the line (as lineAt() gave it) into m_record unless it already holds that line: a line's stamp and
+    /// its prices are read from one split.
     void split(std::string_view line);
     /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
     bool readWaitingLine();
@@ -358,7 +358,9 @@ private:
     TimeframeEntry& m_entry;
     BarLine m_lineWriter;
     SourceRecord m_record;
+    /// The line m_record holds: its text, and its number, as rewritten lines all stand in the same place.
     const char* m_splitLine = nullptr;
+    std::size_t m_splitIndex = SourceLines::NoLine;
     DateMemo m_memo;
     std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
 
@@ -402,9 +404,10 @@ bool BarBuilder::Walk::randomHookDue()
 
 void BarBuilder::Walk::split(std::string_view line)
 {
-    if (line.data() != m_splitLine) {
+    if (line.data() != m_splitLine || m_cursor.line != m_splitIndex) {
         m_record.split(line);
         m_splitLine = line.data();
+        m_splitIndex = m_cursor.line;
     }
 }
 
@@ -560,8 +563,10 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     m_job.foundUsableLine = true;
     // Every walk over the file samples the same lines from the same first line: one of them samples them.
     if (prices.first != p) {
-        prices.format =
-            PriceFormat::detect(m_lines.size(), p, m_settings.dateField, [this](std::size_t i) { return lineAt(i); });
+        // Through a cursor of its own: the fields read from line p stay where they are.
+        SourceLines::Cursor sampling;
+        prices.format = PriceFormat::detect(m_lines.size(), p, m_settings.dateField,
+                                            [this, &sampling](std::size_t i) { return m_lines.line(i, sampling); });
         prices.first = p;
     }
     m_prices = prices.format;

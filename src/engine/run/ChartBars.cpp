@@ -2,9 +2,11 @@
 
 #include "engine/bars/BarBuilder.h"
 #include "engine/run/NullRunHost.h"
+#include "engine/run/SourceCache.h"
 #include "input/DateTimeText.h"
 #include "input/SourceLines.h"
 #include "platform/Numbers.h"
+#include "platform/Text.h"
 
 #include <charconv>
 
@@ -141,7 +143,10 @@ std::vector<ChartBar> convertForChart(const std::filesystem::path& source, Conve
     TimeframeEntry entry = TimeframeEntry::ResolveEntry(entryText, kind);
     const MarketWindow window = BarBuilder::PrepareEntry(settings, entry);
     const BarBuilder builder(settings, nullptr, host);
-    const SourceLines lines = SourceLines::load(source);
+    // The file read as a run reads it: in the layout chosen, or the one its first lines show.
+    SourceCache sources;
+    sources.setReading({settings.sourceLayout, settings.dateField, dates.currentYear, {}});
+    const SourceLines& lines = sources.load(pathText(source));
     std::string output;
     WalkJob job{entry, window, env, output};
     WalkJob* const jobs[] = {&job};

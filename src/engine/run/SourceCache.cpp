@@ -1,7 +1,6 @@
 #include "engine/run/SourceCache.h"
 
 #include "input/LastRecord.h"
-#include "platform/FileBytes.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -36,6 +35,24 @@ bool waitForFileClockPast(std::int64_t time)
     return false;
 }
 
+/// Lines looked at for a zone after the time.
+constexpr std::size_t ZoneLines = 1024;
+
+/// The zone word or offset after the time of the first of the file's first lines that the layout reads and that
+/// has one, empty when none has.
+std::string zoneOf(const SourceLines& lines, const SourceLayout& layout, std::int32_t dateField)
+{
+    std::string rewritten;
+    for (std::size_t i = 0; i < std::min(lines.size(), ZoneLines); ++i) {
+        RewrittenZone zone;
+        rewritten.clear();
+        if (rewriteLine(lines.line(i), layout, dateField, rewritten, &zone) && !zone.text.empty()) {
+            return std::string(zone.text);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool SourceCache::settled(const FileIdentity& identity)
@@ -65,36 +82,34 @@ void SourceCache::tell(const std::string& path, char topic, const std::string& t
 
 SourceLines SourceCache::read(const std::string& path)
 {
-    FileBytes bytes = SourceLines::loadBytes(pathFromText(path));
+    SourceLines lines = SourceLines::load(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
     if (layout.mode == SourceLayout::Mode::Usual) {
-        return SourceLines::fromFile(std::move(bytes));
+        return lines;
     }
-    // A file in another layout is rewritten from its bytes, so its own lines need not be found first: the
-    // choice of layout looks at its first lines only.
+    // A file in another layout stays in place: its lines are rewritten into the usual layout as they are read.
     std::optional<SourceLayout> chosen;
     if (layout.mode == SourceLayout::Mode::Chosen) {
         chosen = layout;
     } else {
-        const SourceLines first = SourceLines::fromBytes(SourceLines::head(bytes.view(), DetectionLines));
-        chosen = detectLayout(first, m_reading.dateField, m_reading.currentYear);
+        chosen = detectLayout(lines, m_reading.dateField, m_reading.currentYear);
         if (chosen) {
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
-        } else if (datesLookDayFirst(first, m_reading.dateField, m_reading.currentYear)) {
+        } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
             tell(path, 'l',
                  " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
                  "--date-order dmy を指定します）");
         }
     }
     if (!chosen) {
-        return SourceLines::fromFile(std::move(bytes));
+        return lines;
     }
-    RewrittenText rewritten = rewriteText(SourceLines::textOf(bytes.view()), *chosen, m_reading.dateField);
-    if (!rewritten.zone.empty()) {
-        tell(path, 'z',
-             " の時刻には " + rewritten.zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
+    const std::string zone = zoneOf(lines, *chosen, m_reading.dateField);
+    if (!zone.empty()) {
+        tell(path, 'z', " の時刻には " + zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
     }
-    return std::move(rewritten.text);
+    lines.rewriteWith(layoutRewriter(*chosen, m_reading.dateField));
+    return lines;
 }
 
 std::string SourceCache::lastLine(const std::string& path) const

@@ -16,8 +16,9 @@ namespace velmora {
 /// a file whose size, inode or change times differ from those it was loaded with (edited, replaced, grown
 /// between two jobs) is loaded anew, so a job always converts the file as it stands when the job starts.
 ///
-/// A file in another layout than the usual one (chosen, or detected under "auto") is held rewritten into the
-/// usual layout, so that the reader, its fast path and every output rule apply to it unchanged.
+/// A file in another layout than the usual one (chosen, or detected under "auto") gives its lines rewritten into
+/// the usual layout as they are read, so that the reader, its fast path and every output rule apply to it
+/// unchanged.
 class SourceCache
 {
 public:

@@ -130,6 +130,14 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
     if (m_volumes) {
         parser.readVolumes();
     }
+    chunk.stop = m_lines.rewrites() ? readRewritten(first, end, chunk, parser, cursor)
+                                    : readText(first, end, chunk, parser, cursor);
+    chunk.memo = parser.memo();
+}
+
+std::size_t ReadAheadParser::readText(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                                      SourceLines::Cursor& cursor) const
+{
     const std::string_view text = m_lines.text();
     std::size_t at = static_cast<std::size_t>(m_lines.line(first, cursor).data() - text.data());
     std::size_t i = 0;
@@ -157,8 +165,41 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
         }
         at = cursor.next;
     }
-    chunk.stop = i;
-    chunk.memo = parser.memo();
+    return i;
+}
+
+std::size_t ReadAheadParser::readRewritten(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                                           SourceLines::Cursor& cursor) const
+{
+    // Every rewritten line has its break and the quick reading's window after its start.
+    static_assert(LineParser::QuickWindow <= LineRewriter::ReadableAfter);
+    const LineRewriter& rewriter = *m_lines.rewriter();
+    const std::string_view text = m_lines.text();
+    const char* const readable = text.data() + text.size();
+    // The first line through the cursor, for where it starts and for the rewriting's room; the rest cut here.
+    std::string_view line = m_lines.line(first, cursor);
+    const char* next = text.data() + cursor.next;
+    std::size_t i = 0;
+    for (; first + i < end; ++i) {
+        if (i > 0) {
+            line = rewriter.rewriteFrom(next, readable, *cursor.scratch, next);
+        }
+        std::size_t step = 0;
+        const auto quick = parser.readQuick(line.data(), chunk.records[i], step);
+        if (quick == LineParser::Quick::Refused ||
+            (quick == LineParser::Quick::NotPlain && !parser.read(line, chunk.records[i]))) {
+            break;
+        }
+        if (m_volumes) {
+            if (quick == LineParser::Quick::Read) {
+                parser.readLineVolume(line);
+            }
+            chunk.volumes[i] = parser.volume();
+        }
+    }
+    // The room now holds a later line than the cursor's.
+    cursor.line = SourceLines::NoLine;
+    return i;
 }
 
 std::size_t ReadAheadParser::prepare(std::size_t next)

@@ -84,6 +84,12 @@ private:
     void stopWorkers();
     void work();
     void readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor& cursor) const;
+    /// Reads lines first to end into the chunk until one is refused; returns how many were read.
+    std::size_t readText(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                         SourceLines::Cursor& cursor) const;
+    /// readText() for lines rewritten as they are read.
+    std::size_t readRewritten(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                              SourceLines::Cursor& cursor) const;
     bool mayTake(std::size_t k) const;
     const DateMemo& memoBefore(std::size_t k) const;
     Chunk& slot(std::size_t k) { return m_slots[k % m_slots.size()]; }

@@ -1,9 +1,13 @@
 #include "engine/run/ChartBars.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
+
+using test::TempDir;
 
 // 2019-08-19 as a day count from 1899-12-30, in minutes.
 constexpr std::int64_t Monday = 43'696 * 1440;
@@ -51,6 +55,28 @@ TEST(ChartBarsTest, MarksFlatBarsAtThePreviousCloseAsFillAndPassesOverEarlierLin
     ASSERT_EQ(bars.size(), 4U);
     EXPECT_EQ((std::vector<bool>{bars[0].fill, bars[1].fill, bars[2].fill, bars[3].fill}),
               (std::vector<bool>{false, true, false, true}));
+}
+
+// A source in another layout is converted for the chart as a run reads it: the layout its first lines show.
+TEST(ChartBarsTest, ASourceInAnotherLayoutGivesTheBarsOfTheUsualOne)
+{
+    const TempDir dir;
+    const ConversionSettings settings;
+    const auto usual = convertForChart(dir.write("U_1min.txt", "2019/08/19,10:00,1.1,1.3,1.0,1.2\r\n"
+                                                               "2019/08/19,10:07,1.2,1.25,1.15,1.22\r\n"
+                                                               "2019/08/19,10:16,1.22,1.3,1.2,1.28\r\n"),
+                                       settings, "5");
+    const auto dayFirst = convertForChart(dir.write("D_1min.csv", "19.08.2019;10:00;1,1;1,3;1,0;1,2\r\n"
+                                                                  "19.08.2019;10:07;1,2;1,25;1,15;1,22\r\n"
+                                                                  "19.08.2019;10:16;1,22;1,3;1,2;1,28\r\n"),
+                                          settings, "5");
+    ASSERT_EQ(usual.size(), 4U);
+    ASSERT_EQ(dayFirst.size(), usual.size());
+    for (std::size_t i = 0; i < usual.size(); ++i) {
+        EXPECT_EQ(dayFirst[i].minute, usual[i].minute) << i;
+        EXPECT_EQ(dayFirst[i].close, usual[i].close) << i;
+        EXPECT_EQ(dayFirst[i].fill, usual[i].fill) << i;
+    }
 }
 
 } // namespace

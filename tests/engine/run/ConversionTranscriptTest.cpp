@@ -417,6 +417,31 @@ std::vector<TranscriptCase> refusedLineCases()
                    [](RunRequest& r) { r.settings.timeframes = "5, 60, 1440, -15+45"; },
                    {}});
 
+    // The good lines again day first with semicolons, rewritten as they are read (the read-ahead cuts and
+    // rewrites them itself), volumes appended; the layout does not read the others, which go to the usual
+    // reading as written.
+    std::string dayFirst;
+    for (std::size_t start = 0; start < mixed.size();) {
+        const std::size_t end = mixed.find('\n', start);
+        std::string line = mixed.substr(start, end - start);
+        if (line.size() > 16 && line[4] == '/' && line[7] == '/' && line.substr(5, 2) <= "12" && line[13] == ':' &&
+            line.find('x') == std::string::npos) {
+            line = line.substr(8, 2) + "." + line.substr(5, 2) + "." + line.substr(0, 4) + line.substr(10);
+            std::replace(line.begin(), line.end(), ',', ';');
+        }
+        dayFirst += line + "\n";
+        start = end + 1;
+    }
+    all.push_back({"refused_lines_day_first",
+                   {{"D_1min.txt", dayFirst}},
+                   [](RunRequest& r) {
+                       r.settings.timeframes = "5, 60, 1440, -15+45";
+                       r.settings.appendVolume = true;
+                       r.settings.sourceLayout = *layoutFromName("dmy");
+                       r.settings.sourceLayout.separator = FieldSeparator::Semicolon;
+                   },
+                   {}});
+
     // A bad price one minute before the line above it: out of order for the 5-minute walk, which passes it
     // over, but taken by the hourly walk, whose run ends there.
     std::string taken = sourceText({.minutes = 3000, .lineEnd = "\n", .seed = 22});
