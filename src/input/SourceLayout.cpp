@@ -880,19 +880,22 @@ bool cutWindow(const char* text, std::size_t base, const LayoutMasks& masks, cha
 {
     const std::uint64_t cutBits = separator == ',' ? masks.commas : (separator == ';' ? masks.semicolons : masks.tabs);
     const std::uint64_t odd = masks.odd | (separator == '\t' ? 0U : masks.tabs);
-    std::uint64_t blanksAllowed = fields.count == 0 ? ~std::uint64_t{0} : 0;
+    // The count is kept here rather than in fields: a store to a field would make it be read back each time.
+    std::size_t count = fields.count;
+    std::uint64_t blanksAllowed = count == 0 ? ~std::uint64_t{0} : 0;
     for (std::uint64_t cuts = cutBits & looked; cuts != 0; cuts &= cuts - 1) {
         const auto at = static_cast<unsigned>(std::countr_zero(cuts));
-        if (fields.count == 0) {
+        if (count == 0) {
             blanksAllowed = bitsBelow(at);
         }
-        fields.items[fields.count++] = {text + start, base + at - start};
+        fields.items[count++] = {text + start, base + at - start};
         start = base + at + 1;
-        if (fields.count == QuickFieldCount) {
+        if (count == QuickFieldCount) {
             looked = bitsBelow(at);
             break;
         }
     }
+    fields.count = count;
     return ((odd | (masks.blanks & ~blanksAllowed)) & looked) == 0;
 }
 
@@ -1033,7 +1036,7 @@ struct QuickDateMemo
     /// isZone(), for the zone the lines before had as well at once.
     bool isZone(std::string_view rest)
     {
-        if (rest.size() == zoneSize && std::equal(rest.begin(), rest.end(), zone.begin())) {
+        if (rest.size() == zoneSize && sameZone(rest)) {
             return true;
         }
         if (!velmora::isZone(rest)) {
@@ -1042,6 +1045,17 @@ struct QuickDateMemo
         zoneSize = std::min(rest.size(), zone.size());
         std::memcpy(zone.data(), rest.data(), zoneSize);
         zoneSize = rest.size() <= zone.size() ? zoneSize : 0;
+        return true;
+    }
+
+    /// rest equals the zone kept, of its size: byte by byte, as a zone is a few bytes and a memcmp a call.
+    bool sameZone(std::string_view rest) const
+    {
+        for (std::size_t k = 0; k < rest.size(); ++k) {
+            if (rest[k] != zone[k]) {
+                return false;
+            }
+        }
         return true;
     }
 

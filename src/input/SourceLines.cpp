@@ -289,9 +289,6 @@ void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
         }
     }
     cursor.line = i;
-    if (m_rewriter != nullptr) {
-        rewrite(cursor);
-    }
 }
 
 void SourceLines::rewriteWith(std::shared_ptr<const LineRewriter> rewriter)

@@ -109,6 +109,9 @@ public:
     {
         if (i != cursor.line) {
             moveCursor(i, cursor);
+            if (m_rewriter != nullptr) {
+                rewrite(cursor);
+            }
         }
         return current(cursor);
     }
