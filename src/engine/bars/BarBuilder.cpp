@@ -358,9 +358,8 @@ private:
     TimeframeEntry& m_entry;
     BarLine m_lineWriter;
     SourceRecord m_record;
-    /// The line m_record holds: its text, and its number, as rewritten lines all stand in the same place.
-    const char* m_splitLine = nullptr;
-    std::size_t m_splitIndex = SourceLines::NoLine;
+    /// The number of the line m_record holds (not its place: lines rewritten as they are read share one).
+    std::size_t m_splitLine = SourceLines::NoLine;
     DateMemo m_memo;
     std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
 
@@ -404,10 +403,9 @@ bool BarBuilder::Walk::randomHookDue()
 
 void BarBuilder::Walk::split(std::string_view line)
 {
-    if (line.data() != m_splitLine || m_cursor.line != m_splitIndex) {
+    if (m_cursor.line != m_splitLine) {
         m_record.split(line);
-        m_splitLine = line.data();
-        m_splitIndex = m_cursor.line;
+        m_splitLine = m_cursor.line;
     }
 }
 
