@@ -1284,8 +1284,7 @@ public:
         const std::size_t length =
             first.breaks != 0 ? static_cast<std::size_t>(std::countr_zero(first.breaks))
                               : ByteScan::findLineBreak(start, std::min<std::size_t>(64, available), available);
-        const char* const end = start + length;
-        next = end + (end + 1 < readable && end[0] == '\r' && end[1] == '\n' ? 2 : 1);
+        next = start + SourceLines::afterBreak(start, length, available);
         return rewriteCut({start, length}, readable, first, static_cast<Room&>(scratch));
     }
 

@@ -110,15 +110,6 @@ template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t 
     return indexText<Stride, Sse2Blocks>(text, byteCount);
 }
 
-/// The start of the line after a line that ends at end (a CR LF pair counts as one break).
-std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
-{
-    if (end < length) {
-        end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
-    }
-    return end;
-}
-
 } // namespace
 
 SourceLines::~SourceLines()
@@ -198,7 +189,7 @@ namespace {
 /// The start of the line after the one that starts at `at`.
 std::size_t nextLineStart(const char* text, std::size_t at, std::size_t length)
 {
-    return afterBreak(text, ByteScan::findLineBreak(text, at, length), length);
+    return SourceLines::afterBreak(text, ByteScan::findLineBreak(text, at, length), length);
 }
 
 /// Lines a second thread indexes between two kept starts of the first: the second half of the text is indexed
@@ -257,14 +248,9 @@ void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
     TextIndex found = halves ? std::move(*halves) : indexFast<Stride>(m_text, byteCount);
     const std::size_t length = found.length;
     const bool lastLineUnended = length > 0 && m_text[length - 1] != '\n' && m_text[length - 1] != '\r';
-    takeIndex(length, found.terminators + (lastLineUnended ? 1 : 0), std::move(found.starts));
-}
-
-void SourceLines::takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts)
-{
     m_length = length;
-    m_lineCount = lineCount;
-    m_starts = std::move(starts);
+    m_lineCount = found.terminators + (lastLineUnended ? 1 : 0);
+    m_starts = std::move(found.starts);
     m_starts.shrink_to_fit();
     m_cursor = Cursor{};
     static std::atomic<std::uint64_t> loads{0};

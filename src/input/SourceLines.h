@@ -72,6 +72,15 @@ public:
     /// The lines of a file's bytes already loaded.
     static SourceLines fromFile(FileBytes bytes);
 
+    /// The start of the line after a line of text (length bytes) that ends at end; a CR LF pair is one break.
+    static std::size_t afterBreak(const char* text, std::size_t end, std::size_t length)
+    {
+        if (end < length) {
+            end += (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') ? 2 : 1;
+        }
+        return end;
+    }
+
     /// Texts from this size on are indexed in two halves, one on another thread.
     static constexpr std::size_t HalvesFrom = std::size_t{4} << 20U;
 
@@ -149,7 +158,6 @@ public:
 
 private:
     void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
-    void takeIndex(std::size_t length, std::size_t lineCount, std::vector<std::uint64_t> starts);
     void moveCursor(std::size_t i, Cursor& cursor) const;
     std::string_view current(const Cursor& cursor) const
     {
