@@ -1281,11 +1281,11 @@ public:
         // The line is cut from the same compares that cut its fields.
         const auto available = static_cast<std::size_t>(readable - start);
         const LayoutMasks first = m_masksAt(start, std::min<std::size_t>(64, available));
-        const std::size_t length =
-            first.breaks != 0 ? static_cast<std::size_t>(std::countr_zero(first.breaks))
-                              : ByteScan::findLineBreak(start, std::min<std::size_t>(64, available), available);
-        next = start + SourceLines::afterBreak(start, length, available);
-        return rewriteCut({start, length}, readable, first, static_cast<Room&>(scratch));
+        const std::size_t end = first.breaks != 0
+                                    ? static_cast<std::size_t>(std::countr_zero(first.breaks))
+                                    : ByteScan::findLineBreak(start, std::min<std::size_t>(64, available), available);
+        next = start + SourceLines::afterBreak(start, end, available);
+        return rewriteCut({start, end}, readable, first, static_cast<Room&>(scratch));
     }
 
 private:
