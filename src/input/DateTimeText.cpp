@@ -184,38 +184,10 @@ int digitAt(std::string_view text, std::size_t index)
     return digit <= 9 ? static_cast<int>(digit) : -1;
 }
 
-bool isLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 int civilDays(int year, int month, int day)
 {
-    static constexpr int DaysBeforeMonth[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
-        return NoValue;
-    }
-    const bool leap = isLeapYear(year);
-    const auto m = static_cast<std::size_t>(month);
-    const int monthLength = DaysBeforeMonth[m] - DaysBeforeMonth[m - 1] + (month == 2 && leap ? 1 : 0);
-    if (day > monthLength) {
-        return NoValue;
-    }
-    const int before = year - 1;
-    const int sinceYearOne = before * 365 + before / 4 - before / 100 + before / 400 + DaysBeforeMonth[m - 1] +
-                             (month > 2 && leap ? 1 : 0) + day - 1;
-    // 0001-01-01 is day -693593 of the date-time origin 1899-12-30.
-    return sinceYearOne - 693593;
+    return daysFromCivil(year, month, day).value_or(NoValue);
 }
-
-} // namespace
-
-std::optional<std::int32_t> daysFromCivil(int year, int month, int day)
-{
-    return optionalOf(civilDays(year, month, day));
-}
-
-namespace {
 
 int dateDays(std::string_view dateText, char separator, int currentYear)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/CivilDays.h"
 #include "platform/MessageSink.h"
 
 #include <array>
@@ -32,9 +33,6 @@ struct DateTextContext
     MessageSink& messages;
     int currentYear;
 };
-
-/// Days since 1899-12-30 of a valid Gregorian date (year 1..9999), or std::nullopt.
-std::optional<std::int32_t> daysFromCivil(int year, int month, int day);
 
 /// Sets the input separator to the first non-digit byte of the text, or shows
 /// "日付の文字列 + <text> に、数字以外の文字(区切り文字)が見当たりません" and changes nothing.

@@ -1,6 +1,7 @@
 #include "input/SourceLayout.h"
 
 #include "input/ByteScan.h"
+#include "input/CivilDays.h"
 #include "input/DateTimeText.h"
 #include "input/SourceLines.h"
 #include "input/SourceRecord.h"
@@ -1462,21 +1463,12 @@ std::string readDateText(std::string_view text, int currentYear)
     if (!days) {
         return std::string(text);
     }
-    // Days since 1899-12-30 to the civil date (H. Hinnant's days-to-civil, counted from 0000-03-01).
-    const std::int64_t z = *days + 693899;
-    const std::int64_t era = z / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    std::string out = std::to_string(year);
+    const CivilDate date = civilFromDays(*days);
+    std::string out = std::to_string(date.year);
     out += '/';
-    appendTwo(out, month);
+    appendTwo(out, date.month);
     out += '/';
-    appendTwo(out, day);
+    appendTwo(out, date.day);
     return out;
 }
 

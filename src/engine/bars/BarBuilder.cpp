@@ -38,15 +38,6 @@ std::string labelOutOfRangeMessage()
            "時差と夏時間の設定を見直してください";
 }
 
-std::int64_t floorDiv(std::int64_t value, std::int64_t divisor)
-{
-    std::int64_t quotient = value / divisor;
-    if ((value % divisor != 0) && ((value < 0) != (divisor < 0))) {
-        --quotient;
-    }
-    return quotient;
-}
-
 std::string cutTimeMessage(std::string_view text)
 {
     return "基準区切り時刻 '" + std::string(text) +
@@ -85,13 +76,6 @@ int hhmmOf(int minutes)
 }
 
 } // namespace
-
-int weekdayOfDay(std::int64_t day)
-{
-    // Day 0, 1899-12-30, was a Saturday.
-    const std::int64_t fromSunday = ((day + 6) % 7 + 7) % 7;
-    return static_cast<int>(fromSunday) + 1;
-}
 
 DateTimeValue stampToDateTime(std::int64_t stamp)
 {

@@ -38,9 +38,6 @@ struct MarketWindow
     bool containsStamp(std::int64_t stamp) const;
 };
 
-/// Weekday of a day number (days since 1899-12-30): 1 = Sunday … 7 = Saturday.
-int weekdayOfDay(std::int64_t day);
-
 /// The date-time value of a minute stamp.
 DateTimeValue stampToDateTime(std::int64_t stamp);
 

@@ -1,5 +1,7 @@
 #include "engine/bars/BarLine.h"
 
+#include "input/CivilDays.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,32 +13,6 @@ namespace {
 
 constexpr std::string_view DefaultTimeFormat = "hh:nn:ss";
 constexpr std::int64_t MsPerDay = 86'400'000;
-// Day number of 1970-01-01 counted from 1899-12-30, and of 1970-01-01 counted from 0000-03-01.
-constexpr std::int64_t UnixEpochDay = 25'569;
-constexpr std::int64_t CivilEpochShift = 719'468;
-
-struct Civil
-{
-    std::int64_t year;
-    unsigned month;
-    unsigned day;
-};
-
-// Proleptic Gregorian calendar from a day count (H. Hinnant's civil_from_days).
-Civil civilFromDays(std::int64_t days)
-{
-    const std::int64_t z = days - UnixEpochDay + CivilEpochShift;
-    const std::int64_t era = (z >= 0 ? z : z - 146'096) / 146'097;
-    const auto doe = static_cast<unsigned>(z - era * 146'097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36'524 - doe / 146'096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
-    return {year, month, day};
-}
-
 struct Split
 {
     std::int64_t days;
@@ -311,7 +287,7 @@ template <typename Out> void BarLine::writeDate(Out& out, double label) const
 
 template <typename Out> void BarLine::writeDay(Out& out, std::int64_t days) const
 {
-    const Civil date = civilFromDays(days);
+    const CivilDate date = civilFromDays(days);
     appendNumber(out, date.year, 4);
     if (m_dateSeparator != '\0') {
         out += m_dateSeparator;

@@ -1,26 +1,13 @@
 #include "engine/bars/GapTally.h"
 
 #include "engine/bars/BarBuilder.h"
+#include "input/CivilDays.h"
 
 #include <algorithm>
 
 namespace velmora {
 
 namespace {
-
-constexpr std::int64_t DayMinutes = 1440;
-constexpr std::int64_t WeekMinutes = 7 * DayMinutes;
-// Day 1 of the day count, 1899-12-31, was a Sunday: weeks are counted from its first minute.
-constexpr std::int64_t FirstSunday = DayMinutes;
-
-std::int64_t floorDiv(std::int64_t value, std::int64_t divisor)
-{
-    std::int64_t quotient = value / divisor;
-    if (value % divisor != 0 && value < 0) {
-        --quotient;
-    }
-    return quotient;
-}
 
 std::int64_t minutesOfHhmm(int hhmm)
 {
@@ -34,16 +21,16 @@ WeekWindow::WeekWindow(const MarketWindow& window)
     if (!window.enabled) {
         return;
     }
-    m_open = (window.openDay - 1) * DayMinutes + minutesOfHhmm(window.openHhmm);
-    m_close = (window.closeDay - 1) * DayMinutes + minutesOfHhmm(window.closeHhmm);
+    m_open = (window.openDay - 1) * MinutesPerDay + minutesOfHhmm(window.openHhmm);
+    m_close = (window.closeDay - 1) * MinutesPerDay + minutesOfHhmm(window.closeHhmm);
     // The same test as MarketWindow::containsStamp: a window that closes before it opens holds no minute.
     m_close = std::max(m_close, m_open);
 }
 
 std::int64_t WeekWindow::minutesUpTo(std::int64_t stamp) const
 {
-    const std::int64_t week = floorDiv(stamp - FirstSunday, WeekMinutes);
-    const std::int64_t offset = stamp - FirstSunday - week * WeekMinutes;
+    const std::int64_t week = floorDiv(stamp - FirstSundayStamp, MinutesPerWeek);
+    const std::int64_t offset = stamp - FirstSundayStamp - week * MinutesPerWeek;
     return week * (m_close - m_open) + std::clamp(offset, m_open, m_close) - m_open;
 }
 
@@ -54,22 +41,24 @@ std::int64_t WeekWindow::minutesBetween(std::int64_t from, std::int64_t to) cons
 
 std::int64_t WeekWindow::nextOpenMinute(std::int64_t stamp) const
 {
-    const std::int64_t weekStart = FirstSunday + floorDiv(stamp - FirstSunday, WeekMinutes) * WeekMinutes;
+    const std::int64_t weekStart =
+        FirstSundayStamp + floorDiv(stamp - FirstSundayStamp, MinutesPerWeek) * MinutesPerWeek;
     const std::int64_t offset = stamp - weekStart;
     if (offset < m_open) {
         return weekStart + m_open;
     }
-    return offset < m_close ? stamp : weekStart + WeekMinutes + m_open;
+    return offset < m_close ? stamp : weekStart + MinutesPerWeek + m_open;
 }
 
 std::int64_t WeekWindow::lastCloseBefore(std::int64_t stamp) const
 {
-    const std::int64_t weekStart = FirstSunday + floorDiv(stamp - 1 - FirstSunday, WeekMinutes) * WeekMinutes;
-    const std::int64_t offset = stamp - weekStart; // in 1 … WeekMinutes
+    const std::int64_t weekStart =
+        FirstSundayStamp + floorDiv(stamp - 1 - FirstSundayStamp, MinutesPerWeek) * MinutesPerWeek;
+    const std::int64_t offset = stamp - weekStart; // in 1 … MinutesPerWeek
     if (offset > m_close) {
         return weekStart + m_close;
     }
-    return offset > m_open ? stamp : weekStart - WeekMinutes + m_close;
+    return offset > m_open ? stamp : weekStart - MinutesPerWeek + m_close;
 }
 
 void GapTally::lineAfterGap(std::int64_t stamp)

@@ -1,5 +1,6 @@
 #include "engine/clock/ZoneClock.h"
 
+#include "input/CivilDays.h"
 #include "platform/RunError.h"
 
 #include <chrono>
@@ -23,9 +24,6 @@ bool hasZoneDatabase()
 #ifdef VELMORA_ZONE_DATABASE
 
 namespace {
-
-/// Minute stamps count from 1899-12-30; the database counts from 1970-01-01.
-constexpr std::int64_t UnixEpochStamp = std::int64_t{25569} * 1440;
 
 const date::time_zone* zoneOf(const void* zone)
 {

@@ -2,6 +2,7 @@
 
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/settings/SettingRanges.h"
+#include "input/CivilDays.h"
 
 #include <algorithm>
 #include <array>
@@ -27,30 +28,7 @@ constexpr std::array<DaylightRegimeInfo, 5> Regimes{{
     {DaylightRegime::EuropeanUnion, "EU (ロンドン、フランクフルトなど)", 1996, "Europe/London"},
 }};
 
-constexpr int MinutesPerDay = 1440;
 constexpr std::int32_t MsPerSecond = 1000;
-
-struct Civil
-{
-    int year;
-    int month;
-    int day;
-};
-
-// Days since 1899-12-30 to a Gregorian date (the usual era-based conversion, valid for negative days too).
-Civil civilFromDays(std::int64_t days)
-{
-    const std::int64_t z = days - 25569 + 719468; // 1899-12-30 is 25569 days before 1970-01-01
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
-    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    return {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)};
-}
 
 std::string yearText(int year)
 {
@@ -213,20 +191,14 @@ private:
     std::string_view m_text;
 };
 
-// 0 = Sunday. Day 0, 1899-12-30, was a Saturday.
-int weekdayOf(std::int64_t days)
-{
-    const auto rest = static_cast<int>((days + 6) % 7);
-    return rest < 0 ? rest + 7 : rest;
-}
-
 /// The UTC minute stamp of a footer change in a year, the local time read with the offset in force before it.
 std::int64_t changeUtc(const FooterRule::Change& change, int year, std::int64_t offsetBefore)
 {
     const std::int64_t first = *daysFromCivil(year, change.month, 1);
     const std::int64_t next =
         change.month == 12 ? *daysFromCivil(year + 1, 1, 1) : *daysFromCivil(year, change.month + 1, 1);
-    std::int64_t day = first + (change.weekday - weekdayOf(first) + 7) % 7 + std::int64_t{7} * (change.week - 1);
+    std::int64_t day =
+        first + (change.weekday - (weekdayOfDay(first) - 1) + 7) % 7 + std::int64_t{7} * (change.week - 1);
     while (day >= next) {
         day -= 7;
     }
@@ -253,9 +225,6 @@ std::optional<FooterRule> footerRuleOf(std::string_view zone)
     }
     return FooterReader(std::string_view(bytes).substr(open + 1, bytes.size() - open - 2)).read();
 }
-
-/// Minute stamps count from 1899-12-30; the database counts from 1970-01-01.
-constexpr std::int64_t UnixEpochStamp = std::int64_t{25569} * MinutesPerDay;
 
 std::int64_t stampOf(date::sys_seconds time)
 {
@@ -465,7 +434,7 @@ std::vector<SummerRowTexts> daylightRows(const DaylightRequest& request)
 
 std::string formatPeriodText(std::int32_t days, std::int32_t msOfDay)
 {
-    const Civil date = civilFromDays(days);
+    const CivilDate date = civilFromDays(days);
     std::array<char, 40> buffer{};
     int length = std::snprintf(buffer.data(), buffer.size(), "%04d/%02d/%02d", date.year, date.month, date.day);
     if (msOfDay != 0) {
@@ -479,8 +448,8 @@ std::string formatPeriodText(std::int32_t days, std::int32_t msOfDay)
 
 std::string formatPeriodText(MinuteStamp stamp)
 {
-    std::int32_t days = stamp / MinutesPerDay;
-    std::int32_t minutes = stamp % MinutesPerDay;
+    auto days = static_cast<std::int32_t>(stamp / MinutesPerDay);
+    auto minutes = static_cast<std::int32_t>(stamp % MinutesPerDay);
     if (minutes < 0) {
         days -= 1;
         minutes += MinutesPerDay;
