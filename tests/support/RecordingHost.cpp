@@ -78,7 +78,7 @@ void RecordingHost::showRunFinished(std::string_view statusText)
 void RecordingHost::setControlsEnabled(bool enabled)
 {
     controlsEnabled.push_back(enabled);
-    events.push_back(enabled ? "enabled:1" : "enabled:0");
+    events.emplace_back(enabled ? "enabled:1" : "enabled:0");
 }
 
 void RecordingHost::showTimeframeText(std::string_view text)
