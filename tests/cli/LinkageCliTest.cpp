@@ -4,7 +4,6 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #ifndef _WIN32
@@ -68,12 +67,6 @@ Result runProgram(const std::vector<std::string>& args, const fs::path& folder)
 }
 
 #endif
-
-void writeFile(const fs::path& path, std::string_view bytes, std::ios::openmode mode = std::ios::trunc)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | mode).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 /// A download tool's folder with three instruments, and a settings file of our own beside it.
 class LinkageCliTest : public ::testing::Test

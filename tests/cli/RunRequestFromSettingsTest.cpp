@@ -1,42 +1,24 @@
 #include "engine/settings/RunRequestFromSettings.h"
 
+#include "support/FilledSettings.h"
+
 #include <gtest/gtest.h>
 
 using namespace velmora;
 
 TEST(RunRequestFromSettingsTest, TakesEveryControl)
 {
-    FormSettings form;
-    form.minute = "15.60";
-    form.mktChangeTime = "0:00";
-    form.shortTimeFormat = "hh:nn";
-    form.mktOpenTime = "18:00";
-    form.mktCloseTime = "16:00";
-    form.editExt = "csv";
-    form.dateSeparator = "-/";
-    form.timeZoneEditValue = -7;
-    form.dateCsvField = 2;
-    form.radioButton1 = false;
-    form.radioButton2 = true;
-    form.checkBox1 = false;
-    form.checkBox2 = false;
-    form.checkBox3 = true;
-    form.checkBox4 = true;
-    form.checkBox6 = true;
-    form.radioGroup1 = BarLabelling::ByEnd;
-    form.mktOpenYoubi = 1;
-    form.mktCloseYoubi = 6;
-    form.listBox = {"/a/EURUSD_1min.txt", "/b/USDJPY_1min.txt"};
-    SummerSettings summer{true, {"2009/03/08 2:00"}, {"2009/11/01 2:00"}, {"60"}};
+    const FormSettings form = test::everyFormControlChanged();
+    const SummerSettings summer = test::filledSummerTable();
 
     const auto request = runRequestFromSettings(form, summer);
     const auto& s = request.settings;
-    EXPECT_EQ(s.timeframes, "15.60"); // the run itself turns "." into ","
+    EXPECT_EQ(s.timeframes, "15.60, 1-2-3"); // the run itself turns "." into ","
     EXPECT_EQ(s.cutTime, "0:00");
     EXPECT_EQ(s.timeFormat, "hh:nn");
     EXPECT_EQ(s.marketOpenTime, "18:00");
     EXPECT_EQ(s.marketCloseTime, "16:00");
-    EXPECT_EQ(s.extension, "csv");
+    EXPECT_EQ(s.extension, " csv ");
     EXPECT_EQ(request.dateSeparatorBox, "-/");
     EXPECT_EQ(s.outputDateSeparator, '-');
     EXPECT_EQ(request.timeZoneBox, "-7");

@@ -64,6 +64,9 @@ void RecordingHost::setProgressPosition(int position)
 {
     progressPositions.push_back(position);
     events.push_back("position:" + std::to_string(position));
+    if (onPosition) {
+        onPosition(position);
+    }
 }
 
 void RecordingHost::showRunFinished(std::string_view statusText)
@@ -75,7 +78,7 @@ void RecordingHost::showRunFinished(std::string_view statusText)
 void RecordingHost::setControlsEnabled(bool enabled)
 {
     controlsEnabled.push_back(enabled);
-    events.push_back(enabled ? "enabled:1" : "enabled:0");
+    events.emplace_back(enabled ? "enabled:1" : "enabled:0");
 }
 
 void RecordingHost::showTimeframeText(std::string_view text)
@@ -100,7 +103,6 @@ OverwriteReply RecordingHost::askOverwrite(const OverwriteQuestion& question)
 void RecordingHost::processEvents()
 {
     ++processEventsCount;
-    events.emplace_back("processEvents");
     if (onProcessEvents) {
         onProcessEvents(processEventsCount);
     }
@@ -109,7 +111,6 @@ void RecordingHost::processEvents()
 void RecordingHost::yieldProcessor()
 {
     ++yieldCount;
-    events.emplace_back("yield");
 }
 
 } // namespace velmora::test

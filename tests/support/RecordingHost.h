@@ -11,9 +11,11 @@
 namespace velmora::test {
 
 /// A RunHost that records everything a run shows and answers the overwrite question from scripted replies.
-/// Tests read the public members directly; `events` keeps every call in order as one short line each
-/// ("log:…", "status:…", "range:0-9", "position:5", "finished:…", "enabled:0", "timeframe:…", "message:…",
-/// "ask:<name>", "processEvents", "yield", "clearLog") for checks on the order of steps.
+/// Tests read the public members directly; `events` keeps every call that shows or asks something in order as
+/// one short line each ("log:…", "status:…", "range:0-9", "position:5", "finished:…", "enabled:0",
+/// "timeframe:…", "message:…", "ask:<name>", "clearLog") for checks on the order of steps. processEvents and
+/// yieldProcessor are only counted: how often a run gives way to the window is timing, not something it shows,
+/// and a transcript that held them would break at every harmless change of pace.
 class RecordingHost : public RunHost
 {
 public:
@@ -52,6 +54,9 @@ public:
     std::function<void(int)> onProcessEvents;
     /// Called at every log entry, after it is recorded.
     std::function<void(std::string_view)> onLog;
+    /// Called at every progress position, after it is recorded: the walk's hook shows one just before it
+    /// looks for a cancel, so a cancel confirmed here lands at a point the transcript shows.
+    std::function<void(int)> onPosition;
 
     /// The log entries split at their line breaks (CR LF, CR or LF), as the log area shows them.
     std::vector<std::string> logRows() const;

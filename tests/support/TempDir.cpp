@@ -37,6 +37,12 @@ std::filesystem::path TempDir::write(std::string_view name, std::string_view byt
     return target;
 }
 
+void writeFile(const std::filesystem::path& path, std::string_view bytes, std::ios::openmode mode)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | mode).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 std::string readBytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ios>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+/// Writes the bytes as they are to the path, making its folders first; with std::ios::app they go at its end.
+void writeFile(const std::filesystem::path& path, std::string_view bytes, std::ios::openmode mode = std::ios::trunc);
 
 /// The whole content of a file as bytes; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);

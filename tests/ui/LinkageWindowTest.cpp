@@ -20,19 +20,12 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <fstream>
 
 using namespace velmora;
 using namespace velmora::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-void writeFile(const fs::path& path, std::string_view bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 /// A download tool's folder made the current directory for the test's lifetime, with the program's settings
 /// file beside it.

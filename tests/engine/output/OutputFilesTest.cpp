@@ -1,18 +1,16 @@
 #include "engine/output/OutputFiles.h"
 
 #include "platform/RunError.h"
+#include "support/ChildProcess.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
-#include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 #include <vector>
@@ -242,28 +240,13 @@ TEST_F(WriteOutputTest, FailedSaveAsLeavesTheExistingOutput)
 }
 
 #ifndef _WIN32
-/// Runs the body in a child process and returns its exit code: limits set there do not reach the tests.
-int inChild(const std::function<int()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(WriteOutputTest, FullDiskLeavesTheOldOutputAndNoTemporary)
 {
     m_dir.write("EURUSD_5min.txt", "old\r\n");
     const std::string big(256 * 1024, 'x');
     for (const bool overwrite : {false, true}) {
-        const int result = inChild([&] {
-            // A file size limit makes write() fail with EFBIG, as a full disk fails it with ENOSPC.
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{4096, 4096};
-            setrlimit(RLIMIT_FSIZE, &limit);
+        const int result = test::inChild([&] {
+            test::limitFileSize(4096);
             RecordingHost host;
             host.replyOverwrite();
             try {
@@ -286,7 +269,7 @@ TEST_F(WriteOutputTest, NoFreeFileHandleLeavesTheOldOutput)
     GTEST_SKIP() << "the sanitizer runtime itself needs free descriptors to check the exception's type";
 #endif
     m_dir.write("EURUSD_5min.txt", "old\r\n");
-    const int result = inChild([&] {
+    const int result = test::inChild([&] {
         // Every descriptor below the lowest free one is taken, so the limit refuses the next open().
         const int lowestFree = ::open("/dev/null", O_RDONLY);
         ::close(lowestFree);

@@ -1,9 +1,11 @@
 // Whole runs over varied source files, compared byte for byte with recorded transcripts: every bar file, every
-// log entry, message, status text, progress step, processEvents and yield of the host, in order. A difference
-// anywhere means a change of what a user sees. The transcripts were recorded before the source reading and the
-// bucket walk were reworked for speed, and again when each job got its own choice of hook iterations (which
-// moved only progress steps, processEvents and yields). Every way of reading the lines is also compared with
-// the plain one, on these sources and on sources full of lines the read-ahead refuses.
+// log entry, message, question, status text and progress step of the host, in order. A difference anywhere
+// means a change of what a user sees. How often the run gives way to the window (processEvents, yields) is left
+// out: it is pace, not content. The walk's hook shows a progress position just before it looks for a cancel, so
+// the positions still pin where a cancel can land. The transcripts were recorded before the source reading and
+// the bucket walk were reworked for speed, and again when each job got its own choice of hook iterations (which
+// moved only progress steps). Every way of reading the lines is also compared with the plain one, on these
+// sources, on sources full of lines the read-ahead refuses, and with a cancel in the middle of a walk.
 //
 // To record the transcripts again (only after a deliberate change of behaviour), run the test with
 // VELMORA_RECORD_TRANSCRIPTS=1 in the environment; it writes tests/data/transcripts/<case>.txt.
@@ -253,21 +255,12 @@ std::vector<TranscriptCase> cases()
     return all;
 }
 
-/// One event per line; consecutive repeats of an event are folded into "<event> x<count>".
+/// One event per line, its line breaks written as \r and \n.
 std::string eventText(const std::vector<std::string>& events)
 {
     std::string text;
-    for (std::size_t i = 0; i < events.size();) {
-        std::size_t j = i + 1;
-        while (j < events.size() && events[j] == events[i]) {
-            ++j;
-        }
-        text += replaceAll(replaceAll(events[i], "\r", "\\r"), "\n", "\\n");
-        if (j - i > 1) {
-            text += " x" + std::to_string(j - i);
-        }
-        text += '\n';
-        i = j;
+    for (const std::string& event : events) {
+        text += replaceAll(replaceAll(event, "\r", "\\r"), "\n", "\\n") + '\n';
     }
     return text;
 }
@@ -482,6 +475,18 @@ std::vector<TranscriptCase> refusedLineCases()
         many.files.push_back({"F" + std::to_string(i) + "_1min.txt", sourceText({.minutes = 300, .seed = 30 + i})});
     }
     all.push_back(std::move(many));
+    // A cancel confirmed at a hook in the middle of the second entry, while later jobs may already have been
+    // walked ahead: every way stops at the same line with the same log, and leaves the same files.
+    TranscriptCase cancelled{"cancel_in_the_second_entry",
+                             {{"K_1min.txt", sourceText({.minutes = 30000, .seed = 40})},
+                              {"L_1min.txt", sourceText({.minutes = 9000, .seed = 41})}},
+                             {},
+                             [](RecordingHost& host, const TempDir&) {
+                                 host.onPosition = [&host, shown = 0](int) mutable {
+                                     host.cancel = host.cancel || ++shown == 20;
+                                 };
+                             }};
+    all.push_back(std::move(cancelled));
     return all;
 }
 

@@ -2,6 +2,7 @@
 // that refuses writes, a full disk, and the process killed in the middle of writing.
 #include "engine/run/ConversionRun.h"
 #include "platform/IniFile.h"
+#include "support/ChildProcess.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -9,7 +10,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <sys/resource.h> // setrlimit
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -55,19 +55,6 @@ RunOutcome runWith(RecordingHost& host, const RunRequest& request)
     return conversion.execute(request);
 }
 
-/// Runs the body in a forked child and returns its exit status; the child's gtest checks do not count, so the
-/// body reports through its exit code.
-int inChild(const std::function<int()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST(FaultTest, SourceThatVanishesOrTurnsUnreadableBetweenJobsEndsTheRun)
 {
     for (const bool becomesFolder : {false, true}) {
@@ -101,7 +88,7 @@ TEST(FaultTest, ReadOnlyTargetFolderEndsTheRunAndWritesNothing)
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     // Root writes through permission bits: run as nobody then, which the folder's bits do hold back.
-    const int status = inChild([&] {
+    const int status = test::inChild([&] {
         if (geteuid() == 0 && setuid(65534) != 0) {
             return 3;
         }
@@ -123,11 +110,8 @@ TEST(FaultTest, FullDiskWhileWritingKeepsThePreviousBarFile)
     const auto source = dir.write("A_1min.txt", minuteSource(3000));
     const std::string previous = "previous output\r\n";
     dir.write("A_5min.txt", previous);
-    // A file size limit makes every write past it fail with EFBIG, as a full disk fails with ENOSPC.
-    const int status = inChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int status = test::inChild([&] {
+        test::limitFileSize(4096);
         RecordingHost host;
         if (runWith(host, requestFor({source.string()}, "5")) != RunOutcome::Failed) {
             return 1;
@@ -145,10 +129,8 @@ TEST(FaultTest, FullDiskWhileSavingSettingsKeepsThePreviousFile)
     TempDir dir;
     const std::string previous = "[Form]\r\nEdit1=5, 60\r\n";
     const auto path = dir.write("velmora.ini", previous);
-    const int status = inChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int status = test::inChild([&] {
+        test::limitFileSize(1024);
         IniFile ini(path);
         for (int i = 0; i < 100; ++i) {
             ini.writeString("Summer", "Row" + std::to_string(i), std::string(40, 'x'));

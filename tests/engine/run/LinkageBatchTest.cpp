@@ -6,7 +6,6 @@
 #include "support/TempDir.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -16,12 +15,7 @@ namespace fs = std::filesystem;
 using test::readBytes;
 using test::RecordingHost;
 using test::TempDir;
-
-void writeFile(const fs::path& path, std::string_view bytes, std::ios::openmode mode = std::ios::trunc)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | mode).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test::writeFile;
 
 /// A download tool's folder as the tool leaves it: its program, optionally its settings file, and one folder per
 /// instrument under HistoricalData.

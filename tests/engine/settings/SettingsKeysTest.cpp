@@ -1,6 +1,7 @@
 #include "engine/settings/SettingsKeys.h"
 
 #include "platform/IniFile.h"
+#include "support/FilledSettings.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -74,42 +75,14 @@ TEST(SettingsKeysTest, SavesFormInItsWritingOrder)
 
 TEST(SettingsKeysTest, EveryKeySurvivesARestart)
 {
-    FormSettings form;
-    form.minute = "1-2-3, 60";
-    form.mktChangeTime = "07:30";
-    form.shortTimeFormat = "hh:nn";
-    form.mktOpenTime = "08:00";
-    form.mktCloseTime = "16:00";
-    form.editExt = " csv ";
-    form.dateSeparator = " ";
-    form.timeZoneEditValue = -9;
-    form.dateCsvField = 3;
-    form.radioButton1 = false;
-    form.radioButton2 = true;
-    form.checkBox1 = false;
-    form.checkBox2 = false;
-    form.checkBox3 = true;
-    form.checkBox4 = true;
-    form.checkBox6 = true;
-    form.radioGroup1 = BarLabelling::ByEnd;
-    form.mktOpenYoubi = 1;
-    form.mktCloseYoubi = 6;
-    form.top = -4;
-    form.left = 1900;
-    form.width = 800;
-    form.height = 600;
-    form.listBox = {"/data/EURUSD_1min_2009.txt", "C:\\fx\\USDJPY 1min.csv", "/データ/日本.txt"};
+    FormSettings form = test::everyFormControlChanged();
+    form.dateSeparator = " "; // a value of blanks alone
+    const SummerSettings summer = test::filledSummerTable();
 
     Form2Settings form2;
     form2.checkList = "USDJPYEURUSD";
     form2.edit1Text = "15, 30";
     form2.radioGroup1 = LinkageOverwrite::Always;
-
-    SummerSettings summer;
-    summer.checkBox1 = true;
-    summer.openListBox = {"2009/03/08 2:00:00", "2010/03/14"};
-    summer.closeListBox = {"2009/11/01 2:00:00", "2010/11/07"};
-    summer.gapListBox = {"-60", "abc"};
 
     TempDir dir;
     const auto path = dir.write("velmora.ini", "[Form]\r\nminute=old\r\n[Mine]\r\nx=1\r\n");

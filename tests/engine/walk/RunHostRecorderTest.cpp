@@ -23,14 +23,17 @@ TEST(RunHostRecorderTest, PlaysEverythingBackInOrderWithRepeatsAndHookCalls)
     recorder.yieldProcessor();
 
     RecordingHost host;
+    // The host only counts the calls that give way; this test marks them to see where they are played.
+    host.onProcessEvents = [&host](int) { host.events.emplace_back("processEvents"); };
     std::vector<std::size_t> hooks;
     recorder.replay(host, [&](std::size_t line) {
         hooks.push_back(line);
-        host.events.push_back("hook");
+        host.events.emplace_back("hook");
     });
-    const std::vector<std::string> expected{"range:0-99", "log:a\r\nb", "yield",      "yield", "processEvents",
-                                            "hook",       "message:m",  "position:7", "yield"};
+    const std::vector<std::string> expected{"range:0-99", "log:a\r\nb", "processEvents",
+                                            "hook",       "message:m",  "position:7"};
     EXPECT_EQ(host.events, expected);
+    EXPECT_EQ(host.yieldCount, 3) << "the two repeated yields and the last";
     EXPECT_EQ(hooks, std::vector<std::size_t>{42});
     EXPECT_TRUE(recorder.usable());
 }
