@@ -9,6 +9,7 @@
 #include "ui/ClockDialog.h"
 #include "ui/FileRegistration.h"
 #include "ui/InputLayoutDialog.h"
+#include "ui/JapaneseUiFont.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
 #include "ui/VelmoraConfirmUnit.h"
@@ -24,7 +25,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -43,8 +43,6 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QTimer>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -149,64 +147,6 @@ std::int32_t boxValue(const QLineEdit* box, const TUpDown* buttons)
 }
 
 } // namespace
-
-QFont japaneseUiFont()
-{
-    const QStringList installed = QFontDatabase::families();
-    QString family;
-    for (const QString& candidate : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                                     QStringLiteral("Noto Sans JP"), QStringLiteral("Noto Sans CJK SC")}) {
-        if (installed.contains(candidate)) {
-            family = candidate;
-            break;
-        }
-    }
-    QFont font = QApplication::font();
-    if (!family.isEmpty()) {
-        font.setFamily(family);
-    }
-    font.setPixelSize(12);
-    return font;
-}
-
-TUpDown::TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent)
-    : QWidget(parent), m_associate(associate), m_minimum(range.minimum), m_maximum(range.maximum)
-{
-    m_up = new QToolButton(this);
-    m_up->setObjectName(QStringLiteral("up"));
-    m_up->setArrowType(Qt::UpArrow);
-    m_up->setAutoRepeat(true);
-    m_down = new QToolButton(this);
-    m_down->setObjectName(QStringLiteral("down"));
-    m_down->setArrowType(Qt::DownArrow);
-    m_down->setAutoRepeat(true);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_up);
-    layout->addWidget(m_down);
-    for (QToolButton* button : {m_up, m_down}) {
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        button->setFocusPolicy(Qt::NoFocus);
-    }
-    connect(m_up, &QToolButton::clicked, this, &TUpDown::stepUp);
-    connect(m_down, &QToolButton::clicked, this, &TUpDown::stepDown);
-    setPosition(range.clamp(0));
-}
-
-void TUpDown::setPosition(int position)
-{
-    m_position = std::clamp(position, m_minimum, m_maximum);
-    m_associate->setText(QString::number(m_position));
-}
-
-void TUpDown::step(int delta)
-{
-    // Step from what the box shows: the user may have typed a value since the last click.
-    const auto typed = parseInt(stdText(m_associate->text()));
-    const int from = typed ? std::clamp(*typed, m_minimum, m_maximum) : m_position;
-    setPosition(from + delta);
-}
 
 TForm1::TForm1(std::filesystem::path settingsFile, QString firstArgument, const Clock* clock, QWidget* parent)
     : QMainWindow(parent), m_settingsFile(std::move(settingsFile)), m_firstArgument(std::move(firstArgument))

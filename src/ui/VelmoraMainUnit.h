@@ -6,8 +6,8 @@
 #include "engine/settings/SettingRanges.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/Clock.h"
+#include "ui/TUpDown.h"
 
-#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -31,45 +31,12 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QGroupBox;
-class QToolButton;
 
 namespace velmora {
 
 class TConfirmForm;
 class TForm2;
 class TSummer;
-
-/// The program's font: "ＭＳ Ｐゴシック" where installed, else a Noto CJK face, 12 pixels high.
-QFont japaneseUiFont();
-
-/// Spin buttons bound to a text box: a click reads the box, steps by one within the range and writes the
-/// number back. The box stays free text, so a typed value that is not a number reaches the run as typed.
-class TUpDown : public QWidget
-{
-    Q_OBJECT
-
-public:
-    TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent);
-
-    int position() const { return m_position; }
-    /// Clamps to the range and shows the value in the box.
-    void setPosition(int position);
-    int minimum() const { return m_minimum; }
-    int maximum() const { return m_maximum; }
-
-    void stepUp() { step(1); }
-    void stepDown() { step(-1); }
-
-private:
-    void step(int delta);
-
-    QLineEdit* m_associate;
-    QToolButton* m_up;
-    QToolButton* m_down;
-    int m_minimum;
-    int m_maximum;
-    int m_position = 0;
-};
 
 /// The main window: every option of a conversion, the registered files, the buttons that start and cancel a
 /// run, the log and the status bar. Reads section "Form" of the settings file when it is built and writes it
