@@ -3,6 +3,7 @@
 
 #include "engine/settings/SettingsKeys.h"
 #include "platform/SettingsLocation.h"
+#include "ui/JapaneseUiFont.h"
 #include "ui/QtTranslations.h"
 #include "ui/VelmoraConfirmUnit.h"
 #include "ui/VelmoraMainUnit.h"

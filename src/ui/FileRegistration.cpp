@@ -2,6 +2,7 @@
 
 #include "platform/RunError.h"
 
+#include <QListWidget>
 #include <QMimeData>
 #include <QStringDecoder>
 #include <QUrl>
@@ -60,6 +61,15 @@ std::array<std::string, PreviewLineCount> readPreviewLines(const std::filesystem
         lines.front().erase(0, 3);
     }
     return lines;
+}
+
+QStringList listedFiles(const QListWidget& list)
+{
+    QStringList files;
+    for (int i = 0; i < list.count(); ++i) {
+        files.append(list.item(i)->text());
+    }
+    return files;
 }
 
 QStringList droppedLocalFiles(const QMimeData& data)

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class QListWidget;
 class QMimeData;
 
 namespace velmora {
@@ -24,6 +25,9 @@ constexpr int PreviewLineCount = 3;
 /// Throws fileNotFound for a path that does not exist and cannotOpenFile for one that cannot be read (a
 /// folder, a file without read access).
 std::array<std::string, PreviewLineCount> readPreviewLines(const std::filesystem::path& file);
+
+/// The files a list shows, in its order: the registered files of the main window's ListBox1.
+QStringList listedFiles(const QListWidget& list);
 
 /// The local files among the URLs of a drop, in the order given; empty when the drop carries none.
 QStringList droppedLocalFiles(const QMimeData& data);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,16 @@ inline QString qPath(const std::filesystem::path& path)
 inline std::filesystem::path stdPath(const QString& path)
 {
     return {stdText(path)};
+}
+
+inline QStringList qTexts(std::span<const std::string> texts)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& text : texts) {
+        list.append(qText(text));
+    }
+    return list;
 }
 
 } // namespace velmora

@@ -3,11 +3,10 @@
 #include "engine/clock/ClockPresets.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/LinkageBatch.h"
-#include "engine/settings/SettingRanges.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/Clock.h"
+#include "ui/MainWindowControls.h"
 
-#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -15,79 +14,33 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QFileDialog;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QMimeData;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QStatusBar;
-class QGroupBox;
-class QToolButton;
 
 namespace velmora {
 
+class ChartLinks;
+class ChartWindow;
 class TConfirmForm;
 class TForm2;
 class TSummer;
 
-/// The program's font: "ＭＳ Ｐゴシック" where installed, else a Noto CJK face, 12 pixels high.
-QFont japaneseUiFont();
-
-/// Spin buttons bound to a text box: a click reads the box, steps by one within the range and writes the
-/// number back. The box stays free text, so a typed value that is not a number reaches the run as typed.
-class TUpDown : public QWidget
-{
-    Q_OBJECT
-
-public:
-    TUpDown(QLineEdit* associate, ValueRange range, QWidget* parent);
-
-    int position() const { return m_position; }
-    /// Clamps to the range and shows the value in the box.
-    void setPosition(int position);
-    int minimum() const { return m_minimum; }
-    int maximum() const { return m_maximum; }
-
-    void stepUp() { step(1); }
-    void stepDown() { step(-1); }
-
-private:
-    void step(int delta);
-
-    QLineEdit* m_associate;
-    QToolButton* m_up;
-    QToolButton* m_down;
-    int m_minimum;
-    int m_maximum;
-    int m_position = 0;
-};
-
 /// The main window: every option of a conversion, the registered files, the buttons that start and cancel a
 /// run, the log and the status bar. Reads section "Form" of the settings file when it is built and writes it
-/// when it is destroyed.
-class ChartWindow;
-
-class TForm1 : public QMainWindow
+/// when it is destroyed. Its controls, under their designer names, and their geometry are MainWindowControls';
+/// MainWindowLayout places them as the window's size changes.
+class TForm1 : public QMainWindow, private MainWindowControls
 {
     Q_OBJECT
 
 public:
-    static constexpr int BuiltInWidth = 625;
-    static constexpr int BuiltInHeight = 777;
-    static constexpr int MinimumWidth = 625;
-    static constexpr int MinimumHeight = 565;
-    static constexpr int UpperPanelHeight = 609;
-    /// The progress bar's place in the status bar while the status text leaves room for it.
-    static constexpr int ProgressBarX = 100;
+    using MainWindowControls::BuiltInHeight;
+    using MainWindowControls::BuiltInWidth;
+    using MainWindowControls::MinimumHeight;
+    using MainWindowControls::MinimumWidth;
+    using MainWindowControls::ProgressBarX;
 
     /// `firstArgument` is the program's first command-line argument (empty when none); `clock` gives today's
     /// date for the separator label and the run's tick count (the system clock when null).
@@ -175,30 +128,13 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void buildControls();
-    void buildFrame();
-    void buildFileArea();
-    void buildButtonRow();
-    void buildNormalSettings();
-    void buildAdvancedSettings();
-    void buildLabellingGroup();
-    void buildKindButtons();
-    void buildBoxes();
-    void buildOptionChecks();
-    void buildSpecialSettings();
-    void buildOpenDialog();
+    void layoutAtBuiltInSize();
     void connectHandlers();
-    void layoutControls();
-    void layoutUpperPanel(int available);
-    int fullPanelHeight() const;
-    /// The panel's height with every gap and the file list at their minimum.
-    int compactPanelHeight() const;
-    /// The market-window caption: it ends in the clock its times are given in ("現地時間" for the file's own).
-    static QString marketCaption(const ClockChoice& marketClock);
+    void layoutLoadedWindow();
+    void refuseDropsOnControls();
     void showMarketClock(const ClockChoice& marketClock);
-    void wrapMarketCaption();
-    void placeMarketControls();
     void applySettings(const FormSettings& settings);
+    void showFileList(const QStringList& files);
     bool askCancelQuestion();
     void ShowFilePreview(const QString& path);
     void finishBusyWork();
@@ -223,61 +159,8 @@ private:
     bool m_cancelRequested = false;
     bool m_closeWhenIdle = false;
     int m_listScrollExtent = 0;
+    ChartLinks* m_chartLinks = nullptr;
     QString m_separatorInForce = QStringLiteral("/");
-    /// Height of the advanced-settings frame: its built-in height, or more when a caption has to wrap.
-    int m_bevel2Height = 0;
-
-    // Controls, under their designer names.
-    QWidget* Panel1;
-    QWidget* Panel2;
-    QLabel* Label1;
-    QListWidget* ListBox1;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button4;
-    QPushButton* Cancel;
-    QFrame* Bevel1;
-    QLabel* Label9;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLineEdit* Edit1;
-    QFrame* Bevel2;
-    QLabel* Label10;
-    QGroupBox* RadioGroup1;
-    QButtonGroup* m_radioGroup1Buttons;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QLineEdit* Edit7;
-    TUpDown* UpDown2;
-    QLabel* Label4;
-    QLineEdit* Edit6;
-    TUpDown* UpDown1;
-    QLabel* Label6;
-    QLineEdit* Edit2;
-    QLabel* Label7;
-    QLineEdit* EditDateS;
-    QLabel* Label5;
-    QLineEdit* Edit3;
-    QLabel* Label8;
-    QCheckBox* CheckBox3;
-    QCheckBox* CheckBox4;
-    QLineEdit* EditExt;
-    QCheckBox* CheckBox6;
-    QCheckBox* CheckBox1;
-    QCheckBox* CheckBox2;
-    QComboBox* ComboBox1;
-    QLineEdit* Edit4;
-    QComboBox* ComboBox2;
-    QLineEdit* Edit5;
-    QFrame* Bevel3;
-    QLabel* Label11;
-    QPushButton* Button5;
-    QPushButton* ButtonClock;
-    QPushButton* InputLayoutButton; ///< beyond the designer's controls: opens the input-layout dialog
-    QPlainTextEdit* Memo1 = nullptr;
-    QStatusBar* StatusBar1;
-    QProgressBar* ProgressBar1;
-    QFileDialog* OpenDialog1;
 };
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "ui/FileRegistration.h"
+#include "ui/JapaneseUiFont.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
 #include "ui/VelmoraMainUnit.h"

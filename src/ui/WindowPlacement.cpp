@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
@@ -18,6 +19,11 @@ int clampedStart(int start, int extent, int areaStart, int areaExtent)
 {
     // The far edge first, then the near one: a window larger than the area keeps its top or left edge inside.
     return std::max(areaStart, std::min(start, areaStart + areaExtent - extent));
+}
+
+int centredStart(int areaStart, int areaExtent, int extent)
+{
+    return std::max(areaStart, areaStart + static_cast<int>(std::nearbyint((areaExtent - extent) / 2.0)));
 }
 
 } // namespace
@@ -47,6 +53,14 @@ QPoint reachablePlace(const QRect& window)
         }
     }
     return placeOnScreen(window);
+}
+
+QPoint centredPlace(QSize size)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
+    return {centredStart(area.left(), area.width(), size.width()),
+            centredStart(area.top(), area.height(), size.height())};
 }
 
 int frameExtraHeight(const QWidget& window)

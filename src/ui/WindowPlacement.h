@@ -24,6 +24,11 @@ QPoint placeOnScreen(const QRect& window);
 /// is left there.
 QPoint reachablePlace(const QRect& window);
 
+/// Where a window of `size` opens when no place is stored: centred in the primary screen's available area,
+/// halves rounded to the even neighbour, but never above or left of it, so that the title bar stays reachable
+/// on a small screen. (0, 0) when there is no screen.
+QPoint centredPlace(QSize size);
+
 /// The height that the window frame adds to `window`'s client area: measured once the window has been shown,
 /// a typical title bar and border before that, so that a first placement leaves room for them.
 int frameExtraHeight(const QWidget& window);
