@@ -5,7 +5,7 @@
 #include "engine/bars/PriceFormat.h"
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
-#include "engine/run/RunHost.h"
+#include "engine/host/RunHost.h"
 #include "engine/settings/ConversionSettings.h"
 #include "engine/walk/ReadAheadParser.h"
 #include "input/DateTimeText.h"

@@ -1,7 +1,7 @@
 #include "engine/run/ChartBars.h"
 
 #include "engine/bars/BarBuilder.h"
-#include "engine/run/NullRunHost.h"
+#include "engine/host/NullRunHost.h"
 #include "engine/run/SourceCache.h"
 #include "input/DateTimeText.h"
 #include "input/SourceLines.h"
