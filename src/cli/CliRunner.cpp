@@ -4,7 +4,7 @@
 #include "cli/ConsoleRunHost.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/LinkageBatch.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"

@@ -1,6 +1,6 @@
 #include "ui/VelmoraMainUnit.h"
 
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "input/DateTimeText.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"

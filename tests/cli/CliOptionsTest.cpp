@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "platform/IniFile.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"

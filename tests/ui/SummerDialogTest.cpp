@@ -1,5 +1,5 @@
 #include "engine/run/ConversionRun.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "support/RecordingHost.h"

@@ -1,7 +1,7 @@
 #include "engine/run/LinkageBatch.h"
 
 #include "cli/CliTestData.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
