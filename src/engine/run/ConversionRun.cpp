@@ -281,7 +281,6 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
              request.files.size()),
       m_fileNotesTold(request.files.size(), false)
 {
-    m_builder.setReadAhead(run.m_tuning->readAhead);
     if (request.gaps.enabled) {
         run.m_gapReport = std::make_unique<GapReport>(m_entryTexts.size(), request.files);
     }
@@ -385,7 +384,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         return m_played->output();
     }
     const auto counter = static_cast<std::uint64_t>(m_counter);
-    WalkJob walk{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)};
+    WalkJob walk{{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)}};
     if (m_run.m_gapReport != nullptr) {
         walk.gaps = gapTallyFor(m_settings, m_request.gaps);
     }
@@ -393,7 +392,8 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
             return makeRecorded(later, number, file, lines.serial());
         });
-    walkSource(m_builder, lines, pathText(pathFromText(file).filename()), walk, m_output, beside);
+    walkSource(m_builder, m_run.m_tuning->readAhead, lines, pathText(pathFromText(file).filename()), walk, m_output,
+               beside);
     m_noBarsReason = noBarsReason(walk);
     m_fileNotes = fileNotes(file, walk);
     m_jobGaps = std::move(walk.gaps);
