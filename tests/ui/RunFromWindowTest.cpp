@@ -106,7 +106,8 @@ private slots:
         RecordingHost host;
         ConversionRun run(host, clock, state);
         run.setHookSeed(HookSeed);
-        QCOMPARE(run.execute(runRequestFromSettings(form, loadSummerSettings(settings))), RunOutcome::Completed);
+        QCOMPARE(run.execute(runRequestFromSettings({.form = form, .summer = loadSummerSettings(settings)})),
+                 RunOutcome::Completed);
 
         for (const std::string& name : outputs) {
             const std::string written = readBytes(windowDir.file(name));
