@@ -1,6 +1,7 @@
 #include "engine/bars/BarBuilder.h"
 
 #include "engine/bars/BarBuilderWalk.h"
+#include "engine/settings/RunBoxes.h"
 #include "input/CivilDays.h"
 #include "platform/RunError.h"
 
@@ -30,22 +31,6 @@ std::string labelOutOfRangeMessage()
 {
     return "時差または夏時間のずれによって、足の日時が 0001/01/01 から 9999/12/31 の範囲を外れます。\r"
            "時差と夏時間の設定を見直してください";
-}
-
-std::string cutTimeMessage(std::string_view text)
-{
-    return "基準区切り時刻 '" + std::string(text) +
-           "' には時と分を区切る \":\" がありません。\r17:00 のように指定してください";
-}
-
-/// Minutes of the day of a market-window time text; seconds are ignored.
-int minutesOfDay(std::string_view text)
-{
-    const auto ms = parseTimeOfDayMs(text);
-    if (!ms) {
-        throw notATime(text);
-    }
-    return *ms / 60000;
 }
 
 /// Passes messages on and counts them.
@@ -107,18 +92,8 @@ std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job)
 }
 
 BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages)
-    : m_settings(settings), m_summer(summer)
+    : m_settings(settings), m_summer(summer), m_cutMinutes(cutMinutesFromBox(settings.cutTime, messages))
 {
-    // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
-    // every bar in the wrong place: stop before the first job instead.
-    if (settings.cutTime.find(':') == std::string::npos) {
-        throw RunError(cutTimeMessage(settings.cutTime));
-    }
-    const auto minutes = TimeStrToInt(settings.cutTime, messages);
-    if (!minutes) {
-        throw RunError(cutTimeMessage(settings.cutTime));
-    }
-    m_cutMinutes = *minutes;
 }
 
 MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const TimeframeEntry& entry)
@@ -127,8 +102,8 @@ MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const 
     window.enabled = settings.marketWindow;
     window.openDay = settings.marketOpenDay;
     window.closeDay = settings.marketCloseDay;
-    int openMinutes = minutesOfDay(settings.marketOpenTime);
-    int closeMinutes = minutesOfDay(settings.marketCloseTime);
+    int openMinutes = marketMinutesFromBox(settings.marketOpenTime);
+    int closeMinutes = marketMinutesFromBox(settings.marketCloseTime);
     const bool byEnd = settings.labelling == BarLabelling::ByEnd;
     if (byEnd && entry.isDaily()) {
         // A daily bar labelled by its end carries the next day's date.

@@ -7,6 +7,7 @@
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
 #include "engine/run/SourceCache.h"
+#include "engine/settings/RunBoxes.h"
 #include "engine/walk/RecordedJob.h"
 #include "engine/walk/SourceWalk.h"
 #include "engine/walk/WalkAheadPlan.h"
@@ -172,13 +173,12 @@ void ConversionRun::setTuning(const WalkTuning& tuning)
 
 bool ConversionRun::startChecksPass(const RunRequest& request)
 {
-    if (request.dateSeparatorBox.empty()) {
-        m_host.showMessage("「書きだす時の日付の区切り文字」の項目が空です。\r「/」や「-」などを指定してください");
+    if (auto refusal = emptySeparatorBoxRefusal(request.dateSeparatorBox)) {
+        m_host.showMessage(*refusal);
         return false;
     }
-    if (request.settings.forceExtension && request.settings.extension.empty()) {
-        m_host.showMessage("「出力ファイルの拡張子を指定」にチェックが付いているのに、拡張子の項目が空です。\r"
-                           "「.txt」や「.csv」などを指定するか、チェックを外してください");
+    if (auto refusal = extensionBoxRefusal(request.settings.forceExtension, request.settings.extension)) {
+        m_host.showMessage(*refusal);
         return false;
     }
     if (request.files.empty()) {

@@ -1,5 +1,7 @@
 #include "engine/run/RunRequestFromSettings.h"
 
+#include "engine/settings/RunBoxes.h"
+
 #include <string>
 
 namespace velmora {
