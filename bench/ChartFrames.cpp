@@ -2,8 +2,8 @@
 // times while scrolling across it at a day in view and at the whole file in view. Then the converter's default
 // job over a year of 1-minute lines with the gap report off and on, side by side. With --screenshot FILE, saves
 // a picture of the chart around the hole instead.
+#include "engine/host/NullRunHost.h"
 #include "engine/run/ConversionRun.h"
-#include "engine/run/NullRunHost.h"
 #include "platform/Clock.h"
 #include "ui/CandleChart.h"
 #include "ui/ChartWindow.h"

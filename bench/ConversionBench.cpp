@@ -3,8 +3,8 @@
 // side with a pandas script on the same file and checks that both write the same bars.
 //
 // usage: ConversionBench SOURCE [REPETITIONS]
+#include "engine/host/NullRunHost.h"
 #include "engine/run/ConversionRun.h"
-#include "engine/run/NullRunHost.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/NullRunHost.h"
+#include "engine/host/NullRunHost.h"
 
 #include <cstddef>
 #include <cstdint>

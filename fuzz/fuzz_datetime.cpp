@@ -1,6 +1,6 @@
 // The date and time readers over arbitrary texts: every reader either gives a value in its range or refuses.
 #include "FuzzSupport.h"
-#include "engine/bars/SummerShiftTable.h"
+#include "engine/settings/RunBoxes.h"
 #include "input/DateTimeText.h"
 #include "platform/RunError.h"
 

@@ -1,6 +1,7 @@
 // The timeframe list with entry resolution: every entry either resolves to widths above 0 or is refused.
 #include "FuzzSupport.h"
 #include "engine/bars/TimeframeEntry.h"
+#include "engine/settings/RunBoxes.h"
 #include "platform/RunError.h"
 
 #include <cstdlib>

@@ -2,6 +2,7 @@
 
 #include "engine/bars/TimeframeEntry.h"
 #include "engine/clock/ClockPresets.h"
+#include "engine/settings/RunBoxes.h"
 #include "engine/settings/SettingRanges.h"
 #include "input/DateTimeText.h"
 #include "platform/Numbers.h"

@@ -4,7 +4,7 @@
 #include "cli/ConsoleRunHost.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/LinkageBatch.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
@@ -131,28 +131,16 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
         }
     }
 
-    FormSettings form;
+    RunSections sections;
     Form2Settings form2;
-    SummerSettings summer;
-    GapReportSettings gaps;
-    InputSettings input;
-    BarsSettings bars;
-    ClockSectionSettings clocks;
     if (!settingsPath.empty()) {
         const IniFile file(settingsPath);
-        form = loadFormSettings(file);
+        sections = loadRunSections(file);
         form2 = loadForm2Settings(file);
-        summer = loadSummerSettings(file);
-        gaps = loadGapReportSettings(file);
-        input = loadInputSettings(file);
-        bars = loadBarsSettings(file);
-        clocks = loadClockSettings(file);
     }
+    const FormSettings& form = sections.form;
 
-    RunRequest request = runRequestFromSettings(form, summer, bars);
-    request.gaps = gapReportFromSettings(gaps);
-    request.settings.sourceLayout = sourceLayoutOf(input);
-    request.settings.clocks = clockSettingsOf(clocks);
+    RunRequest request = runRequestFromSettings(sections);
     applyOverrides(options, request);
 
     const SystemClock systemClock;

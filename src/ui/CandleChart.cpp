@@ -1,6 +1,7 @@
 #include "ui/CandleChart.h"
 
 #include "engine/bars/BarBuilder.h"
+#include "engine/bars/BarLine.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "ui/VelmoraMainUnit.h"
 
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "engine/settings/SettingRanges.h"
 #include "input/DateTimeText.h"
 #include "platform/IniFile.h"
@@ -352,10 +352,13 @@ void TForm1::CancelClick()
 
 RunRequest TForm1::runRequest() const
 {
-    // Sections "Bars", "GapReport" and "Input" have no control in this window: the run takes them as the settings
-    // file holds them at each run, so a layout saved in the input-layout dialog is used by the next run.
-    const IniFile settingsFile(m_settingsFile);
-    RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{}, loadBarsSettings(settingsFile));
+    // Sections "Bars", "GapReport", "Input" and "Clock" have no control in this window: the run takes them as the
+    // settings file holds them at each run, so a layout saved in the input-layout dialog is used by the next run.
+    RunSections sections = loadRunSections(IniFile(m_settingsFile));
+    // Sections "Form" and "Summer" are this window's controls and its summer-time dialog as they stand.
+    sections.form = currentSettings();
+    sections.summer = SummerSettings{};
+    RunRequest request = runRequestFromSettings(sections);
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = stdText(EditDateS->text());
     request.timeZoneBox = stdText(Edit6->text());
@@ -364,10 +367,6 @@ RunRequest TForm1::runRequest() const
         request.summer = m_summer->rowsForRun();
     }
     request.settings.summerTable = request.summer.enabled;
-    request.gaps = gapReportFromSettings(loadGapReportSettings(settingsFile));
-    request.settings.sourceLayout = sourceLayoutOf(loadInputSettings(settingsFile));
-    // Section "Clock" is the clock dialog's; the run takes it as it stands in the file.
-    request.settings.clocks = clockSettingsOf(loadClockSettings(settingsFile));
     return request;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/VelmoraSummerUnit.h"
 
+#include "engine/settings/RunBoxes.h"
 #include "engine/settings/SettingRanges.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"

@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -153,11 +153,11 @@ TEST(CliOptionsTest, TakesExactlyTheValuesTheSettingsFileKeeps)
         const auto parsed = parse({c.option, std::to_string(c.value), "a.txt"});
         FormSettings form;
         form.*c.key = c.value;
-        const RunRequest fromFile = velmora::runRequestFromSettings(form, {});
+        const RunRequest fromFile = velmora::runRequestFromSettings({.form = form});
         const bool kept = fromFile.*c.box == std::to_string(c.value);
         EXPECT_EQ(parsed.error.empty(), kept) << c.option << ' ' << c.value << ": " << parsed.error;
         if (kept) {
-            RunRequest fromCli = velmora::runRequestFromSettings(FormSettings{}, {});
+            RunRequest fromCli = velmora::runRequestFromSettings({});
             velmora::cli::applyOverrides(parsed.options, fromCli);
             EXPECT_EQ(fromCli.*c.box, fromFile.*c.box) << c.option << ' ' << c.value;
             EXPECT_EQ(fromCli.settings.timeZoneShiftDays, fromFile.settings.timeZoneShiftDays) << c.value;

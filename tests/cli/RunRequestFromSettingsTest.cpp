@@ -1,6 +1,8 @@
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 
+#include "platform/IniFile.h"
 #include "support/FilledSettings.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,7 @@ TEST(RunRequestFromSettingsTest, TakesEveryControl)
     const FormSettings form = test::everyFormControlChanged();
     const SummerSettings summer = test::filledSummerTable();
 
-    const auto request = runRequestFromSettings(form, summer);
+    const auto request = runRequestFromSettings({.form = form, .summer = summer});
     const auto& s = request.settings;
     EXPECT_EQ(s.timeframes, "15.60, 1-2-3"); // the run itself turns "." into ","
     EXPECT_EQ(s.cutTime, "0:00");
@@ -63,11 +65,34 @@ TEST(RunRequestFromSettingsTest, ReadsValuesAsTheControlsWouldShowThem)
         form.radioGroup1 = labellingFromIndex(c.labelling);
         form.mktOpenYoubi = c.openDay;
         form.mktCloseYoubi = c.closeDay;
-        const auto request = runRequestFromSettings(form, {});
+        const auto request = runRequestFromSettings({.form = form});
         EXPECT_EQ(request.timeZoneBox, c.timeZoneBox) << c.timeZone;
         EXPECT_EQ(request.dateFieldBox, c.dateFieldBox) << c.dateField;
         EXPECT_EQ(request.settings.labelling, c.labellingUsed) << c.labelling;
         EXPECT_EQ(request.settings.marketOpenDay, c.openWeekday) << c.openDay;
         EXPECT_EQ(request.settings.marketCloseDay, c.closeWeekday) << c.closeDay;
     }
+}
+
+TEST(RunRequestFromSettingsTest, TakesEverySectionARunReads)
+{
+    // A section the loader or the request left out would run with its defaults: each holds a value off them.
+    const test::TempDir dir;
+    const IniFile file(dir.write("velmora.ini", "[Form]\nMinute=15\n"
+                                                "[Summer]\nCheckBox1=1\n"
+                                                "[Bars]\nAppendVolume=1\n"
+                                                "[GapReport]\nListInLog=1\nMinutes=45\n"
+                                                "[Input]\nLayout=dmy\n"
+                                                "[Clock]\nMarketClock=UTC+2\n"));
+    const RunSections sections = loadRunSections(file);
+    const RunRequest request = runRequestFromSettings(sections);
+    EXPECT_EQ(request.settings.timeframes, "15");
+    EXPECT_TRUE(request.summer.enabled);
+    EXPECT_TRUE(request.settings.appendVolume);
+    EXPECT_TRUE(request.gaps.enabled);
+    EXPECT_TRUE(request.gaps.listInLog);
+    EXPECT_EQ(request.gaps.longerThan, 45);
+    EXPECT_EQ(request.settings.sourceLayout, layoutFromName("dmy"));
+    EXPECT_EQ(request.settings.clocks.market, clockOf("UTC+2"));
+    EXPECT_EQ(request.settings.clocks.source, ClockChoice{});
 }

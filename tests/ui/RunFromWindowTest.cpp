@@ -1,4 +1,4 @@
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "platform/IniFile.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -106,7 +106,8 @@ private slots:
         RecordingHost host;
         ConversionRun run(host, clock, state);
         run.setHookSeed(HookSeed);
-        QCOMPARE(run.execute(runRequestFromSettings(form, loadSummerSettings(settings))), RunOutcome::Completed);
+        QCOMPARE(run.execute(runRequestFromSettings({.form = form, .summer = loadSummerSettings(settings)})),
+                 RunOutcome::Completed);
 
         for (const std::string& name : outputs) {
             const std::string written = readBytes(windowDir.file(name));

@@ -1,5 +1,5 @@
 #include "engine/run/ConversionRun.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "support/RecordingHost.h"
@@ -448,7 +448,7 @@ private slots:
             click(dialog, "Button6");
         }
         const IniFile file(ini);
-        const RunRequest request = runRequestFromSettings(loadFormSettings(file), loadSummerSettings(file));
+        const RunRequest request = runRequestFromSettings(loadRunSections(file));
         QVERIFY(request.summer.enabled);
         QCOMPARE(request.summer.starts, std::vector<std::string>{"2008/03/09 7:00:00"});
         QCOMPARE(request.summer.ends, std::vector<std::string>{"2008/03/09 7:10:00"});

@@ -1,18 +1,13 @@
 #include "engine/bars/BarBuilder.h"
 
-#include "engine/bars/CalendarGrid.h"
-#include "engine/bars/RepeatedMessages.h"
-#include "engine/clock/WalkClocks.h"
-#include "engine/walk/RunHostRecorder.h"
+#include "engine/bars/BarBuilderWalk.h"
+#include "engine/settings/RunBoxes.h"
+#include "input/CivilDays.h"
 #include "platform/RunError.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring> // memcpy
-#include <memory>
-#include <new> // bad_alloc
-#include <vector>
 
 namespace velmora {
 
@@ -38,22 +33,6 @@ std::string labelOutOfRangeMessage()
            "時差と夏時間の設定を見直してください";
 }
 
-std::string cutTimeMessage(std::string_view text)
-{
-    return "基準区切り時刻 '" + std::string(text) +
-           "' には時と分を区切る \":\" がありません。\r17:00 のように指定してください";
-}
-
-/// Minutes of the day of a market-window time text; seconds are ignored.
-int minutesOfDay(std::string_view text)
-{
-    const auto ms = parseTimeOfDayMs(text);
-    if (!ms) {
-        throw notATime(text);
-    }
-    return *ms / 60000;
-}
-
 /// Passes messages on and counts them.
 class MessageCounter : public MessageSink
 {
@@ -70,11 +49,6 @@ private:
     MessageSink& m_target;
 };
 
-int hhmmOf(int minutes)
-{
-    return (minutes / 60) * 100 + minutes % 60;
-}
-
 } // namespace
 
 DateTimeValue stampToDateTime(std::int64_t stamp)
@@ -82,34 +56,6 @@ DateTimeValue stampToDateTime(std::int64_t stamp)
     // Whole days, then the fraction of the day: the day count is exact, so the sum rounds once.
     return static_cast<double>(stamp / 1440) + // NOLINT(bugprone-integer-division)
            static_cast<double>(stamp % 1440) / 1440.0;
-}
-
-bool MarketWindow::containsStamp(std::int64_t stamp) const
-{
-    if (!enabled) {
-        return true;
-    }
-    const std::int64_t day = floorDiv(stamp, 1440);
-    const int minute = static_cast<int>(stamp - day * 1440);
-    const int weekday = weekdayOfDay(day);
-    const int hhmm = hhmmOf(minute);
-    if (weekday < openDay || weekday > closeDay) {
-        return false;
-    }
-    if (weekday == openDay && hhmm < openHhmm) {
-        return false;
-    }
-    if (weekday == closeDay && hhmm >= closeHhmm) {
-        return false;
-    }
-    return true;
-}
-
-bool MarketWindow::Contains(DateTimeValue value) const
-{
-    // Round to the millisecond first so that 09:05 stored as 09:04:59.9999 stays 09:05.
-    const double ms = std::round(value * 86'400'000.0);
-    return containsStamp(static_cast<std::int64_t>(std::floor(ms / 60'000.0)));
 }
 
 std::string skippedLineEntry(std::string_view line, std::string_view reason)
@@ -146,18 +92,8 @@ std::uint32_t jobSeed(std::uint32_t runSeed, std::uint64_t job)
 }
 
 BarBuilder::BarBuilder(const ConversionSettings& settings, const SummerShiftTable* summer, MessageSink& messages)
-    : m_settings(settings), m_summer(summer)
+    : m_settings(settings), m_summer(summer), m_cutMinutes(cutMinutesFromBox(settings.cutTime, messages))
 {
-    // Without ":" the cut time has no minute of the day, and a grid anchored at a made-up time would put
-    // every bar in the wrong place: stop before the first job instead.
-    if (settings.cutTime.find(':') == std::string::npos) {
-        throw RunError(cutTimeMessage(settings.cutTime));
-    }
-    const auto minutes = TimeStrToInt(settings.cutTime, messages);
-    if (!minutes) {
-        throw RunError(cutTimeMessage(settings.cutTime));
-    }
-    m_cutMinutes = *minutes;
 }
 
 MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const TimeframeEntry& entry)
@@ -166,8 +102,8 @@ MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const 
     window.enabled = settings.marketWindow;
     window.openDay = settings.marketOpenDay;
     window.closeDay = settings.marketCloseDay;
-    int openMinutes = minutesOfDay(settings.marketOpenTime);
-    int closeMinutes = minutesOfDay(settings.marketCloseTime);
+    int openMinutes = marketMinutesFromBox(settings.marketOpenTime);
+    int closeMinutes = marketMinutesFromBox(settings.marketCloseTime);
     const bool byEnd = settings.labelling == BarLabelling::ByEnd;
     if (byEnd && entry.isDaily()) {
         // A daily bar labelled by its end carries the next day's date.
@@ -185,196 +121,23 @@ MarketWindow BarBuilder::PrepareEntry(const ConversionSettings& settings, const 
     return window;
 }
 
-/// One job's walk over the lines of a file, in steps: start() finds the first usable line and anchors the
-/// grid, advance() walks the lines up to a limit, finish() closes the last bucket. Stepping through in pieces
-/// does exactly what one pass would do.
-class BarBuilder::Walk
+BarBuilder::Walk::Walk(const BarBuilder& builder, const SourceLines& lines, BarJob& job, bool countsFileLines)
+    : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
+      m_random(job.seed == 0 ? 0x9E3779B9U : job.seed), m_lines(lines), m_job(job), m_env(job.env),
+      m_messages(job.env.dates.messages), m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear},
+      m_entry(job.entry),
+      m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat, builder.m_settings.dropTimeInDaily),
+      m_record(builder.m_settings.dateField), m_clocks(builder.m_settings.clocks),
+      m_convertsLines(m_clocks.convertsLines()), m_usesClocks(m_convertsLines || m_clocks.convertsLabels()),
+      m_countsFileLines(countsFileLines)
 {
-public:
-    Walk(const BarBuilder& builder, const SourceLines& lines, WalkJob& job)
-        : m_settings(builder.m_settings), m_summer(builder.m_summer), m_cutMinutes(builder.m_cutMinutes),
-          m_random(job.seed == 0 ? 0x9E3779B9U : job.seed), m_lines(lines), m_job(job), m_env(job.env),
-          m_messages(job.env.dates.messages), m_dates{job.env.dates.separators, m_messages, job.env.dates.currentYear},
-          m_entry(job.entry), m_lineWriter(job.env.dates.separators.output, builder.m_settings.timeFormat,
-                                           builder.m_settings.dropTimeInDaily),
-          m_record(builder.m_settings.dateField), m_clocks(builder.m_settings.clocks),
-          m_convertsLines(m_clocks.convertsLines()), m_usesClocks(m_convertsLines || m_clocks.convertsLabels())
-    {
-        if (m_entry.calendar() != CalendarBars::None) {
-            const MarketWindow& window = job.window;
-            m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
-                           window.openHhmm / 100 * 60 + window.openHhmm % 100);
-        }
-        m_lineExtras = (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid ? TakeExtras : 0U);
+    if (m_entry.calendar() != CalendarBars::None) {
+        const MarketWindow& window = job.window;
+        m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
+                       window.openHhmm / 100 * 60 + window.openHhmm % 100);
     }
-
-    /// The price format found for the walks of one file, by the first usable line it was found from.
-    struct PriceMemo
-    {
-        std::size_t first = SIZE_MAX;
-        PriceFormat format;
-    };
-
-    /// False when the file has no usable line (logged) and the walk is over.
-    bool start(std::string_view fileName, PriceMemo& prices);
-    void advance(std::size_t limit, const ReadAheadParser* feed);
-    void finish();
-
-    /// Logs how many lines showed each message shown more than once.
-    void reportRepeatedMessages() const { m_messages.report(m_env.host); }
-
-    WalkJob& job() { return m_job; }
-    std::size_t position() const { return m_p; }
-    const DateMemo& memo() const { return m_memo; }
-    char inputSeparator() const { return m_dates.separators.input; }
-
-private:
-    /// An open or close as the source writes it: moved in one fixed piece from a line read ahead, else copied.
-    /// Not to be copied itself (text may view chars).
-    struct PriceText
-    {
-        PriceText() = default;
-        PriceText(const PriceText&) = delete;
-        PriceText& operator=(const PriceText&) = delete;
-
-        void take(const char (&from)[ParsedLine::PriceChars], std::size_t length)
-        {
-            std::memcpy(chars, from, sizeof chars);
-            text = {chars, length};
-        }
-        void assign(std::string_view from)
-        {
-            copy.assign(from);
-            text = copy;
-        }
-        void assign(const PriceText& other)
-        {
-            if (other.text.data() == other.chars) {
-                take(other.chars, other.text.size());
-            } else {
-                assign(other.text);
-            }
-        }
-
-        char chars[ParsedLine::PriceChars] = {};
-        std::string_view text;
-        std::string copy;
-    };
-
-    struct Bucket
-    {
-        std::int64_t start = 0;
-        std::int64_t end = 0;
-        std::size_t lineCount = 0;
-        PriceText open;  ///< of the first line taken
-        PriceText close; ///< of the last line taken
-        double high = 0.0;
-        double low = 0.0;
-        double volume = 0.0;             ///< with appendVolume: the volumes added up, or the lines counted
-        std::uint8_t volumeDecimals = 0; ///< the most digits after the point of a volume added
-    };
-
-    std::string_view lineAt(std::size_t i) { return m_lines.line(i, m_cursor); }
-    /// Splits the line (as lineAt() gave it) into m_record unless it already holds that line: a line's stamp and
-    /// its prices are read from one split.
-    void split(std::string_view line);
-    /// Reads the stamp of the line at m_p into m_waiting; false when the line is skipped.
-    bool readWaitingLine();
-    /// What one walk over a file counts of the waiting line for the whole file: its prices out of order, and
-    /// with the gap report where the file has holes. Every line with a stamp is counted, whichever bucket takes
-    /// it, so that any walk over a file gives the same count.
-    void countFileLine()
-    {
-        countPriceOrder();
-        if (m_gaps != nullptr) {
-            m_gaps->line(m_waiting);
-        }
-    }
-    void countPriceOrder()
-    {
-        if (m_parsed != nullptr && m_parsed->pricesHeld()) {
-            m_job.linesOutOfPriceOrder += m_parsed->outOfOrder ? 1U : 0U;
-        } else {
-            countPriceOrderOfOwnReading();
-        }
-    }
-    void countPriceOrderOfOwnReading();
-    /// What a line read needs beyond its stamp and prices: its volume, its time in the market clock.
-    void readExtras(const ReadAheadParser* feed);
-    /// A line's time in the market clock, where the buckets are cut.
-    std::int64_t marketTime(std::int64_t stamp) { return m_convertsLines ? m_clocks.toMarket(stamp) : stamp; }
-    /// The label of the bucket under way as it is written, or std::nullopt when it is not written.
-    std::optional<std::int64_t> labelOf(const Bucket& bucket);
-    /// Adds the waiting line to the bucket under way. Kept inside the walk's loop, where it was before weeks,
-    /// months and volumes added their (out of line) steps to it.
-    [[gnu::always_inline]] inline void takeWaiting();
-    void passUnfilledBuckets();
-    void addLine(std::string_view line);
-    void addParsed(const ParsedLine& parsed);
-    void moveOn();
-    bool isUsable(std::string_view line);
-    std::optional<std::int64_t> stampOf(std::string_view line);
-    void skipLine(std::string_view line, std::string_view reason);
-    void closeBucket();
-    bool randomHookDue();
-
-    // Weeks and months (m_grid set): their edges, and the lines they take.
-    std::int64_t edgeAfter(std::int64_t start) const
-    {
-        return m_grid ? m_grid->endOf(start) : start + m_entry.currentWidth();
-    }
-    // Out of line, as are the volumes': the walk's loop of the bars without them stays as small as it was.
-    [[gnu::noinline]] bool outsideWrittenDays(std::int64_t stamp);
-    // Volumes, with appendVolume.
-    [[gnu::noinline]] void addVolume(double volume, std::uint8_t decimals);
-    void appendVolume(std::string& output) const;
-
-    const ConversionSettings& m_settings;
-    const SummerShiftTable* m_summer;
-    std::int32_t m_cutMinutes;
-    std::uint32_t m_random;
-    const SourceLines& m_lines;
-    SourceLines::Cursor m_cursor;
-    WalkJob& m_job;
-    BuildEnvironment& m_env;
-    RepeatedMessages m_messages;
-    DateTextContext m_dates; ///< the job's separators, its messages shown once each
-    TimeframeEntry& m_entry;
-    BarLine m_lineWriter;
-    SourceRecord m_record;
-    /// The number of the line m_record holds (not its place: lines rewritten as they are read share one).
-    std::size_t m_splitLine = SourceLines::NoLine;
-    DateMemo m_memo;
-    std::int64_t m_fillUntil = 0; ///< empty buckets starting from here get no fill bar
-
-    std::size_t m_p = 0; ///< the next line to take
-    PriceFormat m_prices;
-    Bucket m_bucket;
-    PriceText m_fill; ///< the close empty buckets are filled from
-    // The stamp of the waiting line is read once, however many empty buckets it waits through.
-    std::int64_t m_waiting = 0;
-    const ParsedLine* m_parsed = nullptr;       ///< the waiting line as the feed read it, or null
-    const LineVolume* m_parsedVolume = nullptr; ///< its volume, with appendVolume
-
-    std::optional<CalendarGrid> m_grid;
-    std::int64_t m_checkedDay = INT64_MIN; ///< the day outsideWrittenDays() looked at last
-    bool m_checkedDayOutside = false;
-    bool m_daily = false;
-    bool m_haveWaiting = false;
-    bool m_volumeField = false; ///< the file's first usable line has a volume after its close
-    WalkClocks m_clocks;
-    bool m_convertsLines;
-    bool m_usesClocks;
-    /// Only a job walked at its turn counts for the file: a job walked ahead follows an earlier one over it.
-    bool m_countsFileLines = !m_job.ahead;
-    /// What the walk does with each line beyond the usual, in one word so that the usual walk tests it once:
-    /// ReadExtras when a line is read (its volume, its clock), TakeExtras when a bucket takes it (weeks and
-    /// months).
-    static constexpr unsigned ReadExtras = 1U;
-    static constexpr unsigned TakeExtras = 2U;
-    unsigned m_lineExtras = 0;
-    GapTally* m_gaps = m_job.gaps ? &*m_job.gaps : nullptr;
-};
+    m_lineExtras = (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid ? TakeExtras : 0U);
+}
 
 bool BarBuilder::Walk::randomHookDue()
 {
@@ -574,7 +337,7 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
     return true;
 }
 
-void BarBuilder::Walk::advance(std::size_t limit, const ReadAheadParser* feed)
+void BarBuilder::Walk::advance(std::size_t limit, const LineFeed* feed)
 {
     while (m_p < limit) {
         if (randomHookDue()) {
@@ -626,7 +389,7 @@ bool BarBuilder::Walk::readWaitingLine()
     return true;
 }
 
-void BarBuilder::Walk::readExtras(const ReadAheadParser* feed)
+void BarBuilder::Walk::readExtras(const LineFeed* feed)
 {
     if (m_settings.appendVolume) {
         m_parsedVolume = m_parsed != nullptr && feed != nullptr ? &feed->volumeOf(m_p) : nullptr;
@@ -784,110 +547,6 @@ void BarBuilder::Walk::moveOn()
     m_entry.NextWidth();
     m_bucket.start = m_bucket.end;
     m_bucket.end = edgeAfter(m_bucket.start);
-}
-
-template <typename Step> bool BarBuilder::step(Walk& walk, Step&& action)
-{
-    WalkJob& job = walk.job();
-    if (!job.ahead) {
-        return action();
-    }
-    try {
-        return action();
-    } catch (const RunError& error) {
-        job.ended = WalkEnd::Failed;
-        job.error = error.what();
-    } catch (const RunHostRecorder::Full&) {
-        job.ended = WalkEnd::Abandoned;
-    } catch (const std::bad_alloc&) {
-        job.ended = WalkEnd::Abandoned;
-    }
-    return false;
-}
-
-namespace {
-
-template <typename Walks> bool sameReadingState(const Walks& walks)
-{
-    const auto& first = *walks.front();
-    return std::all_of(walks.begin(), walks.end(), [&first](const auto& walk) {
-        return walk->inputSeparator() == first.inputSeparator() && walk->memo().held == first.memo().held &&
-               walk->memo().day == first.memo().day && walk->memo().text == first.memo().text;
-    });
-}
-
-} // namespace
-
-void BarBuilder::BuildFiles(const SourceLines& lines, std::string_view fileName, std::span<WalkJob* const> jobs) const
-{
-    std::vector<std::unique_ptr<Walk>> walks;
-    walks.reserve(jobs.size());
-    for (WalkJob* job : jobs) {
-        walks.push_back(std::make_unique<Walk>(*this, lines, *job));
-    }
-    std::vector<Walk*> active;
-    Walk::PriceMemo prices;
-    for (auto& walk : walks) {
-        if (step(*walk, [&walk, fileName, &prices] { return walk->start(fileName, prices); })) {
-            active.push_back(walk.get());
-        }
-    }
-    if (!active.empty()) {
-        walkLines(lines, active);
-    }
-    for (auto& walk : walks) {
-        // A walk that ended on an error says so instead.
-        if (walk->job().ended == WalkEnd::Finished) {
-            step(*walk, [&walk] {
-                walk->reportRepeatedMessages();
-                return true;
-            });
-        }
-    }
-}
-
-void BarBuilder::walkLines(const SourceLines& lines, std::vector<Walk*>& active) const
-{
-    // Every walk stands on the same first usable line. Lines are read ahead from the next one while the walks
-    // agree on the reading state, which they do unless one of them went its own way on a refused line.
-    const std::size_t lineCount = lines.size();
-    std::size_t next = active.front()->position() + 1;
-    std::optional<ReadAheadParser> feed; // the lines parsed ahead of the walks
-    const bool together =
-        std::all_of(active.begin(), active.end(), [next](const Walk* walk) { return walk->position() + 1 == next; });
-    if (m_readAhead && together && sameReadingState(active) && next < lineCount) {
-        feed.emplace(lines, m_settings.dateField, active.front()->job().env.dates.currentYear, *m_readAhead,
-                     m_settings.appendVolume);
-        feed->start(next, active.front()->inputSeparator(), active.front()->memo());
-    }
-    for (;;) {
-        const std::size_t end = (feed && next < lineCount) ? feed->prepare(next) : lineCount;
-        const ReadAheadParser* reading = feed ? &*feed : nullptr;
-        std::erase_if(active, [end, reading](Walk* walk) {
-            return !step(*walk, [walk, end, reading] {
-                walk->advance(end, reading);
-                return true;
-            });
-        });
-        if (active.empty() || end >= lineCount) {
-            break;
-        }
-        if (feed && feed->stoppedAt(end)) {
-            // Every walk has read the refused line itself.
-            if (sameReadingState(active)) {
-                feed->start(end, active.front()->inputSeparator(), active.front()->memo());
-            } else {
-                feed.reset();
-            }
-        }
-        next = end;
-    }
-    for (Walk* walk : active) {
-        step(*walk, [walk] {
-            walk->finish();
-            return true;
-        });
-    }
 }
 
 } // namespace velmora

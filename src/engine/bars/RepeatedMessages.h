@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/RunHost.h"
+#include "engine/host/RunHost.h"
 
 #include <cstddef>
 #include <string>

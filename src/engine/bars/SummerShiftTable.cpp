@@ -2,24 +2,10 @@
 
 #include "platform/Numbers.h"
 #include "platform/RunError.h"
-#include "platform/Text.h"
-
-#include <cmath>
 
 namespace velmora {
 
 namespace {
-
-std::optional<std::int32_t> minuteOfDay(std::string_view timeText)
-{
-    const auto fraction = parseTimeText(timeText);
-    if (!fraction) {
-        return std::nullopt;
-    }
-    // Whole milliseconds first, so that 2:00 never comes out as 1:59.999.
-    const auto ms = std::llround(*fraction * 86'400'000.0);
-    return static_cast<std::int32_t>(ms / 60'000);
-}
 
 MinuteStamp periodStamp(std::string_view text, int currentYear)
 {
@@ -30,47 +16,6 @@ MinuteStamp periodStamp(std::string_view text, int currentYear)
 }
 
 } // namespace
-
-std::optional<MinuteStamp> parsePeriodText(std::string_view text, int currentYear)
-{
-    text = trimBlanks(text);
-    const auto blank = text.find_first_of(" \t");
-    const std::string_view datePart = text.substr(0, blank);
-    const std::string_view timePart =
-        blank == std::string_view::npos ? std::string_view() : trimBlanks(text.substr(blank));
-
-    const auto days = parseDateText(datePart, '/', currentYear);
-    if (!days) {
-        if (blank != std::string_view::npos) {
-            return std::nullopt;
-        }
-        return minuteOfDay(text);
-    }
-    std::int32_t minutes = 0;
-    if (!timePart.empty()) {
-        const auto minute = minuteOfDay(timePart);
-        if (!minute) {
-            return std::nullopt;
-        }
-        minutes = *minute;
-    }
-    const std::int64_t stamp = std::int64_t{*days} * 1440 + minutes;
-    if (stamp > INT32_MAX || stamp < INT32_MIN) {
-        return std::nullopt;
-    }
-    return static_cast<MinuteStamp>(stamp);
-}
-
-std::string summerRowIncompleteMessage(std::size_t rowNumber)
-{
-    return "夏時間の設定の " + std::to_string(rowNumber) +
-           " 行目に終了日時または時差がありません。\r夏時間の設定画面で、その行を入力し直してください";
-}
-
-std::string notADateTimeMessage(std::string_view text)
-{
-    return "'" + std::string(text) + "' は日付と時刻ではありません";
-}
 
 void SummerShiftTable::LoadForRun(std::span<const std::string> starts, std::span<const std::string> ends,
                                   std::span<const std::string> shifts, int currentYear)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/settings/RunBoxes.h"
 #include "input/DateTimeText.h"
 
 #include <cstdint>
@@ -19,11 +20,6 @@ struct SummerPeriod
     std::int32_t shift = 0; ///< minutes, may be negative
 };
 
-/// The minute stamp of a period text: a date with "/" between year, month and day ("2008/03/09"), then
-/// optionally blanks and a time of day with or without seconds ("2:00", "2:00:00"); seconds are dropped.
-/// A time alone stands for that time on 1899-12-30. currentYear places years written with two digits.
-std::optional<MinuteStamp> parsePeriodText(std::string_view text, int currentYear);
-
 /// The summer-time periods of a run, in the order of the dialog's rows.
 class SummerShiftTable
 {
@@ -42,10 +38,5 @@ public:
 private:
     std::vector<SummerPeriod> m_periods;
 };
-
-/// "夏時間の設定の %d 行目に終了日時または時差がありません。…": a start row without its partners.
-std::string summerRowIncompleteMessage(std::size_t rowNumber);
-/// "'%s' は日付と時刻ではありません"
-std::string notADateTimeMessage(std::string_view text);
 
 } // namespace velmora

@@ -1,9 +1,6 @@
 #include "engine/bars/TimeframeEntry.h"
 
-#include "input/SplitCommaText.h"
-#include "platform/Numbers.h"
 #include "platform/RunError.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -42,33 +39,6 @@ CalendarBars calendarOf(std::string_view text)
     return equalUpper(text, "MN1") ? CalendarBars::Months : CalendarBars::None;
 }
 
-std::int32_t checkedWidth(std::int32_t width, std::string_view entryText)
-{
-    // Also keeps the magnitude of INT32_MIN from overflowing.
-    if (width > MaxEntryWidth || width < -MaxEntryWidth) {
-        throw RunError(entryRefusalMessage(EntryRefusal::TooWide, entryText));
-    }
-    return width;
-}
-
-void addPiece(std::string_view piece, std::string_view entryText, std::vector<WidthRun>& runs)
-{
-    const auto star = piece.find('*');
-    if (star == std::string_view::npos) {
-        runs.push_back({checkedWidth(StrToInt(piece), entryText), 1});
-        return;
-    }
-    // Parts after the second "*" are ignored, so the count is the text between the first and the second.
-    const std::string_view valueText = piece.substr(0, star);
-    std::string_view countText = piece.substr(star + 1);
-    countText = countText.substr(0, countText.find('*'));
-    const std::int32_t value = StrToInt(valueText);
-    const std::int32_t count = StrToInt(countText);
-    if (count > 0) {
-        runs.push_back({checkedWidth(value, entryText), count});
-    }
-}
-
 } // namespace
 
 std::optional<std::int32_t> aliasMinutes(std::string_view text)
@@ -92,49 +62,6 @@ std::string_view TimeframeEntry::calendarLabel() const
         break;
     }
     return {};
-}
-
-std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText)
-{
-    // Two sentences joined by a lone CR, as the run's other refusals are.
-    std::string entry = "時間足の指定 '" + std::string(entryText) + "' ";
-    switch (reason) {
-    case EntryRefusal::NotPositive:
-        return entry + "では足を作れません。\r足の幅には 1 以上の分数を指定してください";
-    case EntryRefusal::NoWidths:
-        return entry + "には足の幅がひとつもありません。\r「*」の後の回数には 1 以上を指定してください";
-    case EntryRefusal::ZeroWidth:
-        return entry + "に幅 0 の足が含まれています。\r足の幅には 0 以外の分数を指定してください";
-    case EntryRefusal::OnlyGaps:
-        return entry + "には書き出す足がありません。\r正の幅（書き出す足）を少なくともひとつ指定してください";
-    case EntryRefusal::TooWide:
-        return entry + "の幅が大きすぎます。\r足の幅は " + std::to_string(MaxEntryWidth) +
-               " 分（100 年）以下にしてください";
-    }
-    return entry;
-}
-
-std::string normaliseTimeframeBox(std::string_view boxText)
-{
-    return ReplaceAll(boxText, ".", ",");
-}
-
-std::vector<std::string> splitTimeframeList(std::string_view listText)
-{
-    return SplitCommaText(listText);
-}
-
-std::vector<WidthRun> parseWidthSequence(std::string_view entryText)
-{
-    std::vector<WidthRun> runs;
-    std::size_t pieceStart = 0;
-    for (std::size_t i = 1; i <= entryText.size(); ++i) {
-        if (i == entryText.size() || entryText[i] == '+' || entryText[i] == '-') {
-            addPiece(entryText.substr(pieceStart, i - pieceStart), entryText, runs);
-            pieceStart = i;
-        }
-    }
-    return runs;
 }
 
 TimeframeEntry TimeframeEntry::ResolveEntry(std::string_view text, BarKind& kind)
@@ -166,12 +93,7 @@ void TimeframeEntry::resolvePlain(std::string_view text, BarKind& kind)
     }
     kind = text == DailyMarker ? BarKind::Daily : BarKind::Minutes;
     m_daily = kind == BarKind::Daily;
-    const std::int32_t width = m_daily ? 1440 : StrToInt(text);
-    if (width <= 0) {
-        // A width of 0 never moves the bucket on; a negative one is a gap with no bar to write.
-        throw RunError(entryRefusalMessage(EntryRefusal::NotPositive, text));
-    }
-    m_currentWidth = checkedWidth(width, text);
+    m_currentWidth = m_daily ? 1440 : plainEntryWidth(text);
     m_position = 0;
 }
 
@@ -179,19 +101,8 @@ void TimeframeEntry::resolveSequence(std::string_view text, BarKind kind)
 {
     m_daily = kind == BarKind::Daily;
     m_runs = parseWidthSequence(text);
-    if (m_runs.empty()) {
-        throw RunError(entryRefusalMessage(EntryRefusal::NoWidths, text));
-    }
-    bool anyBar = false;
-    for (const WidthRun& run : m_runs) {
-        if (run.width == 0) {
-            // A bucket of no width holds no line and would get a fill bar under the next bucket's label.
-            throw RunError(entryRefusalMessage(EntryRefusal::ZeroWidth, text));
-        }
-        anyBar = anyBar || run.width > 0;
-    }
-    if (!anyBar) {
-        throw RunError(entryRefusalMessage(EntryRefusal::OnlyGaps, text));
+    if (const auto refusal = sequenceRefusal(m_runs)) {
+        throw RunError(entryRefusalMessage(*refusal, text));
     }
     for (const WidthRun& run : m_runs) {
         const std::int64_t runMinutes = std::abs(std::int64_t{run.width}) * run.count; // below 2^57

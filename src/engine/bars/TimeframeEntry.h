@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/settings/ConversionSettings.h"
+#include "engine/settings/RunBoxes.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,32 +11,6 @@
 #include <vector>
 
 namespace velmora {
-
-/// The widest bucket an entry may ask for, in minutes: one hundred years. Wider buckets are of no use, and
-/// the bound keeps every bucket edge of the walk inside the 32-bit minute stamps.
-constexpr std::int32_t MaxEntryWidth = 1440 * 36600;
-
-/// `count` copies of one signed width in a row. A sequence entry is kept as such runs rather than expanded,
-/// so that "5*2000000000" costs one run, not eight gigabytes.
-struct WidthRun
-{
-    std::int32_t width = 0; ///< minutes; below 0 a gap (a bucket that is walked but never written)
-    std::int64_t count = 0; ///< at least 1
-    bool operator==(const WidthRun&) const = default;
-};
-
-/// Why an entry is refused before it runs. Each would leave the bucket walk without progress, make it write
-/// nothing for ever, or push bucket edges past the minute stamps.
-enum class EntryRefusal {
-    NotPositive, ///< a plain width of 0 or below
-    NoWidths,    ///< a sequence whose repeat counts add no width at all
-    ZeroWidth,   ///< a sequence with a width of 0
-    OnlyGaps,    ///< a sequence with no width above 0
-    TooWide,     ///< a width beyond MaxEntryWidth
-};
-
-/// The message that ends the run for a refused entry.
-std::string entryRefusalMessage(EntryRefusal reason, std::string_view entryText);
 
 /// The bars of an entry whose buckets follow the calendar rather than a count of minutes.
 enum class CalendarBars : std::uint8_t {
@@ -47,16 +22,6 @@ enum class CalendarBars : std::uint8_t {
 /// The minutes an alias stands for ("H1" is 60, "D1" is 1440), in any letter case; std::nullopt for any other
 /// text, numbers included.
 std::optional<std::int32_t> aliasMinutes(std::string_view text);
-
-/// The main window's timeframe box as the run uses it: every "." becomes ",", so "5.60" reads as "5,60".
-std::string normaliseTimeframeBox(std::string_view boxText);
-
-/// The timeframe list cut into entry texts, in the order typed; neither sorted nor made unique.
-std::vector<std::string> splitTimeframeList(std::string_view listText);
-
-/// The widths of a sequence entry ("-60+240", "240*5-60"), in order, as runs; zero repeats leave nothing.
-/// A piece or a part around "*" that is not a whole number ends the run with "'%s' は整数ではありません".
-std::vector<WidthRun> parseWidthSequence(std::string_view entryText);
 
 /// One timeframe entry resolved for its jobs: its bar kind and where bucket widths come from.
 class TimeframeEntry

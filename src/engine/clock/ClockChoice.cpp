@@ -159,20 +159,6 @@ ClockChoice clockOf(std::string_view text)
     return {ClockChoice::Kind::Zone, 0, std::string(trimmed(text))};
 }
 
-std::optional<std::string> clockRefusal(const ClockSettings& clocks)
-{
-    for (const ClockChoice* clock : {&clocks.source, &clocks.market, &clocks.label}) {
-        if (clock->kind == ClockChoice::Kind::Zone) {
-            try {
-                ZoneClock check(*clock);
-            } catch (const RunError& refusal) {
-                return refusal.what();
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 std::string clockText(const ClockChoice& clock)
 {
     switch (clock.kind) {

@@ -58,9 +58,6 @@ std::optional<ClockChoice> parseClock(std::string_view text, std::string& error)
 /// when it starts ("タイムゾーン「…」が見つかりません").
 ClockChoice clockOf(std::string_view text);
 
-/// The message that keeps a run from starting when one of its clocks names a zone the database does not have.
-std::optional<std::string> clockRefusal(const ClockSettings& clocks);
-
 /// The text parseClock reads back as the same clock: "" for the file's own clock.
 std::string clockText(const ClockChoice& clock);
 

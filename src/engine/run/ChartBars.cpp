@@ -1,8 +1,9 @@
 #include "engine/run/ChartBars.h"
 
 #include "engine/bars/BarBuilder.h"
-#include "engine/run/NullRunHost.h"
+#include "engine/host/NullRunHost.h"
 #include "engine/run/SourceCache.h"
+#include "engine/walk/SourceWalk.h"
 #include "input/DateTimeText.h"
 #include "input/SourceLines.h"
 #include "platform/Numbers.h"
@@ -148,9 +149,9 @@ std::vector<ChartBar> convertForChart(const std::filesystem::path& source, Conve
     sources.setReading({settings.sourceLayout, settings.dateField, dates.currentYear, {}});
     const SourceLines& lines = sources.load(pathText(source));
     std::string output;
-    WalkJob job{entry, window, env, output};
+    WalkJob job{{entry, window, env, output}};
     WalkJob* const jobs[] = {&job};
-    builder.BuildFiles(lines, source.filename().string(), jobs);
+    walkJobs(builder, ReadAheadOptions::forThisMachine(), lines, source.filename().string(), jobs);
     return readChartBars(output);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
 #include "engine/run/SourceCache.h"
+#include "engine/settings/RunBoxes.h"
 #include "engine/walk/RecordedJob.h"
 #include "engine/walk/SourceWalk.h"
 #include "engine/walk/WalkAheadPlan.h"
@@ -172,13 +173,12 @@ void ConversionRun::setTuning(const WalkTuning& tuning)
 
 bool ConversionRun::startChecksPass(const RunRequest& request)
 {
-    if (request.dateSeparatorBox.empty()) {
-        m_host.showMessage("「書きだす時の日付の区切り文字」の項目が空です。\r「/」や「-」などを指定してください");
+    if (auto refusal = emptySeparatorBoxRefusal(request.dateSeparatorBox)) {
+        m_host.showMessage(*refusal);
         return false;
     }
-    if (request.settings.forceExtension && request.settings.extension.empty()) {
-        m_host.showMessage("「出力ファイルの拡張子を指定」にチェックが付いているのに、拡張子の項目が空です。\r"
-                           "「.txt」や「.csv」などを指定するか、チェックを外してください");
+    if (auto refusal = extensionBoxRefusal(request.settings.forceExtension, request.settings.extension)) {
+        m_host.showMessage(*refusal);
         return false;
     }
     if (request.files.empty()) {
@@ -281,7 +281,6 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
              request.files.size()),
       m_fileNotesTold(request.files.size(), false)
 {
-    m_builder.setReadAhead(run.m_tuning->readAhead);
     if (request.gaps.enabled) {
         run.m_gapReport = std::make_unique<GapReport>(m_entryTexts.size(), request.files);
     }
@@ -385,7 +384,7 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         return m_played->output();
     }
     const auto counter = static_cast<std::uint64_t>(m_counter);
-    WalkJob walk{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)};
+    WalkJob walk{{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)}};
     if (m_run.m_gapReport != nullptr) {
         walk.gaps = gapTallyFor(m_settings, m_request.gaps);
     }
@@ -393,7 +392,8 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_plan.walkBeside(job, [this, &file, &lines](const TimeframeEntry& later, std::uint64_t number) {
             return makeRecorded(later, number, file, lines.serial());
         });
-    walkSource(m_builder, lines, pathText(pathFromText(file).filename()), walk, m_output, beside);
+    walkSource(m_builder, m_run.m_tuning->readAhead, lines, pathText(pathFromText(file).filename()), walk, m_output,
+               beside);
     m_noBarsReason = noBarsReason(walk);
     m_fileNotes = fileNotes(file, walk);
     m_jobGaps = std::move(walk.gaps);

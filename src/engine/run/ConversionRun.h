@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/RunHost.h"
+#include "engine/host/RunHost.h"
 #include "engine/run/RunRequest.h"
 #include "platform/Clock.h"
 

@@ -1,6 +1,7 @@
 #include "engine/run/LinkageBatch.h"
 
 #include "engine/output/OutputFiles.h"
+#include "engine/settings/RunBoxes.h"
 #include "engine/settings/SettingsKeys.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"

@@ -64,20 +64,6 @@ struct ConversionSettings
     bool appendVolume = false;
 };
 
-/// The time-zone box (whole hours, optionally signed) as days; "'%s' は整数ではありません" otherwise.
-double timeZoneShiftFromBox(std::string_view hoursText);
-
-/// The date field position box as a whole number; "'%s' は整数ではありません" otherwise.
-std::int32_t dateFieldFromBox(std::string_view text);
-
-/// The output separator box's first byte, '\0' for an empty box (which the run refuses before it reads
-/// this). A box that starts with a multi-byte character also gives '\0': half a character written between
-/// every year, month and day would corrupt every output line, so such a box is refused by the caller.
-char separatorFromBox(std::string_view text);
-
-/// True when the box text starts with a character that can stand as a one-byte date separator.
-bool isUsableSeparatorBox(std::string_view text);
-
 /// A weekday list's item index (0 = "日曜" … 6 = "土曜") as a weekday number, 1 = Sunday … 7 = Saturday.
 int weekdayFromListPosition(int position);
 

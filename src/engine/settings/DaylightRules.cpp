@@ -1,12 +1,11 @@
 #include "engine/settings/DaylightRules.h"
 
-#include "engine/bars/SummerShiftTable.h"
+#include "engine/settings/RunBoxes.h"
 #include "engine/settings/SettingRanges.h"
 #include "input/CivilDays.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>  // snprintf
 #include <cstdlib> // getenv
 #include <filesystem>
 #include <fstream>
@@ -27,8 +26,6 @@ constexpr std::array<DaylightRegimeInfo, 5> Regimes{{
     {DaylightRegime::UnitedStatesPacific, "米国 太平洋時間 (ロサンゼルス)", 1987, "America/Los_Angeles"},
     {DaylightRegime::EuropeanUnion, "EU (ロンドン、フランクフルトなど)", 1996, "Europe/London"},
 }};
-
-constexpr std::int32_t MsPerSecond = 1000;
 
 std::string yearText(int year)
 {
@@ -430,62 +427,6 @@ std::vector<SummerRowTexts> daylightRows(const DaylightRequest& request)
         rows.push_back({formatPeriodText(period.start + offset), formatPeriodText(period.end + offset), shift});
     }
     return rows;
-}
-
-std::string formatPeriodText(std::int32_t days, std::int32_t msOfDay)
-{
-    const CivilDate date = civilFromDays(days);
-    std::array<char, 40> buffer{};
-    int length = std::snprintf(buffer.data(), buffer.size(), "%04d/%02d/%02d", date.year, date.month, date.day);
-    if (msOfDay != 0) {
-        const std::int32_t seconds = msOfDay / MsPerSecond;
-        const auto rest = static_cast<std::size_t>(length);
-        length += std::snprintf(buffer.data() + rest, buffer.size() - rest, " %d:%02d:%02d", seconds / 3600,
-                                seconds / 60 % 60, seconds % 60);
-    }
-    return {buffer.data(), static_cast<std::size_t>(length)};
-}
-
-std::string formatPeriodText(MinuteStamp stamp)
-{
-    auto days = static_cast<std::int32_t>(stamp / MinutesPerDay);
-    auto minutes = static_cast<std::int32_t>(stamp % MinutesPerDay);
-    if (minutes < 0) {
-        days -= 1;
-        minutes += MinutesPerDay;
-    }
-    return formatPeriodText(days, minutes * 60 * MsPerSecond);
-}
-
-std::optional<std::string> normalizedPeriodText(std::string_view typed, int currentYear)
-{
-    // Accept exactly what the run will read, then take the parts again to keep the seconds it drops.
-    if (!parsePeriodText(typed, currentYear)) {
-        return std::nullopt;
-    }
-    while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) {
-        typed.remove_prefix(1);
-    }
-    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\t')) {
-        typed.remove_suffix(1);
-    }
-    const auto blank = typed.find_first_of(" \t");
-    const std::string_view datePart = typed.substr(0, blank);
-    const auto days = parseDateText(datePart, '/', currentYear);
-    if (!days) {
-        // A time alone stands for that time on the first day of the calendar.
-        const auto ms = parseTimeOfDayMs(typed);
-        return ms ? std::optional(formatPeriodText(0, *ms)) : std::nullopt;
-    }
-    if (blank == std::string_view::npos) {
-        return formatPeriodText(*days, 0);
-    }
-    std::string_view timePart = typed.substr(blank);
-    while (!timePart.empty() && (timePart.front() == ' ' || timePart.front() == '\t')) {
-        timePart.remove_prefix(1);
-    }
-    const auto ms = parseTimeOfDayMs(timePart);
-    return ms ? std::optional(formatPeriodText(*days, *ms)) : std::nullopt;
 }
 
 } // namespace velmora

@@ -89,14 +89,4 @@ std::optional<std::string> daylightRequestProblem(const DaylightRequest& request
 /// daylightRequestProblem accepts; any other gives no rows.
 std::vector<SummerRowTexts> daylightRows(const DaylightRequest& request);
 
-/// A period text as the dialog writes it: "yyyy/mm/dd h:nn:ss" with "/" and ":" whatever the output
-/// separators are, and the date alone at midnight. msOfDay is the time of day in milliseconds; the
-/// milliseconds themselves are not written.
-std::string formatPeriodText(std::int32_t days, std::int32_t msOfDay);
-std::string formatPeriodText(MinuteStamp stamp);
-
-/// A typed date and time rewritten as a period text ("2008/3/9 2:00" gives "2008/03/09 2:00:00"), keeping the
-/// seconds; std::nullopt when the run could not read the text as a date and time.
-std::optional<std::string> normalizedPeriodText(std::string_view typed, int currentYear);
-
 } // namespace velmora

@@ -223,11 +223,7 @@ std::size_t ReadAheadParser::prepare(std::size_t next)
     const std::size_t end = chunkEndLine(k);
     const std::size_t stop = chunkFirstLine(k) + chunk.stop;
     m_stop = stop < end ? stop : NoStop;
-    m_roundChunk = k;
-    m_roundFirst = chunkFirstLine(k);
-    m_roundClean = stop;
-    m_roundRecords = chunk.records.get();
-    m_roundVolumes = chunk.volumes.get();
+    setRound({chunkFirstLine(k), stop, chunk.records.get(), chunk.volumes.get(), &memoBefore(k)});
     return stop < end ? stop + 1 : end;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/bars/LineFeed.h"
 #include "input/ParsedLine.h"
 #include "input/SourceLines.h"
 
@@ -29,13 +30,13 @@ struct ReadAheadOptions
 
 /// Reads the lines of a file ahead of the walks over it, in pieces (chunks) on worker threads, into ParsedLine
 /// records. The walks take a chunk's records in rounds: prepare() gives the lines every walk may now take, each
-/// walk takes them in order, and the next prepare() gives up the chunk before.
+/// walk takes them in order through the LineFeed, and the next prepare() gives up the chunk before.
 ///
 /// A line that the parser refuses (it would show a message, change the separator, end the run or be skipped)
 /// ends the reading: the walks read that line themselves, and the reading starts again after it from the state
 /// the walks then agree on. So a walk sees every line exactly as its own reading would give it. Workers never
 /// touch anything but the source's bytes and their chunks.
-class ReadAheadParser
+class ReadAheadParser : public LineFeed
 {
 public:
     /// volumes: read each line's volume too (volumeOf), for bars that carry one.
@@ -54,20 +55,6 @@ public:
 
     /// True when prepare() ended at a refused line: the reading must be started again after it.
     bool stoppedAt(std::size_t end) const { return m_stop != NoStop && m_stop + 1 == end; }
-
-    /// The record of line p (within what prepare() gave), or nullptr for the refused line, with memo set to the
-    /// date memo the walk holds before it.
-    const ParsedLine* take(std::size_t p, DateMemo& memo) const
-    {
-        if (p < m_roundClean) {
-            return m_roundRecords + (p - m_roundFirst);
-        }
-        memo = memoBefore(m_roundChunk);
-        return nullptr;
-    }
-
-    /// The volume of line p, for a parser made to read volumes, where take(p) gave a record.
-    const LineVolume& volumeOf(std::size_t p) const { return m_roundVolumes[p - m_roundFirst]; }
 
 private:
     struct Chunk
@@ -116,12 +103,6 @@ private:
     std::size_t m_firstChunk = 0;
     std::size_t m_chunkCount = 0;
     std::size_t m_stop = NoStop; ///< the refused line prepare() last ended at
-    // The chunk of the round prepare() last gave: its first line, the end of its clean lines, its records.
-    std::size_t m_roundChunk = 0;
-    std::size_t m_roundFirst = 0;
-    std::size_t m_roundClean = 0;
-    const ParsedLine* m_roundRecords = nullptr;
-    const LineVolume* m_roundVolumes = nullptr;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -4,6 +4,7 @@
 #include "engine/bars/TimeframeEntry.h"
 #include "engine/output/JobOutput.h"
 #include "engine/walk/RunHostRecorder.h"
+#include "engine/walk/WalkJob.h"
 #include "input/DateTimeText.h"
 
 #include <cstddef>

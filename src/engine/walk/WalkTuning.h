@@ -10,7 +10,7 @@ namespace velmora {
 /// fastest on this machine, and tests compare it with the others.
 struct WalkTuning
 {
-    /// How the walks read their lines (BarBuilder::setReadAhead); std::nullopt: each line by its walk as it comes.
+    /// How the walks read their lines (walkJobs); std::nullopt: each line by its walk as it comes.
     std::optional<ReadAheadOptions> readAhead = ReadAheadOptions::forThisMachine();
     /// Later entries over a file are walked beside the first, so that the file is read once for all of them.
     bool walkAhead = true;

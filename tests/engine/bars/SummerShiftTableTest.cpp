@@ -27,29 +27,6 @@ std::string loadError(const std::vector<std::string>& starts, const std::vector<
     return "(loaded)";
 }
 
-TEST(SummerShiftTableTest, ReadsThePeriodTextsTheDialogWrites)
-{
-    const MinuteStamp twoAm = stampOf(2008, 3, 9, 2, 0);
-    const std::vector<std::pair<std::string, std::optional<MinuteStamp>>> cases = {
-        {"2008/03/09 2:00:00", twoAm},
-        {"2008/03/09 2:00", twoAm},
-        {"2008/03/09 2:00:30", twoAm}, // seconds are dropped
-        {"  2008/3/9   02:00 ", twoAm},
-        {"2008/03/09", stampOf(2008, 3, 9, 0, 0)},
-        {"2008/03/09 14:30:00", stampOf(2008, 3, 9, 14, 30)},
-        {"08/03/09 2:00", twoAm},
-        {"2008/13/01", std::nullopt},
-        {"2008/03/09 25:00", std::nullopt},
-        {"2008/03/09 2:00 x", std::nullopt},
-        {"2008-03-09", std::nullopt},
-        {"", std::nullopt},
-        {"abc", std::nullopt},
-    };
-    for (const auto& [text, stamp] : cases) {
-        EXPECT_EQ(parsePeriodText(text, ThisYear), stamp) << text;
-    }
-}
-
 TEST(SummerShiftTableTest, PeriodsIncludeTheirStartAndExcludeTheirEnd)
 {
     SummerShiftTable table;

@@ -131,13 +131,6 @@ TEST(TimeframeEntryTest, TrailingCommaGivesAnEmptyEntryThatFails)
     EXPECT_EQ(runErrorOf(entries[2]), "'' は整数ではありません");
 }
 
-TEST(TimeframeEntryTest, BoxNormalisationTurnsPointsIntoCommas)
-{
-    EXPECT_EQ(normaliseTimeframeBox("5.60"), "5,60");
-    EXPECT_EQ(splitTimeframeList(normaliseTimeframeBox("5.60. 240")), (std::vector<std::string>{"5", "60", "240"}));
-    EXPECT_EQ(normaliseTimeframeBox("5, 60"), "5, 60");
-}
-
 TEST(TimeframeEntryTest, EntriesThatCannotMakeProgressOrBarsAreRefused)
 {
     const std::vector<std::pair<std::string, EntryRefusal>> cases = {

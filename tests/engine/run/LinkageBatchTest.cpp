@@ -1,7 +1,7 @@
 #include "engine/run/LinkageBatch.h"
 
 #include "cli/CliTestData.h"
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -43,7 +43,7 @@ struct BatchFixture
     RecordingHost host;
     FixedClock clock{{2009, 1, 23}, 0};
     RunState state;
-    RunRequest main = runRequestFromSettings(FormSettings{}, SummerSettings{});
+    RunRequest main = runRequestFromSettings({});
     LinkageBatch batch;
     /// Every run's folder and registered file names, and every log entry of the batch (the host's own log
     /// holds only the last run's).

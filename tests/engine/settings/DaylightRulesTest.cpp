@@ -148,41 +148,6 @@ TEST(DaylightRulesTest, RequestsThatCannotBeFilledGiveAReasonAndNoRows)
     EXPECT_FALSE(daylightRequestProblem({EuropeanUnion, 2000, 2000 + MaxDaylightYears - 1, 60, -23}));
 }
 
-TEST(DaylightRulesTest, TypedDateTimesBecomePeriodTexts)
-{
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"2008/3/9 2:00", "2008/03/09 2:00:00"},
-        {"2008/03/09 2:00:30", "2008/03/09 2:00:30"}, // seconds kept as typed
-        {"  2008/03/09   14:05 ", "2008/03/09 14:05:00"},
-        {"2008/03/09", "2008/03/09"},
-        {"2008/03/09 0:00", "2008/03/09"},
-        {"08/03/09 2:00", "2008/03/09 2:00:00"},
-        {"12:30", "1899/12/30 12:30:00"},
-        {"0001/01/01 23:59:59", "0001/01/01 23:59:59"},
-        {"2008-03-09 2:00", std::nullopt},
-        {"2008/02/30", std::nullopt},
-        {"2008/03/09 25:00", std::nullopt},
-        {"2008/03/09 x", std::nullopt},
-        {"abc", std::nullopt},
-        {" ", std::nullopt},
-    };
-    for (const auto& [typed, expected] : cases) {
-        SCOPED_TRACE(typed);
-        const auto text = normalizedPeriodText(typed, ThisYear);
-        EXPECT_EQ(text, expected);
-        if (text) {
-            EXPECT_EQ(parsePeriodText(*text, ThisYear), parsePeriodText(typed, ThisYear));
-        }
-    }
-}
-
-TEST(DaylightRulesTest, FormatsStampsOnBothSidesOfTheOrigin)
-{
-    EXPECT_EQ(formatPeriodText(MinuteStamp{0}), "1899/12/30");
-    EXPECT_EQ(formatPeriodText(MinuteStamp{-1}), "1899/12/29 23:59:00");
-    EXPECT_EQ(formatPeriodText(stampOf(2000, 2, 29, 23, 1)), "2000/02/29 23:01:00");
-}
-
 // The rules the aid used to code by hand, kept here as an independent reckoning of what the database must give.
 namespace handRules {
 

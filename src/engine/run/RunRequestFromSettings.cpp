@@ -1,4 +1,6 @@
-#include "engine/settings/RunRequestFromSettings.h"
+#include "engine/run/RunRequestFromSettings.h"
+
+#include "engine/settings/RunBoxes.h"
 
 #include <string>
 
@@ -13,8 +15,16 @@ int weekdayOf(std::int32_t listPosition, std::int32_t defaultPosition)
 
 } // namespace
 
-RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings& summer, const BarsSettings& bars)
+RunSections loadRunSections(const IniFile& file)
 {
+    return {loadFormSettings(file),      loadSummerSettings(file), loadBarsSettings(file),
+            loadGapReportSettings(file), loadInputSettings(file),  loadClockSettings(file)};
+}
+
+RunRequest runRequestFromSettings(const RunSections& sections)
+{
+    const FormSettings& form = sections.form;
+    const SummerSettings& summer = sections.summer;
     RunRequest request;
     ConversionSettings& settings = request.settings;
 
@@ -33,7 +43,9 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     settings.extension = form.editExt;
     settings.overwriteWithoutAsking = form.checkBox6;
     settings.summerTable = summer.checkBox1;
-    settings.appendVolume = bars.appendVolume;
+    settings.appendVolume = sections.bars.appendVolume;
+    settings.sourceLayout = sourceLayoutOf(sections.input);
+    settings.clocks = clockSettingsOf(sections.clocks);
 
     // The run converts these three boxes itself, so that a bad value ends it the way a typed one does.
     const auto hours = TimeZoneHoursRange.clamp(form.timeZoneEditValue);
@@ -50,6 +62,7 @@ RunRequest runRequestFromSettings(const FormSettings& form, const SummerSettings
     request.summer.starts = summer.openListBox;
     request.summer.ends = summer.closeListBox;
     request.summer.shifts = summer.gapListBox;
+    request.gaps = gapReportFromSettings(sections.gaps);
     return request;
 }
 
