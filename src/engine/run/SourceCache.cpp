@@ -1,6 +1,8 @@
 #include "engine/run/SourceCache.h"
 
 #include "input/LastRecord.h"
+#include "input/layout/LayoutDetection.h"
+#include "input/layout/LayoutRewriter.h"
 #include "platform/Text.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "input/SourceLayout.h"
 #include "input/SourceLines.h"
+#include "input/layout/SourceLayout.h"
 #include "platform/FileIdentity.h"
 
 #include <cstdint>
