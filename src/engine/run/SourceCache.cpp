@@ -86,15 +86,9 @@ SourceLines SourceCache::read(const std::string& path)
 {
     SourceLines lines = SourceLines::load(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
-    if (layout.mode == SourceLayout::Mode::Usual) {
-        return lines;
-    }
     // A file in another layout stays in place: its lines are rewritten into the usual layout as they are read.
-    std::optional<SourceLayout> chosen;
-    if (layout.mode == SourceLayout::Mode::Chosen) {
-        chosen = layout;
-    } else {
-        chosen = detectLayout(lines, m_reading.dateField, m_reading.currentYear);
+    const std::optional<SourceLayout> chosen = resolveLayout(layout, lines, m_reading.dateField, m_reading.currentYear);
+    if (layout.mode == SourceLayout::Mode::Auto) {
         if (chosen) {
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
         } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
@@ -117,20 +111,15 @@ SourceLines SourceCache::read(const std::string& path)
 std::string SourceCache::lastLine(const std::string& path) const
 {
     std::string last = LastLine(pathFromText(path));
-    const SourceLayout& layout = m_reading.layout;
-    if (layout.mode == SourceLayout::Mode::Usual) {
-        return last;
-    }
-    std::optional<SourceLayout> chosen;
-    if (layout.mode == SourceLayout::Mode::Chosen) {
-        chosen = layout;
-    } else {
-        std::string first;
+    const auto firstLines = [&path] {
+        std::string text;
         for (const std::string& line : FirstLines(pathFromText(path), DetectionLines)) {
-            first += line + "\n";
+            text += line + "\n";
         }
-        chosen = detectLayout(SourceLines::fromBytes(first), m_reading.dateField, m_reading.currentYear);
-    }
+        return SourceLines::fromBytes(text);
+    };
+    const std::optional<SourceLayout> chosen =
+        resolveLayout(m_reading.layout, firstLines, m_reading.dateField, m_reading.currentYear);
     std::string rewritten;
     if (!chosen || !rewriteLine(last, *chosen, m_reading.dateField, rewritten)) {
         return last;

@@ -39,6 +39,14 @@ std::optional<SourceLayout> resolveLayout(const SourceLayout& layout, const Firs
     return std::nullopt;
 }
 
+/// resolveLayout() for a file whose lines are loaded already.
+inline std::optional<SourceLayout> resolveLayout(const SourceLayout& layout, const SourceLines& lines,
+                                                 std::int32_t dateField, int currentYear)
+{
+    return resolveLayout(
+        layout, [&lines]() -> const SourceLines& { return lines; }, dateField, currentYear);
+}
+
 /// True when the usual reading takes the file's first usable lines year-first, though their dates are all of
 /// the form nn.nn.nn and run out of order that way while they run in order day-first.
 bool datesLookDayFirst(const SourceLines& lines, std::int32_t dateField, int currentYear);

@@ -65,11 +65,7 @@ LayoutPreview previewLayout(const SourceLines& lines, const SourceLayout& layout
                             int currentYear, std::size_t count)
 {
     LayoutPreview preview;
-    if (layout.mode == SourceLayout::Mode::Chosen) {
-        preview.used = layout;
-    } else if (layout.mode == SourceLayout::Mode::Auto) {
-        preview.used = detectLayout(lines, dateField, currentYear);
-    }
+    preview.used = resolveLayout(layout, lines, dateField, currentYear);
     SourceRecord record(dateField);
     std::string rewritten;
     count = std::min(count, lines.size());
