@@ -150,6 +150,7 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     }
 
     RunRequest request = runRequestFromSettings(form, summer, bars);
+    request.frontEnd = RunFrontEnd::CommandLine;
     request.gaps = gapReportFromSettings(gaps);
     request.settings.sourceLayout = sourceLayoutOf(input);
     request.settings.clocks = clockSettingsOf(clocks);

@@ -899,6 +899,7 @@ RunRequest TForm1::runRequest() const
     // file holds them at each run, so a layout saved in the input-layout dialog is used by the next run.
     const IniFile settingsFile(m_settingsFile);
     RunRequest request = runRequestFromSettings(currentSettings(), SummerSettings{}, loadBarsSettings(settingsFile));
+    request.frontEnd = RunFrontEnd::Window;
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = stdText(EditDateS->text());
     request.timeZoneBox = stdText(Edit6->text());

@@ -55,6 +55,18 @@ std::string zoneOf(const SourceLines& lines, const SourceLayout& layout, std::in
     return {};
 }
 
+/// How the run's user has a file's dates read day-first, in the words of the program the run was started from.
+const char* dayFirstHint(RunFrontEnd frontEnd)
+{
+    switch (frontEnd) {
+    case RunFrontEnd::CommandLine:
+        return "（日-月-年で読むには --date-order dmy を指定します）";
+    case RunFrontEnd::Window:
+        break;
+    }
+    return "（日-月-年で読むには「入力ファイルの形式」で日付の順を日-月-年にして保存します）";
+}
+
 } // namespace
 
 bool SourceCache::settled(const FileIdentity& identity)
@@ -93,8 +105,8 @@ SourceLines SourceCache::read(const std::string& path)
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
         } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
             tell(path, 'l',
-                 " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
-                 "--date-order dmy を指定します）");
+                 std::string(" の日付は日-月-年の順に見えますが、年-月-日として読みました") +
+                     dayFirstHint(m_reading.frontEnd));
         }
     }
     if (!chosen) {
