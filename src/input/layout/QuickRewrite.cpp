@@ -197,20 +197,6 @@ bool readTimeQuickly(std::string_view text, Pen& out, std::size_t& restAt)
     return true;
 }
 
-/// True when ten bytes at a equal ten bytes at b: two loads each, where memcmp would be a call.
-inline bool sameTen(const char* a, const char* b)
-{
-    std::uint64_t a8 = 0;
-    std::uint64_t b8 = 0;
-    std::uint16_t a2 = 0;
-    std::uint16_t b2 = 0;
-    std::memcpy(&a8, a, 8);
-    std::memcpy(&b8, b, 8);
-    std::memcpy(&a2, a + 8, 2);
-    std::memcpy(&b2, b + 8, 2);
-    return a8 == b8 && a2 == b2;
-}
-
 /// The open, high, low, close and volume of a bar line copied in one piece where every one is plain and lies
 /// in the line's first 64 bytes: the separators between them written as commas, decimal commas as points. False
 /// (nothing written) where that does not hold.
@@ -271,7 +257,7 @@ bool QuickDateMemo::write(std::string_view date, DateOrder order, std::size_t fi
     for (std::size_t k = 0; k < fillers; ++k) {
         pen.put("-,");
     }
-    if (writtenSize == 0 || !sameTen(date.data(), text.data())) {
+    if (writtenSize == 0 || std::memcmp(date.data(), text.data(), text.size()) != 0) {
         const auto ymd = readDateOfTen(date, order);
         if (!ymd) {
             return false;
@@ -287,7 +273,7 @@ bool QuickDateMemo::write(std::string_view date, DateOrder order, std::size_t fi
 
 bool QuickDateMemo::isZone(std::string_view rest)
 {
-    if (rest.size() == zoneSize && sameZone(rest)) {
+    if (rest.size() == zoneSize && std::string_view(zone.data(), zoneSize) == rest) {
         return true;
     }
     if (!layout::isZone(rest)) {
@@ -296,17 +282,6 @@ bool QuickDateMemo::isZone(std::string_view rest)
     zoneSize = std::min(rest.size(), zone.size());
     std::memcpy(zone.data(), rest.data(), zoneSize);
     zoneSize = rest.size() <= zone.size() ? zoneSize : 0;
-    return true;
-}
-
-/// rest equals the zone kept, of its size: byte by byte, as a zone is a few bytes and a memcmp a call.
-bool QuickDateMemo::sameZone(std::string_view rest) const
-{
-    for (std::size_t k = 0; k < rest.size(); ++k) {
-        if (rest[k] != zone[k]) {
-            return false;
-        }
-    }
     return true;
 }
 

@@ -24,9 +24,6 @@ struct QuickDateMemo
     std::size_t writtenSize = 0;
     std::array<char, 16> zone{};
     std::size_t zoneSize = 0; ///< 0 also when the zone is longer than the room kept for it
-
-private:
-    bool sameZone(std::string_view rest) const;
 };
 
 /// The shapes nearly every line of a file in another layout has: a separator that is no blank, the date first
