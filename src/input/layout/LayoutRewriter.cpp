@@ -64,33 +64,12 @@ bool rewriteLineWith(std::string_view line, const SourceLayout& layout, std::int
     return end != nullptr;
 }
 
-using MaskReader = LayoutMasks (*)(const char* window, std::size_t length);
-
-#ifdef VELMORA_BYTESCAN_AVX2
-LayoutMasks layoutMasksAvx2(const char* window, std::size_t length)
-{
-    return length == 64 ? Avx2ByteScan::layoutMasks(window) : ByteScan::layoutMasks(window, length);
-}
-#endif
-
-/// ByteScan::layoutMasks, with 32-byte compares for full windows where the processor has them: they halve the
-/// cost of the compares that cut the lines and their fields.
-MaskReader maskReader()
-{
-#ifdef VELMORA_BYTESCAN_AVX2
-    if (ByteScan::hasAvx2()) {
-        return layoutMasksAvx2;
-    }
-#endif
-    return [](const char* window, std::size_t length) { return ByteScan::layoutMasks(window, length); };
-}
-
 /// The rewriting of one layout, line by line as the lines are read.
 class LayoutRewriter final : public LineRewriter
 {
 public:
     LayoutRewriter(const SourceLayout& layout, std::int32_t dateField)
-        : m_layout(layout), m_fillers(fillersOf(dateField)), m_masksAt(maskReader())
+        : m_layout(layout), m_fillers(fillersOf(dateField)), m_masksAt(WideScan::forThisProcessor().layoutMasks)
     {
     }
 
@@ -144,7 +123,8 @@ private:
 
     SourceLayout m_layout;
     std::size_t m_fillers;
-    MaskReader m_masksAt;
+    /// The compares of the processor the program runs on.
+    LayoutMasks (*m_masksAt)(const char* window, std::size_t length);
 };
 
 } // namespace
