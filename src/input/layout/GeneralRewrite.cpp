@@ -23,10 +23,11 @@ bool rewriteInGeneral(std::string_view line, const SourceLayout& layout, std::si
         return false;
     }
     writeDate(*date, fillers, pen);
-    std::string_view rest;
-    if (!readTime(timeText, pen, rest)) {
+    std::size_t timeEnd = 0;
+    if (!readTime(timeText, pen, timeEnd)) {
         return false;
     }
+    std::string_view rest = trim(timeText.substr(timeEnd));
     if (rest.empty() && isZone(fields[at])) {
         rest = fields[at++];
     }

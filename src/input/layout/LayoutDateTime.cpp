@@ -120,14 +120,13 @@ void writeDate(const CivilDate& date, std::size_t fillers, Pen& pen)
     pen.put(',');
 }
 
-bool readTime(std::string_view text, Pen& out, std::string_view& rest)
+bool readTime(std::string_view text, Pen& out, std::size_t& end)
 {
-    std::size_t end = 0;
+    end = 0;
     while (end < text.size() && (isDigit(text[end]) || text[end] == ':' || text[end] == '.')) {
         ++end;
     }
     std::string_view time = text.substr(0, end);
-    rest = trim(text.substr(end));
     std::string_view fraction;
     if (const auto dot = time.find('.'); dot != std::string_view::npos) {
         fraction = time.substr(dot + 1);

@@ -4,26 +4,6 @@
 
 namespace velmora::layout {
 
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && (isBlank(text.front()) || text.front() == '\r')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string_view unquote(std::string_view text)
-{
-    text = trim(text);
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        text = trim(text.substr(1, text.size() - 2));
-    }
-    return text;
-}
-
 char separatorOf(std::string_view line, FieldSeparator separator)
 {
     switch (separator) {
@@ -72,21 +52,6 @@ Fields splitFields(std::string_view line, char separator)
         at = end + 1;
     }
     return fields;
-}
-
-std::optional<int> digits(std::string_view text)
-{
-    if (text.empty() || text.size() > 4) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (const char c : text) {
-        if (!isDigit(c)) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 } // namespace velmora::layout

@@ -30,10 +30,31 @@ constexpr std::uint64_t bitsBelow(unsigned i)
     return i >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << i) - 1;
 }
 
+// Inline, as are digits() and the pen: the general rewriting calls them for every field, and as calls into
+// another file they cost it 6 to 8% (rewriting a year of ISO 8601 lines cut at blanks, best of 30: 195.7 to
+// 202.7 ns a line against 185.3 to 188.4; bench/README.md, "Kept tricks").
+
 /// The text without blanks and carriage returns at either end.
-std::string_view trim(std::string_view text);
+inline std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && (isBlank(text.front()) || text.front() == '\r')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 /// trim(), then the quotes around the whole text, if any, and trim() again inside them.
-std::string_view unquote(std::string_view text);
+inline std::string_view unquote(std::string_view text)
+{
+    text = trim(text);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        text = trim(text.substr(1, text.size() - 2));
+    }
+    return text;
+}
 
 /// The separator a line is cut at: the layout's own, or under FieldSeparator::Any a tab where the line has one,
 /// else a semicolon, else a comma, else ' ' (runs of blanks).
@@ -62,7 +83,20 @@ struct Fields
 Fields splitFields(std::string_view line, char separator);
 
 /// Whole number of exactly the text's digits, at most four of them.
-std::optional<int> digits(std::string_view text);
+inline std::optional<int> digits(std::string_view text)
+{
+    if (text.empty() || text.size() > 4) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
 
 /// Writes a rewritten line through a raw pointer into room made for the whole line beforehand: a line is a few
 /// dozen bytes in many small pieces, and appending each piece to a string cost more than reading the line.
@@ -71,30 +105,13 @@ struct Pen
     char* at;
 
     void put(char c) { *at++ = c; }
-    // Always inline: the quick rewriting writes a dozen pieces a line, and in a file of its own GCC left this out
-    // of line there. Callgrind, the default job on 20,000 lines (bench/README.md, "Kept tricks"): semicolons and
-    // decimal commas 57.75 M instructions out of line against 57.12 M inline, ISO 8601 56.90 M against 56.64 M,
-    // day-first ticks 54.98 M against 55.28 M.
-    [[gnu::always_inline]] void put(std::string_view text)
+    void put(std::string_view text)
     {
         const std::size_t size = text.size();
         const char* from = text.data();
-        // Most pieces are a few bytes: copied in two overlapping words of fixed size, which compile to moves,
-        // rather than through a call (day-first ticks 55.28 M instructions against 56.29 M with one memcpy,
-        // ISO 8601 56.64 M against 56.93 M). An empty view may hold no pointer at all, which memcpy must not be
-        // given.
-        if (size >= 8 && size <= 16) {
-            std::memcpy(at, from, 8);
-            std::memcpy(at + size - 8, from + size - 8, 8);
-        } else if (size >= 4 && size < 8) {
-            std::memcpy(at, from, 4);
-            std::memcpy(at + size - 4, from + size - 4, 4);
-        } else if (size > 16) {
+        // An empty view may hold no pointer at all, which memcpy must not be given.
+        if (size != 0) {
             std::memcpy(at, from, size);
-        } else {
-            for (std::size_t i = 0; i < size; ++i) {
-                at[i] = from[i];
-            }
         }
         at += size;
     }

@@ -250,40 +250,42 @@ bool copyBarPricesWhole(const Fields& fields, std::size_t at, const PlainPrices&
     return true;
 }
 
-} // namespace
-
-bool QuickDateMemo::write(std::string_view date, DateOrder order, std::size_t fillers, Pen& pen)
+/// Writes the usual date for a ten-character date after fillers filler fields; false when it does not read.
+bool writeRememberedDate(QuickDateMemo& memo, std::string_view date, DateOrder order, std::size_t fillers, Pen& pen)
 {
     for (std::size_t k = 0; k < fillers; ++k) {
         pen.put("-,");
     }
-    if (writtenSize == 0 || std::memcmp(date.data(), text.data(), text.size()) != 0) {
+    if (memo.writtenSize == 0 || std::memcmp(date.data(), memo.text.data(), memo.text.size()) != 0) {
         const auto ymd = readDateOfTen(date, order);
         if (!ymd) {
             return false;
         }
-        Pen own{written.data()};
+        Pen own{memo.written.data()};
         writeDate(*ymd, 0, own);
-        writtenSize = static_cast<std::size_t>(own.at - written.data());
-        std::memcpy(text.data(), date.data(), text.size());
+        memo.writtenSize = static_cast<std::size_t>(own.at - memo.written.data());
+        std::memcpy(memo.text.data(), date.data(), memo.text.size());
     }
-    pen.put(std::string_view(written.data(), writtenSize));
+    pen.put(std::string_view(memo.written.data(), memo.writtenSize));
     return true;
 }
 
-bool QuickDateMemo::isZone(std::string_view rest)
+/// isZone(), for the zone the lines before had as well at once.
+bool isRememberedZone(QuickDateMemo& memo, std::string_view rest)
 {
-    if (rest.size() == zoneSize && std::string_view(zone.data(), zoneSize) == rest) {
+    if (rest.size() == memo.zoneSize && std::string_view(memo.zone.data(), memo.zoneSize) == rest) {
         return true;
     }
     if (!layout::isZone(rest)) {
         return false;
     }
-    zoneSize = std::min(rest.size(), zone.size());
-    std::memcpy(zone.data(), rest.data(), zoneSize);
-    zoneSize = rest.size() <= zone.size() ? zoneSize : 0;
+    memo.zoneSize = std::min(rest.size(), memo.zone.size());
+    std::memcpy(memo.zone.data(), rest.data(), memo.zoneSize);
+    memo.zoneSize = rest.size() <= memo.zone.size() ? memo.zoneSize : 0;
     return true;
 }
+
+} // namespace
 
 bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
                     std::size_t fillers, Pen& pen, std::string_view& zone, QuickDateMemo& memo)
@@ -309,7 +311,7 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
         dateTime[cut2] == ' ' || (dateTime.size() > 10 && dateTime[10] != 'T' && dateTime[10] != ' ')) {
         return false;
     }
-    if (!memo.write(dateTime.substr(0, 10), layout.dateOrder, fillers, pen)) {
+    if (!writeRememberedDate(memo, dateTime.substr(0, 10), layout.dateOrder, fillers, pen)) {
         return false;
     }
     std::size_t at = 1;
@@ -322,7 +324,7 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
     if (rest.empty() && isZone(fields[at])) {
         rest = fields[at++];
     }
-    if (!rest.empty() && !memo.isZone(rest)) {
+    if (!rest.empty() && !isRememberedZone(memo, rest)) {
         return false;
     }
     zone = rest;

@@ -11,14 +11,10 @@
 namespace velmora::layout {
 
 /// The date last written by the quick rewriting, and the zone last seen: lines of one day follow each other, and
-/// lines of one file carry one zone, so each is read once. One per reader, kept from line to line.
+/// lines of one file carry one zone, so each is read once. One per reader, kept from line to line; only
+/// rewriteQuickly reads and writes it.
 struct QuickDateMemo
 {
-    /// Writes the usual date for a ten-character date after fillers filler fields; false when it does not read.
-    bool write(std::string_view date, DateOrder order, std::size_t fillers, Pen& pen);
-    /// isZone(), for the zone the lines before had as well at once.
-    bool isZone(std::string_view rest);
-
     std::array<char, 10> text{};
     std::array<char, 11> written{}; ///< "YYYY/MM/DD,"
     std::size_t writtenSize = 0;
