@@ -27,8 +27,8 @@
 
 // The masks are inlined into every caller whatever the compiler's estimate of their size: a call costs more than
 // a window's compares, and only inlined, with the window's length known, do the lanes' places fold into constants.
-// Gain (bench/README.md, "Kept tricks"): LineParser::readQuick over a year of usual lines, best of 30, 37.9 to
-// 38.1 ns a line against 40.9 to 41.3 with GCC's own choice, which calls fieldMasksOf; callgrind, the default job
+// Gain (bench/README.md, "Kept tricks"): LineParser::readQuick over a year of usual lines, best of 30, 38.0 to
+// 38.2 ns a line against 40.9 to 41.3 with GCC's own choice, which calls fieldMasksOf; callgrind, the default job
 // on 20,000 usual lines, 32.84 M instructions against 33.73 M.
 #if defined(__GNUC__)
 #define VELMORA_BYTESCAN_INLINE [[gnu::always_inline]] inline

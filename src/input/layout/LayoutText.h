@@ -32,7 +32,7 @@ constexpr std::uint64_t bitsBelow(unsigned i)
 
 // Inline, as are digits() and the pen: the general rewriting calls them for every field, and as calls into
 // another file they cost it 6 to 8% (rewriting a year of ISO 8601 lines cut at blanks, best of 30: 195.7 to
-// 202.7 ns a line against 185.3 to 188.4; bench/README.md, "Kept tricks").
+// 202.7 ns a line against 185.7 to 188.4; bench/README.md, "Kept tricks").
 
 /// The text without blanks and carriage returns at either end.
 inline std::string_view trim(std::string_view text)
