@@ -25,7 +25,7 @@ std::size_t roomFor(std::string_view line, std::size_t fillers)
 }
 
 /// Writes the rewritten line at `at`, which has roomFor() bytes, and returns where it ends; nullptr when the
-/// layout does not read the line. first: as for cutQuickly().
+/// layout does not read the line. first: as for rewriteQuickly().
 template <bool Quick>
 char* rewriteAt(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
                 std::size_t fillers, char* at, std::string_view& zone, QuickDateMemo& memo)
