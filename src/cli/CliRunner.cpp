@@ -141,6 +141,7 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     const FormSettings& form = sections.form;
 
     RunRequest request = runRequestFromSettings(sections);
+    request.frontEnd = RunFrontEnd::CommandLine;
     applyOverrides(options, request);
 
     const SystemClock systemClock;

@@ -20,94 +20,10 @@ namespace velmora {
 
 namespace {
 
-/// What one pass over the bytes finds: where the text ends (the first zero byte, or the end), how many line
-/// breaks it holds, and the start of every Stride-th line.
-struct TextIndex
+/// The line index pass, compiled for the processor the program runs on.
+LineIndex indexText(const char* text, std::size_t byteCount, std::size_t stride)
 {
-    std::size_t length = 0;
-    std::size_t terminators = 0;
-    std::vector<std::uint64_t> starts;
-};
-
-/// One pass in 64-byte blocks, one bit per byte: each LF ends a line, and each CR not followed by a LF (a CR LF
-/// ends its line at the LF). The text is read at close to memory speed whatever the length of its lines.
-/// The masks of full blocks by SSE2 (or byte by byte where there is none).
-struct Sse2Blocks
-{
-    static LineMasks masks(const char* block) { return ByteScan::lineMasks(block); }
-};
-
-template <std::size_t Stride, typename Blocks>
-#if defined(__GNUC__)
-[[gnu::always_inline]]
-#endif
-inline TextIndex
-indexText(const char* text, std::size_t byteCount)
-{
-    static_assert(std::has_single_bit(Stride));
-    TextIndex found;
-    found.length = byteCount;
-    found.starts.push_back(0);
-    for (std::size_t blockStart = 0; blockStart < byteCount; blockStart += 64) {
-        const char* block = text + blockStart;
-        const std::size_t blockLength = std::min<std::size_t>(64, byteCount - blockStart);
-        LineMasks masks = blockLength == 64 ? Blocks::masks(block) : ScalarByteScan::lineMasks(block, blockLength);
-        bool nextIsLineFeed = blockStart + 64 < byteCount && block[64] == '\n';
-        const std::uint64_t zeros = masks.zeros;
-        if (zeros != 0) {
-            const auto zeroAt = static_cast<unsigned>(std::countr_zero(zeros));
-            const std::uint64_t before = (std::uint64_t{1} << zeroAt) - 1U;
-            masks.lineFeeds &= before;
-            masks.carriageReturns &= before;
-            nextIsLineFeed = false;
-            found.length = blockStart + zeroAt;
-        }
-        const std::uint64_t followedByLineFeed = (masks.lineFeeds >> 1U) | (std::uint64_t{nextIsLineFeed} << 63U);
-        std::uint64_t ends = masks.lineFeeds | (masks.carriageReturns & ~followedByLineFeed);
-        const auto count = static_cast<std::size_t>(std::popcount(ends));
-        if ((found.terminators & (Stride - 1)) + count < Stride) {
-            found.terminators += count;
-        } else {
-            // A kept line start falls in this block: find it bit by bit.
-            while (ends != 0) {
-                ++found.terminators;
-                if ((found.terminators & (Stride - 1)) == 0) {
-                    found.starts.push_back(blockStart + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
-                }
-                ends &= ends - 1;
-            }
-        }
-        if (zeros != 0) {
-            break;
-        }
-    }
-    return found;
-}
-
-#ifdef VELMORA_BYTESCAN_AVX2
-/// The masks by AVX2.
-struct Avx2Blocks
-{
-    __attribute__((target("avx2"))) static LineMasks masks(const char* block) { return Avx2ByteScan::lineMasks(block); }
-};
-
-/// The index pass compiled for processors with AVX2 and a popcount instruction (std::popcount becomes one
-/// instruction here).
-template <std::size_t Stride>
-__attribute__((target("avx2,popcnt"))) TextIndex indexTextAvx2(const char* text, std::size_t byteCount)
-{
-    return indexText<Stride, Avx2Blocks>(text, byteCount);
-}
-#endif
-
-template <std::size_t Stride> TextIndex indexFast(const char* text, std::size_t byteCount)
-{
-#ifdef VELMORA_BYTESCAN_AVX2
-    if (ByteScan::hasAvx2()) {
-        return indexTextAvx2<Stride>(text, byteCount);
-    }
-#endif
-    return indexText<Stride, Sse2Blocks>(text, byteCount);
+    return WideScan::forThisProcessor().indexLines(text, byteCount, stride);
 }
 
 } // namespace
@@ -199,7 +115,7 @@ constexpr std::size_t FineStride = 64;
 
 /// The index of the text in two halves, one on another thread. std::nullopt when the text cannot be cut at a
 /// line feed near its middle or no thread can be started.
-template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char* text, std::size_t byteCount)
+template <std::size_t Stride> std::optional<LineIndex> indexInHalves(const char* text, std::size_t byteCount)
 {
     const void* feed = std::memchr(text + byteCount / 2, '\n', byteCount - byteCount / 2);
     if (feed == nullptr) {
@@ -207,15 +123,15 @@ template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char*
     }
     // Cut after a line feed: no CR LF pair and no line is split between the halves.
     const std::size_t middle = static_cast<std::size_t>(static_cast<const char*>(feed) - text) + 1;
-    TextIndex second;
+    LineIndex second;
     std::jthread other; // joined on every way out, an exception from this thread's half included
     try {
         other = std::jthread(
-            [&second, text, middle, byteCount] { second = indexFast<FineStride>(text + middle, byteCount - middle); });
+            [&second, text, middle, byteCount] { second = indexText(text + middle, byteCount - middle, FineStride); });
     } catch (const std::system_error&) {
         return std::nullopt;
     }
-    TextIndex found = indexFast<Stride>(text, middle);
+    LineIndex found = indexText(text, middle, Stride);
     other.join();
     if (found.length < middle) {
         return found; // the text ends at a zero byte in the first half
@@ -241,11 +157,11 @@ template <std::size_t Stride> std::optional<TextIndex> indexInHalves(const char*
 
 void SourceLines::index(std::size_t byteCount, std::size_t halvesFrom)
 {
-    std::optional<TextIndex> halves;
+    std::optional<LineIndex> halves;
     if (byteCount >= halvesFrom && std::thread::hardware_concurrency() > 1) {
         halves = indexInHalves<Stride>(m_text, byteCount);
     }
-    TextIndex found = halves ? std::move(*halves) : indexFast<Stride>(m_text, byteCount);
+    LineIndex found = halves ? std::move(*halves) : indexText(m_text, byteCount, Stride);
     const std::size_t length = found.length;
     const bool lastLineUnended = length > 0 && m_text[length - 1] != '\n' && m_text[length - 1] != '\r';
     m_length = length;

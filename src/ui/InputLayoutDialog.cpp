@@ -1,6 +1,7 @@
 #include "ui/InputLayoutDialog.h"
 
 #include "engine/settings/SettingsKeys.h"
+#include "input/layout/LayoutPreview.h"
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
 #include "ui/QtText.h"

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "input/SourceLayout.h"
 #include "input/SourceLines.h"
+#include "input/layout/LayoutDetection.h" // DetectionLines
+#include "input/layout/SourceLayout.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -359,6 +359,7 @@ RunRequest TForm1::runRequest() const
     sections.form = currentSettings();
     sections.summer = SummerSettings{};
     RunRequest request = runRequestFromSettings(sections);
+    request.frontEnd = RunFrontEnd::Window;
     // The run converts the typed boxes itself, so that a value that is not a number ends it with its message.
     request.dateSeparatorBox = stdText(EditDateS->text());
     request.timeZoneBox = stdText(Edit6->text());

@@ -63,6 +63,16 @@ void expectSameMasks(const LayoutMasks& found, const LayoutMasks& reference)
     EXPECT_EQ(found.breaks, reference.breaks);
 }
 
+/// Every compiled form of the wide passes this processor runs.
+std::vector<const WideScan*> wideScans()
+{
+    std::vector<const WideScan*> scans{&WideScan::portable(), &WideScan::forThisProcessor()};
+    if (WideScan::avx2() != nullptr) {
+        scans.push_back(WideScan::avx2());
+    }
+    return scans;
+}
+
 TEST(ByteScanTest, NotPlainBytes)
 {
     const struct
@@ -115,21 +125,40 @@ TEST(ByteScanTest, MatchesScalarOnRandomTexts)
                     EXPECT_EQ(full.lineFeeds, lineRef.lineFeeds);
                     EXPECT_EQ(full.carriageReturns, lineRef.carriageReturns);
                     EXPECT_EQ(full.zeros, lineRef.zeros);
-#ifdef VELMORA_BYTESCAN_AVX2
-                    if (ByteScan::hasAvx2()) {
-                        const LineMasks wide = Avx2ByteScan::lineMasks(text.get() + from);
-                        EXPECT_EQ(wide.lineFeeds, lineRef.lineFeeds);
-                        EXPECT_EQ(wide.carriageReturns, lineRef.carriageReturns);
-                        EXPECT_EQ(wide.zeros, lineRef.zeros);
-                        expectSameMasks(Avx2ByteScan::layoutMasks(text.get() + from),
-                                        ScalarByteScan::layoutMasks(text.get() + from, 64));
-                    }
-#endif
+                }
+                for (const WideScan* wide : wideScans()) {
+                    const std::size_t length = std::min<std::size_t>(64, size - from);
+                    expectSameMasks(wide->layoutMasks(text.get() + from, length),
+                                    ScalarByteScan::layoutMasks(text.get() + from, length));
                 }
                 EXPECT_EQ(ByteScan::findLineBreak(text.get(), from, size),
                           ScalarByteScan::findLineBreak(text.get(), from, size));
                 EXPECT_EQ(ByteScan::findItemEnd(text.get(), from, size),
                           ScalarByteScan::findItemEnd(text.get(), from, size));
+            }
+        }
+    }
+}
+
+// The line index of every compiled form against the byte-by-byte one, on texts of every byte mix and of every
+// length around a block, with kept starts at every line and every few lines.
+TEST(ByteScanTest, IndexesLinesAsTheReferenceDoes)
+{
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<std::size_t> sizes(0, 400);
+    for (const Mix& mix : mixes()) {
+        SCOPED_TRACE(mix.name);
+        for (int round = 0; round < 100; ++round) {
+            const std::size_t size = sizes(random);
+            const auto text = randomText(random, mix.bytes, size);
+            for (const std::size_t stride : {std::size_t{1}, std::size_t{4}, std::size_t{64}}) {
+                const LineIndex expected = WideScan::reference().indexLines(text.get(), size, stride);
+                for (const WideScan* wide : wideScans()) {
+                    const LineIndex found = wide->indexLines(text.get(), size, stride);
+                    EXPECT_EQ(found.length, expected.length) << size;
+                    EXPECT_EQ(found.terminators, expected.terminators) << size;
+                    EXPECT_EQ(found.starts, expected.starts) << size;
+                }
             }
         }
     }
@@ -146,6 +175,17 @@ TEST(ByteScanTest, ScalarReference)
     const FieldMasks field = ScalarByteScan::fieldMasks(text.data(), text.size());
     EXPECT_EQ(field.commas, 0b10U);
     EXPECT_EQ(field.notPlain, 0b1'1111'0100U);
+    // A byte above 127 whose low seven bits are a digit's is no digit.
+    const std::string layoutText = "1.5;,\t \"\r\n9\xB9";
+    const LayoutMasks layout = ScalarByteScan::layoutMasks(layoutText.data(), layoutText.size());
+    EXPECT_EQ(layout.digits, 0b100'0000'0101U);
+    EXPECT_EQ(layout.points, 0b10U);
+    EXPECT_EQ(layout.semicolons, 0b1000U);
+    EXPECT_EQ(layout.commas, 0b1'0000U);
+    EXPECT_EQ(layout.tabs, 0b10'0000U);
+    EXPECT_EQ(layout.blanks, 0b100'0000U);
+    EXPECT_EQ(layout.odd, 0b1'1000'0000U);
+    EXPECT_EQ(layout.breaks, 0b11'0000'0000U);
     EXPECT_EQ(ScalarByteScan::findLineBreak(text.data(), 0, text.size()), 7U);
     EXPECT_EQ(ScalarByteScan::findLineBreak(text.data(), 9, text.size()), text.size());
     EXPECT_EQ(ScalarByteScan::findItemEnd(text.data(), 0, text.size()), 1U);

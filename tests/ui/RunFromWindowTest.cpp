@@ -230,6 +230,21 @@ private slots:
         QCOMPARE(form.statusText(), QStringLiteral("処理が完了しました"));
     }
 
+    // The window's user has no command line: the hint names the dialog where the date order is chosen.
+    void dayFirstDatesAreHintedAtTheInputLayoutDialog()
+    {
+        TempDir dir;
+        const auto source = dir.write("EURUSD_1min_2022.txt", "30.08.22,10:06,1.0234,1.0236,1.0233,1.0235\r\n"
+                                                              "31.08.22,10:06,1.0235,1.0237,1.0234,1.0236\r\n"
+                                                              "01.09.22,10:06,1.0236,1.0238,1.0235,1.0237\r\n");
+        TForm1 form(writeSettings(dir, source, "minute=5\r\nCheckBox2=0\r\n"));
+        form.Button1Click();
+
+        QVERIFY(logRows(form).contains(QStringLiteral("EURUSD_1min_2022.txt の日付は日-月-年の順に見えますが、"
+                                                      "年-月-日として読みました（日-月-年で読むには"
+                                                      "「入力ファイルの形式」で日付の順を日-月-年にして保存します）")));
+    }
+
     void anExistingOutputIsConfirmed()
     {
         TempDir dir;

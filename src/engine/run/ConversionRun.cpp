@@ -285,7 +285,7 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
         run.m_gapReport = std::make_unique<GapReport>(m_entryTexts.size(), request.files);
     }
     m_sources.setReading({settings.sourceLayout, settings.dateField, m_dates.currentYear,
-                          [this](const std::string& line) { m_host.appendLog(line); }});
+                          [this](const std::string& line) { m_host.appendLog(line); }, request.frontEnd});
     const auto jobCount = static_cast<long long>(m_entryTexts.size()) * static_cast<long long>(request.files.size());
     m_total = static_cast<int>(std::min<long long>(jobCount, INT32_MAX));
 }

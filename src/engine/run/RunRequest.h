@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/run/GapReport.h"
+#include "engine/run/RunFrontEnd.h"
 #include "engine/settings/ConversionSettings.h"
 #include "input/DateTimeText.h"
 
@@ -45,6 +46,8 @@ struct RunRequest
     /// and the timeframes of linkageTimeframes instead of the main window's box.
     const LinkageContext* linkage = nullptr;
     std::string linkageTimeframes;
+    /// Where the run was started: the log's hints name that program's controls.
+    RunFrontEnd frontEnd = RunFrontEnd::Window;
 };
 
 enum class RunOutcome {

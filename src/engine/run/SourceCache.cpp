@@ -1,6 +1,8 @@
 #include "engine/run/SourceCache.h"
 
 #include "input/LastRecord.h"
+#include "input/layout/LayoutDetection.h"
+#include "input/layout/LayoutRewriter.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -53,6 +55,18 @@ std::string zoneOf(const SourceLines& lines, const SourceLayout& layout, std::in
     return {};
 }
 
+/// How the run's user has a file's dates read day-first, in the words of the program the run was started from.
+const char* dayFirstHint(RunFrontEnd frontEnd)
+{
+    switch (frontEnd) {
+    case RunFrontEnd::CommandLine:
+        return "（日-月-年で読むには --date-order dmy を指定します）";
+    case RunFrontEnd::Window:
+        break;
+    }
+    return "（日-月-年で読むには「入力ファイルの形式」で日付の順を日-月-年にして保存します）";
+}
+
 } // namespace
 
 bool SourceCache::settled(const FileIdentity& identity)
@@ -84,21 +98,15 @@ SourceLines SourceCache::read(const std::string& path)
 {
     SourceLines lines = SourceLines::load(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
-    if (layout.mode == SourceLayout::Mode::Usual) {
-        return lines;
-    }
     // A file in another layout stays in place: its lines are rewritten into the usual layout as they are read.
-    std::optional<SourceLayout> chosen;
-    if (layout.mode == SourceLayout::Mode::Chosen) {
-        chosen = layout;
-    } else {
-        chosen = detectLayout(lines, m_reading.dateField, m_reading.currentYear);
+    const std::optional<SourceLayout> chosen = resolveLayout(layout, lines, m_reading.dateField, m_reading.currentYear);
+    if (layout.mode == SourceLayout::Mode::Auto) {
         if (chosen) {
             tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
         } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
             tell(path, 'l',
-                 " の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
-                 "--date-order dmy を指定します）");
+                 std::string(" の日付は日-月-年の順に見えますが、年-月-日として読みました") +
+                     dayFirstHint(m_reading.frontEnd));
         }
     }
     if (!chosen) {
@@ -115,20 +123,15 @@ SourceLines SourceCache::read(const std::string& path)
 std::string SourceCache::lastLine(const std::string& path) const
 {
     std::string last = LastLine(pathFromText(path));
-    const SourceLayout& layout = m_reading.layout;
-    if (layout.mode == SourceLayout::Mode::Usual) {
-        return last;
-    }
-    std::optional<SourceLayout> chosen;
-    if (layout.mode == SourceLayout::Mode::Chosen) {
-        chosen = layout;
-    } else {
-        std::string first;
+    const auto firstLines = [&path] {
+        std::string text;
         for (const std::string& line : FirstLines(pathFromText(path), DetectionLines)) {
-            first += line + "\n";
+            text += line + "\n";
         }
-        chosen = detectLayout(SourceLines::fromBytes(first), m_reading.dateField, m_reading.currentYear);
-    }
+        return SourceLines::fromBytes(text);
+    };
+    const std::optional<SourceLayout> chosen =
+        resolveLayout(m_reading.layout, firstLines, m_reading.dateField, m_reading.currentYear);
     std::string rewritten;
     if (!chosen || !rewriteLine(last, *chosen, m_reading.dateField, rewritten)) {
         return last;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "input/SourceLayout.h"
+#include "engine/run/RunFrontEnd.h"
 #include "input/SourceLines.h"
+#include "input/layout/SourceLayout.h"
 #include "platform/FileIdentity.h"
 
 #include <cstdint>
@@ -29,6 +30,7 @@ public:
         std::int32_t dateField = 1;
         int currentYear = 2000;
         std::function<void(const std::string&)> log;
+        RunFrontEnd frontEnd = RunFrontEnd::Window; ///< whose controls the log's hints name
     };
 
     void setReading(Reading reading) { m_reading = std::move(reading); }

@@ -2,7 +2,7 @@
 
 #include "engine/clock/ClockChoice.h"
 #include "input/BarLabelling.h"
-#include "input/SourceLayout.h"
+#include "input/layout/SourceLayout.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,5 @@
-#include "input/SourceLayout.h"
-
 #include "input/SourceLines.h"
+#include "input/layout/LayoutRewriter.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -11,98 +10,6 @@
 
 namespace velmora {
 namespace {
-
-SourceLayout layoutOf(DateOrder order, PriceColumns prices = PriceColumns::Ohlc, bool decimalComma = false)
-{
-    SourceLayout layout;
-    layout.mode = SourceLayout::Mode::Chosen;
-    layout.dateOrder = order;
-    layout.prices = prices;
-    layout.decimalComma = decimalComma;
-    return layout;
-}
-
-struct RewriteCase
-{
-    std::string_view line;
-    SourceLayout layout;
-    std::string_view rewritten; ///< empty: the layout does not read the line
-};
-
-void expectRewrites(const RewriteCase& c)
-{
-    std::string out = "kept,";
-    const bool read = rewriteLine(c.line, c.layout, 1, out);
-    EXPECT_EQ(read, !c.rewritten.empty()) << c.line;
-    EXPECT_EQ(out, "kept," + std::string(c.rewritten)) << c.line;
-}
-
-// The middle of ask and bid is written exactly, one decimal finer where their sum is odd, and is copied into
-// all four price columns.
-TEST(SourceLayoutTest, WritesTheMiddleOfAskAndBidExactly)
-{
-    const SourceLayout mid = layoutOf(DateOrder::DayFirst, PriceColumns::Mid);
-    const RewriteCase cases[] = {
-        {"04.01.2009 17:01:00.534 GMT+0300,1.30012,1.2999,2.5,1.1", mid,
-         "2009/01/04,17:01:00.534,1.30001,1.30001,1.30001,1.30001"},
-        {"04.01.2009 17:01:00,1.3,1.29995", mid, "2009/01/04,17:01:00,1.299975,1.299975,1.299975,1.299975"},
-        {"04.01.2009 17:01,-0.5,0.25", mid, "2009/01/04,17:01:00,-0.125,-0.125,-0.125,-0.125"},
-        {"04.01.2009 17:01,-0.0001,0", mid, "2009/01/04,17:01:00,-0.00005,-0.00005,-0.00005,-0.00005"},
-        {"04.01.2009;17:01;1,5;1,25", layoutOf(DateOrder::DayFirst, PriceColumns::Mid, true),
-         "2009/01/04,17:01:00,1.375,1.375,1.375,1.375"},
-        {"04.01.2009 17:01,1.30012,1.2999", layoutOf(DateOrder::DayFirst, PriceColumns::Ask),
-         "2009/01/04,17:01:00,1.30012,1.30012,1.30012,1.30012"},
-        {"04.01.2009 17:01,1.3,x", mid, ""},
-        // Too long to be summed exactly in 64 bits once the decimals are aligned: not read, rather than wrong.
-        {"04.01.2009 17:01,123456789012345,1.29915", mid, ""},
-        {"04.01.2009 17:01,29999999999999999,0.01", mid, ""},
-        // A missing bid is an empty field, which holds no bytes to copy.
-        {"04.01.2009 17:01,1.3", mid, ""},
-        {"04.01.2009 17:01,1.3", layoutOf(DateOrder::DayFirst, PriceColumns::Bid), ""},
-    };
-    for (const RewriteCase& c : cases) {
-        expectRewrites(c);
-    }
-}
-
-// Prices go through as written wherever the usual reader takes them (long, signed, exponent, a bare point);
-// a line with a price it refuses is not read at all.
-TEST(SourceLayoutTest, CopiesPricesAsWrittenAndRefusesUnreadableOnes)
-{
-    const SourceLayout ymd = layoutOf(DateOrder::YearFirst);
-    const RewriteCase cases[] = {
-        {"2009-01-04,17:01,123456789012345,2,0.5,1.5", ymd, "2009/01/04,17:01:00,123456789012345,2,0.5,1.5"},
-        {"2009-01-04,17:01,1234567890123456,2,0.5,1.5", ymd, "2009/01/04,17:01:00,1234567890123456,2,0.5,1.5"},
-        {"2009-01-04,17:01,1.5e2,+2,.5,1.,x", ymd, "2009/01/04,17:01:00,1.5e2,+2,.5,1."},
-        {"2009-01-04,17:01,1..5,2,0.5,1.5", ymd, ""},
-        {"2009-01-04,17:01,1.5,2,0.5,", ymd, ""},
-        {"2009-01-04;17:01;1,5;2;0,5;1,5;2,5", layoutOf(DateOrder::YearFirst, PriceColumns::Ohlc, true),
-         "2009/01/04,17:01:00,1.5,2,0.5,1.5,2.5"},
-    };
-    for (const RewriteCase& c : cases) {
-        expectRewrites(c);
-    }
-}
-
-// Each line picks its own separator (a tab anywhere, else a semicolon, else a comma, else blanks), and the year
-// is written as the date gives it.
-TEST(SourceLayoutTest, PicksTheSeparatorPerLineAndWritesTheYear)
-{
-    const SourceLayout ymd = layoutOf(DateOrder::YearFirst);
-    const RewriteCase cases[] = {
-        {"2009-01-04 17:01 1.5 2 0.5 1.5", ymd, "2009/01/04,17:01:00,1.5,2,0.5,1.5"},
-        // A semicolon outranks the comma, so "1.5,7" is one field and no price.
-        {"2009-01-04;17:01;1.5;2;0.5;1.5,7", ymd, ""},
-        {"2009-01-04\t17:01\t1,5\t2;0\t0,5\t1,5", layoutOf(DateOrder::YearFirst, PriceColumns::Ohlc, true), ""},
-        {"2009-01-04\t17:01\t1.5\t2\t0.5\t1.5", ymd, "2009/01/04,17:01:00,1.5,2,0.5,1.5"},
-        {"99-01-04,17:01,1,2,0.5,1.5,7", ymd, "1999/01/04,17:01:00,1,2,0.5,1.5,7"},
-        {"0912-01-04,17:01,1,2,0.5,1.5", ymd, "912/01/04,17:01:00,1,2,0.5,1.5"},
-        {"04/01/2009 17:01,1,2,0.5,1.5", layoutOf(DateOrder::MonthFirst), "2009/04/01,17:01:00,1,2,0.5,1.5"},
-    };
-    for (const RewriteCase& c : cases) {
-        expectRewrites(c);
-    }
-}
 
 /// A line of pieces drawn at random: mostly the shapes real files have, each piece now and then a little wrong,
 /// so that both the lines the quick path takes and those it hands on come often.
@@ -179,7 +86,7 @@ void expectRewrittenLines(SourceLines& source, const std::shared_ptr<const LineR
 
 // The quick path for the usual shapes writes exactly what the general reading writes, for every layout, on
 // lines right and wrong, one at a time and as a whole text.
-TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
+TEST(QuickRewriteTest, QuickPathWritesWhatTheGeneralReadingWrites)
 {
     std::mt19937 random(20261209);
     std::vector<std::string> lines(3000);
@@ -203,7 +110,7 @@ TEST(SourceLayoutTest, QuickPathWritesWhatTheGeneralReadingWrites)
             for (const PriceColumns prices :
                  {PriceColumns::Ohlc, PriceColumns::Bid, PriceColumns::Ask, PriceColumns::Mid}) {
                 for (const bool decimalComma : {false, true}) {
-                    SourceLayout layout = layoutOf(order, prices, decimalComma);
+                    SourceLayout layout = chosenLayout(order, FieldSeparator::Any, decimalComma, prices);
                     layout.separator = separator;
                     layout.volumeColumn = prices == PriceColumns::Bid ? 5 : 0;
                     const std::int32_t dateField = decimalComma ? 2 : 1;

@@ -1,0 +1,90 @@
+#include "input/layout/LayoutDetection.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string_view>
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view UsualFile = "2022/08/15,10:06,1.0234,1.0236,1.0234,1.0235\r\n"
+                                       "2022/08/15,10:07,1.0235,1.0237,1.0233,1.0236\r\n";
+constexpr std::string_view DayFirstTicks = "15.08.2022 10:06:00.125,1.02351,1.02348\r\n"
+                                           "16.08.2022 09:01:00.500,1.02252,1.02250\r\n";
+
+// Under "auto" a file the usual reading can start from stays usual, and another one gets the layout that reads it
+// with prices and dates in order; a slash date is tried month-first before day-first.
+TEST(LayoutDetectionTest, PicksTheLayoutThatReadsTheFirstLines)
+{
+    const struct
+    {
+        std::string_view text;
+        std::optional<SourceLayout> detected;
+    } cases[] = {
+        {UsualFile, std::nullopt},
+        {DayFirstTicks, chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {"15.08.2022;10:06;1,0234;1,0236;1,0234;1,0235\n",
+         chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, true)},
+        {"08/15/2022 10:06,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::MonthFirst)},
+        {"2022-08-15T10:06:00Z,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::YearFirst)},
+        // A high below the low, or dates that run backwards, show a wrong layout.
+        {"15.08.2022 10:06,1.0234,1.0230,1.0236,1.0235\n",
+         chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(detectLayout(SourceLines::fromBytes(c.text), 1, 2022), c.detected) << c.text;
+    }
+}
+
+// Dates of the form nn.nn.nn that run backwards year-first and forwards day-first look day-first; any other
+// date, or a single line, does not.
+TEST(LayoutDetectionTest, TellsDatesThatLookDayFirst)
+{
+    const struct
+    {
+        std::string_view text;
+        bool dayFirst;
+    } cases[] = {
+        {"15.08.22,10:06,1,2,0.5,1\n16.08.22,10:06,1,2,0.5,1\n01.09.22,10:06,1,2,0.5,1\n", true},
+        {"22.08.15,10:06,1,2,0.5,1\n22.08.16,10:06,1,2,0.5,1\n", false},
+        {"15.08.22,10:06,1,2,0.5,1\n", false},
+        {UsualFile, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(datesLookDayFirst(SourceLines::fromBytes(c.text), 1, 2022), c.dayFirst) << c.text;
+    }
+}
+
+// One decision for every reader: "usual" and a chosen layout never look at the file, "auto" detects.
+TEST(LayoutDetectionTest, ResolvesTheLayoutOfEveryMode)
+{
+    const SourceLayout dmy = *layoutFromName("dmy");
+    const struct
+    {
+        SourceLayout setting;
+        std::string_view text;
+        std::optional<SourceLayout> used;
+        bool looked;
+    } cases[] = {
+        {*layoutFromName("usual"), DayFirstTicks, std::nullopt, false},
+        {dmy, UsualFile, dmy, false},
+        {*layoutFromName("auto"), UsualFile, std::nullopt, true},
+        {*layoutFromName("auto"), DayFirstTicks, *layoutFromName("dmy-ticks"), true},
+    };
+    for (const auto& c : cases) {
+        const SourceLines lines = SourceLines::fromBytes(c.text);
+        bool looked = false;
+        const auto firstLines = [&]() -> const SourceLines& {
+            looked = true;
+            return lines;
+        };
+        EXPECT_EQ(resolveLayout(c.setting, firstLines, 1, 2022), c.used) << c.text;
+        EXPECT_EQ(looked, c.looked) << c.text;
+        EXPECT_EQ(resolveLayout(c.setting, lines, 1, 2022), c.used) << c.text;
+    }
+}
+
+} // namespace
+} // namespace velmora
