@@ -19,6 +19,7 @@ ChartLinks::ChartLinks(QListWidget& files, QPlainTextEdit& log, OpenChart open, 
             [this](const QListWidgetItem* item) { m_open(stdPath(item->text()), true); });
     m_files.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&m_files, &QListWidget::customContextMenuRequested, this, &ChartLinks::showFileMenu);
+    m_logViewport = m_log.viewport();
     m_log.viewport()->installEventFilter(this);
 }
 
@@ -49,7 +50,7 @@ bool ChartLinks::openLogLine(int row) const
 
 bool ChartLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_log.viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == m_logViewport && event->type() == QEvent::MouseButtonDblClick) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (openLogLine(m_log.cursorForPosition(click->position().toPoint()).blockNumber())) {
             return true;

@@ -33,6 +33,9 @@ private:
 
     QListWidget& m_files;
     QPlainTextEdit& m_log;
+    // Kept apart from the log: events still reach the filter while the log is being destroyed, when its
+    // scroll-area part is gone and asking it for its viewport is undefined.
+    const QObject* m_logViewport = nullptr;
     OpenChart m_open;
 };
 
