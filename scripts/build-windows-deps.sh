@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds PCRE2 and GoogleTest for Windows (MinGW-w64) from Debian's own source packages into
-# build/windows-deps/prefix, which the `windows` preset's toolchain file reads. Nothing is fetched from elsewhere
+# build/windows-deps/prefix, which the `windows` preset's toolchain file reads, and then Qt (build-windows-qt.sh,
+# into a cache outside the checkout). Nothing is fetched from elsewhere
 # and nothing is kept in the repository: GoogleTest's source comes with the `googletest` package, PCRE2's from
 # `apt-get source pcre2` (a deb-src entry for the system's own Debian archive is added when none is there).
 # Quick when the libraries are already built. Uses sudo when not root.
@@ -12,22 +13,12 @@ prefix="$deps/prefix"
 toolchain="$PWD/cmake/toolchains/mingw-w64-x86_64.cmake"
 stamp="$prefix/.built"
 
-pcre2_version="$(dpkg-query -W -f='${Version}' libpcre2-dev 2>/dev/null || true)"
-gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
-wanted="pcre2 $pcre2_version, googletest $gtest_version"
-if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
-    exit 0
-fi
-
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 
-mkdir -p "$deps/src"
-rm -rf "$prefix" "$deps/build"
-
-# PCRE2: the source of the version the build machine has installed, from the same archive.
+# Debian's source packages (PCRE2's here, Qt's in build-windows-qt.sh) come from the system's own archive.
 if ! apt-get source --print-uris pcre2 >/dev/null 2>&1; then
     echo "Adding deb-src entries for the system's Debian archive"
     list=/etc/apt/sources.list.d/velmora-deb-src.sources
@@ -35,6 +26,17 @@ if ! apt-get source --print-uris pcre2 >/dev/null 2>&1; then
     sed -n 's/^Types: *deb$/Types: deb-src/p; /^Types:/!p' /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
     $sudo apt-get update -qq
 fi
+pcre2_version="$(dpkg-query -W -f='${Version}' libpcre2-dev 2>/dev/null || true)"
+gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
+wanted="pcre2 $pcre2_version, googletest $gtest_version"
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
+    exec bash scripts/build-windows-qt.sh
+fi
+
+mkdir -p "$deps/src"
+rm -rf "$prefix" "$deps/build"
+
+# PCRE2: the source of the version the build machine has installed, from the same archive.
 rm -rf "$deps/src/pcre2"
 mkdir -p "$deps/src/pcre2"
 # The installed version first; the archive may hold another one's source only (a security update whose source
@@ -71,3 +73,5 @@ cmake --install "$deps/build/googletest" >/dev/null
 
 echo "$wanted" >"$stamp"
 echo "PCRE2 $fetched and GoogleTest $gtest_version for Windows: $prefix"
+
+exec bash scripts/build-windows-qt.sh

@@ -13,7 +13,8 @@ packages=(
     clang-format-16 clang-tidy-14
     clang-14 libclang-rt-14-dev
     dpkg-dev
-    g++-mingw-w64-x86-64-posix wine64 wine zip
+    g++-mingw-w64-x86-64-posix wine64 wine zip unzip
+    xvfb openbox xdotool
 )
 
 # Benchmarks compare against a pandas script: `setup.sh --bench` installs it as well.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every suite of the Windows build (cmake --preset windows) under Wine, each as one process: the engine,
-# input, platform, regex and CLI suites. Tests that cannot hold on Windows say so with a visible skip.
+# input, platform, regex and CLI suites, then the window suites on Qt's offscreen platform. Tests that cannot
+# hold on Windows say so with a visible skip.
 # Then scripts/wine-check.sh runs velmora-convert.exe itself. Usage: windows-tests.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +20,23 @@ for suite in "$build"/bin/velmora_*_tests.exe; do
     "$WINE" "$suite" --gtest_brief=1 >"$log" 2>&1 || status=$?
     grep -v '^$' "$log" || true
     if [ "$status" -ne 0 ]; then
+        failed+=("$name")
+    fi
+done
+
+# The window suites, as on Linux on the offscreen platform. Wine hands a program the variables named WINE<name>
+# as <name>; QtTest writes to a console only, unless told to log to stderr; the offscreen platform finds its
+# fonts in one folder only: Debian's Noto CJK.
+export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\opentype\noto'
+for suite in "$build"/bin/*Test.exe; do
+    name="$(basename "$suite" .exe)"
+    echo "== wine: $name"
+    status=0
+    "$WINE" "$suite" -platform offscreen >"$log" 2>&1 || status=$?
+    grep -E '^(Totals|FAIL|SKIP|QFATAL|QCRITICAL)|Loc: ' "$log" || true
+    if [ "$status" -ne 0 ]; then
+        cat "$log"
         failed+=("$name")
     fi
 done

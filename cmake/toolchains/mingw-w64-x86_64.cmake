@@ -1,5 +1,5 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix: the POSIX thread model,
-# which std::thread and std::mutex need). PCRE2 and GoogleTest come from VELMORA_WINDOWS_DEPS, where
+# which std::thread and std::mutex need). PCRE2, GoogleTest and Qt come from VELMORA_WINDOWS_DEPS, where
 # scripts/build-windows-deps.sh builds them from Debian's own sources.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -17,7 +17,17 @@ endif()
 get_filename_component(VELMORA_WINDOWS_DEPS "${VELMORA_WINDOWS_DEPS}" ABSOLUTE)
 set(VELMORA_WINDOWS_DEPS "${VELMORA_WINDOWS_DEPS}" CACHE PATH "PCRE2 and GoogleTest built for Windows")
 
-set(CMAKE_FIND_ROOT_PATH /usr/${triple} "${VELMORA_WINDOWS_DEPS}")
+# Qt for Windows, which scripts/build-windows-qt.sh builds into a cache outside the checkout and links here. Its
+# moc, rcc and uic are the build machine's own, the same Qt version from Debian.
+if(NOT VELMORA_WINDOWS_QT)
+    set(VELMORA_WINDOWS_QT "${VELMORA_WINDOWS_DEPS}/../qt")
+endif()
+get_filename_component(VELMORA_WINDOWS_QT "${VELMORA_WINDOWS_QT}" REALPATH)
+set(VELMORA_WINDOWS_QT "${VELMORA_WINDOWS_QT}" CACHE PATH "Qt built for Windows")
+set(QT_HOST_PATH /usr CACHE PATH "")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} "${VELMORA_WINDOWS_DEPS}" "${VELMORA_WINDOWS_QT}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -27,7 +27,8 @@ int main(int argc, char* argv[])
         velmora::userConfigFolder());
     velmora::prepareSettingsFolder(settingsLocation);
     const std::filesystem::path& settingsFile = settingsLocation.file;
-    const QString firstArgument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // arguments() reads the wide command line on Windows, where argv holds the system's code page.
+    const QString firstArgument = QCoreApplication::arguments().value(1);
 
     velmora::TForm1 form1(settingsFile, firstArgument);
     velmora::TForm2 form2(settingsFile, &form1);

@@ -206,7 +206,7 @@ std::string takeGapReport(std::string_view option, std::string_view value, CliOp
     if (value.empty()) {
         return badValue(option, value, "expected a file name");
     }
-    options.gapReportFile = std::filesystem::path(std::string(value));
+    options.gapReportFile = pathFromText(value);
     return {};
 }
 

@@ -66,7 +66,7 @@ bool ChartWindow::openFile(const std::filesystem::path& file, const ConversionSe
 {
     m_file = file;
     m_settings = settings;
-    setWindowTitle(QStringLiteral("チャート - ") + qText(file.filename().string()));
+    setWindowTitle(QStringLiteral("チャート - ") + qPath(file.filename()));
     m_timeframes->setEnabled(source);
     const QSignalBlocker blocker(m_timeframes);
     m_timeframes->setCurrentIndex(0);
@@ -101,7 +101,7 @@ std::filesystem::path writtenFileOfLogLine(const QString& line, const QStringLis
     }
     const std::string name = stdText(line.left(line.size() - Written.size()));
     for (const QString& file : registered) {
-        auto candidate = std::filesystem::path(stdText(file)).parent_path() / name;
+        auto candidate = stdPath(file).parent_path() / pathFromText(name);
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) {
             return candidate;

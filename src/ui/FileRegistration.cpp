@@ -1,7 +1,10 @@
 #include "ui/FileRegistration.h"
 
 #include "platform/RunError.h"
+#include "platform/Text.h"
+#include "ui/QtText.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QMimeData>
 #include <QStringDecoder>
@@ -20,9 +23,11 @@ QString displayText(std::string_view bytes)
     if (!utf8.hasError()) {
         return text;
     }
+    // A Qt without ICU (the Windows build) knows no Shift_JIS by name: Windows' own code page 932 then.
     QStringDecoder shiftJis("Shift_JIS");
     if (!shiftJis.isValid()) {
-        return text;
+        const auto decoded = utf8FromShiftJis(bytes);
+        return decoded ? qText(*decoded) : text;
     }
     return shiftJis.decode(view);
 }
@@ -38,7 +43,7 @@ std::array<std::string, PreviewLineCount> readPreviewLines(const std::filesystem
         in.open(file, std::ios::binary);
     }
     if (!in) {
-        throw cannotOpenFile(file.string());
+        throw cannotOpenFile(pathText(file));
     }
 
     std::array<std::string, PreviewLineCount> lines;
@@ -81,7 +86,8 @@ QStringList droppedLocalFiles(const QMimeData& data)
     const QList<QUrl> urls = data.urls();
     for (const QUrl& url : urls) {
         if (url.isLocalFile()) {
-            files.append(url.toLocalFile());
+            // Qt's paths use "/" everywhere; the list and the log show a Windows path as Explorer does.
+            files.append(QDir::toNativeSeparators(url.toLocalFile()));
         }
     }
     return files;

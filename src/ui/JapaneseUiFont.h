@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-/// The program's font: "ＭＳ Ｐゴシック" where installed, else a Noto CJK face, 12 pixels high.
+/// The program's font, 12 pixels high: "ＭＳ Ｐゴシック" where installed; on Windows else Yu Gothic UI, Meiryo UI;
+/// then a Noto CJK face; on Windows at last the system's own.
 QFont japaneseUiFont();
 
 } // namespace velmora

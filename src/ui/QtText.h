@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,14 +24,16 @@ inline std::string stdText(const QString& text)
     return text.toStdString();
 }
 
+// Paths through the UTF-8 texts of platform/Text.h: on Windows a path's narrow string is in the system's code
+// page, which would turn a Japanese folder name into question marks.
 inline QString qPath(const std::filesystem::path& path)
 {
-    return qText(path.string());
+    return qText(pathText(path));
 }
 
 inline std::filesystem::path stdPath(const QString& path)
 {
-    return {stdText(path)};
+    return pathFromText(stdText(path));
 }
 
 inline QStringList qTexts(std::span<const std::string> texts)

@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -547,7 +548,7 @@ void TForm1::OpenAndRegisterFile()
     if (m_busy || OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) {
         return;
     }
-    const QString file = OpenDialog1->selectedFiles().constFirst();
+    const QString file = QDir::toNativeSeparators(OpenDialog1->selectedFiles().constFirst());
     Memo1->clear();
     SetControlsEnabled(false);
     ListBox1->addItem(file);

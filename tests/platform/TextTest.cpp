@@ -73,3 +73,55 @@ TEST(TextTest, PathsMadeFromTextKeepTheirCharacters)
 
 } // namespace
 } // namespace velmora
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace velmora {
+namespace {
+
+TEST(TextTest, TellsWellFormedUtf8)
+{
+    const struct
+    {
+        const char* bytes;
+        bool valid;
+    } cases[] = {
+        {"", true},
+        {"EditFileHeadName=1min_", true},
+        {"取引データ_①", true},
+        {"\xF0\x9F\x98\x80", true},  // four bytes, U+1F600
+        {"\x8E\xE6\x88\xF8", false}, // "取引" in Shift-JIS
+        {"\xE3\x81", false},         // cut short
+        {"\xC0\xAF", false},         // overlong "/"
+        {"\xE0\x80\xAF", false},     // overlong, three bytes
+        {"\xED\xA0\x80", false},     // a UTF-16 surrogate
+        {"\xF4\x90\x80\x80", false}, // above U+10FFFF
+        {"a\x80", false},            // a lone continuation byte
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.bytes;
+    }
+}
+
+// The download tool's settings file is written by a Windows program: UTF-8 stays, anything else is read in the
+// system's code page, so a Japanese prefix matches the file names the folder lists.
+TEST(TextTest, TextOfAnotherProgramBecomesUtf8)
+{
+    EXPECT_EQ(textFromOtherProgram("1min_取引"), "1min_取引");
+    const std::string shiftJis = "1min_\x8E\xE6\x88\xF8";
+#ifdef _WIN32
+    const std::string text = textFromOtherProgram(shiftJis);
+    EXPECT_TRUE(isValidUtf8(text));
+    if (GetACP() == 932) {
+        EXPECT_EQ(text, "1min_取引");
+    }
+#else
+    EXPECT_EQ(textFromOtherProgram(shiftJis), shiftJis);
+#endif
+    EXPECT_EQ(fileNameText("取引データ/ドル円_1min_2009.txt"), "ドル円_1min_2009.txt");
+}
+
+} // namespace
+} // namespace velmora

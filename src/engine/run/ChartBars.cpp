@@ -151,7 +151,7 @@ std::vector<ChartBar> convertForChart(const std::filesystem::path& source, Conve
     std::string output;
     WalkJob job{{entry, window, env, output}};
     WalkJob* const jobs[] = {&job};
-    walkJobs(builder, ReadAheadOptions::forThisMachine(), lines, source.filename().string(), jobs);
+    walkJobs(builder, ReadAheadOptions::forThisMachine(), lines, pathText(source.filename()), jobs);
     return readChartBars(output);
 }
 

@@ -47,7 +47,7 @@ std::string_view noBarsReason(const WalkJob& walk)
 /// The log lines of what a walk found in a file's lines as a whole, each said once per file.
 std::vector<std::string> fileNotes(const std::string& file, const WalkJob& walk)
 {
-    const std::string name = std::filesystem::path(file).filename().string();
+    const std::string name = fileNameText(file);
     std::vector<std::string> notes;
     if (walk.linesOutOfPriceOrder > 0) {
         notes.push_back(name + " の " + std::to_string(walk.linesOutOfPriceOrder) +

@@ -4,6 +4,7 @@
 #include "engine/bars/BarLine.h"
 #include "engine/settings/ConversionSettings.h"
 #include "input/DateTimeText.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -124,8 +125,7 @@ std::vector<std::string> GapReport::logLines(std::int32_t longerThan, bool list)
         if (!source.walked) {
             continue;
         }
-        std::string line = std::filesystem::path(source.file).filename().string() + " の欠け (" +
-                           std::to_string(longerThan) + " 分を超えるもの): ";
+        std::string line = fileNameText(source.file) + " の欠け (" + std::to_string(longerThan) + " 分を超えるもの): ";
         if (source.gaps.empty()) {
             line += "なし";
         } else {

@@ -90,7 +90,8 @@ std::optional<DownloadTool> findDownloadTool(const std::filesystem::path& folder
     const IniFile settings(settingsFilePath(program));
     DownloadTool tool;
     tool.folder = folder;
-    tool.fileHeadName = settings.readString(ToolSection, FileHeadNameKey, tool.fileHeadName);
+    // The tool is a Windows program: its settings file is in the system's code page unless it is UTF-8.
+    tool.fileHeadName = textFromOtherProgram(settings.readString(ToolSection, FileHeadNameKey, tool.fileHeadName));
     if (settings.readInteger(ToolSection, MinuteFolderKey, MinuteFolderInUse) != MinuteFolderInUse) {
         tool.minuteSubFolder.clear();
     }

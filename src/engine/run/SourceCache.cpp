@@ -90,7 +90,7 @@ bool SourceCache::settled(const FileIdentity& identity)
 void SourceCache::tell(const std::string& path, char topic, const std::string& text)
 {
     if (m_reading.log && m_told.insert(path + '\0' + topic).second) {
-        m_reading.log(std::filesystem::path(path).filename().string() + text);
+        m_reading.log(fileNameText(path) + text);
     }
 }
 
