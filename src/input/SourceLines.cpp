@@ -48,6 +48,7 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_bytes = std::move(other.m_bytes);
         m_starts = std::move(other.m_starts);
         m_rewriter = std::move(other.m_rewriter);
+        m_backwards = std::exchange(other.m_backwards, false);
         m_serial = std::exchange(other.m_serial, 0);
         m_cursor = std::exchange(other.m_cursor, Cursor{});
     }
@@ -180,17 +181,51 @@ void SourceLines::readLineAt(std::size_t start, Cursor& cursor) const
     cursor.next = afterBreak(m_text, cursor.end, m_length);
 }
 
+void SourceLines::seekLine(std::size_t i, Cursor& cursor) const
+{
+    readLineAt(static_cast<std::size_t>(m_starts[i / Stride]), cursor);
+    for (std::size_t k = i % Stride; k > 0; --k) {
+        readLineAt(cursor.next, cursor);
+    }
+}
+
+void SourceLines::readLineBefore(Cursor& cursor) const
+{
+    // The break before the line: one CR LF pair, or one CR or LF alone.
+    std::size_t end = cursor.start - 1;
+    if (m_text[end] == '\n' && end > 0 && m_text[end - 1] == '\r') {
+        --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && m_text[start - 1] != '\n' && m_text[start - 1] != '\r') {
+        --start;
+    }
+    cursor.next = cursor.start;
+    cursor.start = start;
+    cursor.end = end;
+}
+
 void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
 {
-    if (cursor.line != NoLine && i == cursor.line + 1) {
+    const bool following = cursor.line != NoLine && i == cursor.line + 1;
+    if (m_backwards) {
+        if (following) {
+            readLineBefore(cursor);
+        } else {
+            seekLine(m_lineCount - 1 - i, cursor);
+        }
+    } else if (following) {
         readLineAt(cursor.next, cursor);
     } else {
-        readLineAt(static_cast<std::size_t>(m_starts[i / Stride]), cursor);
-        for (std::size_t k = i % Stride; k > 0; --k) {
-            readLineAt(cursor.next, cursor);
-        }
+        seekLine(i, cursor);
     }
     cursor.line = i;
+}
+
+void SourceLines::readBackwards()
+{
+    m_backwards = true;
+    m_cursor = Cursor{};
 }
 
 void SourceLines::rewriteWith(std::shared_ptr<const LineRewriter> rewriter)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace velmora::layout {
 
@@ -118,6 +119,34 @@ void writeDate(const CivilDate& date, std::size_t fillers, Pen& pen)
     pen.put('/');
     pen.putTwo(date.day);
     pen.put(',');
+}
+
+bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen)
+{
+    if ((text.size() != 10 && text.size() != 13) || !std::all_of(text.begin(), text.end(), isDigit)) {
+        return false;
+    }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    const bool milliseconds = text.size() == 13;
+    const std::int64_t seconds = milliseconds ? value / 1000 : value;
+    const std::int64_t day = seconds / 86'400;
+    const auto secondOfDay = static_cast<int>(seconds % 86'400);
+    writeDate(civilFromDays(UnixEpochDay + day), fillers, pen);
+    pen.putTwo(secondOfDay / 3600);
+    pen.put(':');
+    pen.putTwo(secondOfDay / 60 % 60);
+    pen.put(':');
+    pen.putTwo(secondOfDay % 60);
+    if (milliseconds) {
+        const auto fraction = static_cast<int>(value % 1000);
+        pen.put('.');
+        pen.put(static_cast<char>('0' + fraction / 100));
+        pen.putTwo(fraction % 100);
+    }
+    return true;
 }
 
 bool readTime(std::string_view text, Pen& out, std::size_t& end)

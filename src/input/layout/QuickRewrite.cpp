@@ -292,8 +292,9 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
 {
     // Ends the general reading would trim or unquote.
     const auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '"'; };
-    if (layout.dateColumn != 1 || layout.volumeColumn > static_cast<int>(QuickFieldCount) || line.empty() ||
-        trimmed(line.front()) || trimmed(line.back())) {
+    if (layout.dateColumn != 1 || layout.dateOrder == DateOrder::Epoch ||
+        layout.volumeColumn > static_cast<int>(QuickFieldCount) || line.empty() || trimmed(line.front()) ||
+        trimmed(line.back())) {
         return false;
     }
     Fields fields;

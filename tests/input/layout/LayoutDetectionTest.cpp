@@ -27,10 +27,14 @@ TEST(LayoutDetectionTest, PicksTheLayoutThatReadsTheFirstLines)
          chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, true)},
         {"08/15/2022 10:06,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::MonthFirst)},
         {"2022-08-15T10:06:00Z,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::YearFirst)},
-        // A high below the low, or dates that run backwards, show a wrong layout.
+        // A high below the low, or dates that run both ways, show a wrong layout; dates that run backwards all
+        // along are a file written newest line first.
         {"15.08.2022 10:06,1.0234,1.0230,1.0236,1.0235\n",
          chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
-        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n", std::nullopt},
+        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n17.08.2022 10:06,1.0234,1.0230\n",
+         std::nullopt},
+        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n",
+         chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
         {"", std::nullopt},
     };
     for (const auto& c : cases) {
