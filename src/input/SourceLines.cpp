@@ -49,6 +49,7 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_starts = std::move(other.m_starts);
         m_rewriter = std::move(other.m_rewriter);
         m_backwards = std::exchange(other.m_backwards, false);
+        m_head = std::exchange(other.m_head, 0);
         m_serial = std::exchange(other.m_serial, 0);
         m_cursor = std::exchange(other.m_cursor, Cursor{});
     }
@@ -208,11 +209,11 @@ void SourceLines::readLineBefore(Cursor& cursor) const
 void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
 {
     const bool following = cursor.line != NoLine && i == cursor.line + 1;
-    if (m_backwards) {
-        if (following) {
+    if (m_backwards && i >= m_head) {
+        if (following && i > m_head) {
             readLineBefore(cursor);
         } else {
-            seekLine(m_lineCount - 1 - i, cursor);
+            seekLine(m_lineCount - 1 - (i - m_head), cursor);
         }
     } else if (following) {
         readLineAt(cursor.next, cursor);
@@ -222,9 +223,10 @@ void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
     cursor.line = i;
 }
 
-void SourceLines::readBackwards()
+void SourceLines::readBackwards(std::size_t head)
 {
     m_backwards = true;
+    m_head = std::min(head, m_lineCount);
     m_cursor = Cursor{};
 }
 

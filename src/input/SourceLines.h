@@ -88,9 +88,10 @@ public:
     static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
     /// Makes every line read from now on pass through the rewriter.
     void rewriteWith(std::shared_ptr<const LineRewriter> rewriter);
-    /// Makes line(i) give the file's lines from its last to its first, for a file written newest line first: its
-    /// lines are then read in time order in place, with no copy of the file.
-    void readBackwards();
+    /// Makes line(i) give the file's first `head` lines as they stand (a header), then its lines from its last to
+    /// the one after them, for a file written newest line first: its lines are then read in time order in place,
+    /// with no copy of the file.
+    void readBackwards(std::size_t head);
     /// True when line(0) is the file's last line.
     bool backwards() const { return m_backwards; }
     /// True when the lines are rewritten as they are read: text() is then not what line() gives.
@@ -187,6 +188,7 @@ private:
 
     std::shared_ptr<const LineRewriter> m_rewriter;
     bool m_backwards = false;
+    std::size_t m_head = 0; ///< lines read as they stand before the others are read backwards
 
     std::uint64_t m_serial = 0;
     mutable Cursor m_cursor;

@@ -413,10 +413,10 @@ std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const Time
                                                                       const std::string& file,
                                                                       std::uint64_t sourceSerial)
 {
-    auto recorded = std::make_unique<RecordedJob>(
-        RecordedJob::Start{entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial,
-                           m_dates.currentYear, jobSeed(m_run.m_hookSeed, number),
-                           plannedTarget(file, entry, m_request.linkage, m_settings), m_request.frontEnd});
+    auto recorded = std::make_unique<RecordedJob>(RecordedJob::Start{
+        entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
+        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings),
+        m_request.frontEnd, m_settings.sourceLayout.mode != SourceLayout::Mode::Usual});
     if (m_run.m_gapReport != nullptr) {
         recorded->walk().gaps = gapTallyFor(m_settings, m_request.gaps);
     }

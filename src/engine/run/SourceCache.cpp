@@ -103,9 +103,11 @@ SourceLines SourceCache::read(const std::string& path)
         lines.rewriteWith(layoutRewriter(*chosen, m_reading.dateField));
     }
     // Under the usual reading, a file is read as written, whatever order its lines are in.
-    if (layout.mode != SourceLayout::Mode::Usual && runsBackwards(lines, m_reading.dateField, m_reading.currentYear)) {
-        tell(path, 'r', " は新しい行から順に書かれているので、最後の行から順に読みます");
-        lines.readBackwards();
+    if (layout.mode != SourceLayout::Mode::Usual) {
+        if (const auto head = backwardsFrom(lines, m_reading.dateField, m_reading.currentYear)) {
+            tell(path, 'r', " は新しい行から順に書かれているので、最後の行から順に読みます");
+            lines.readBackwards(*head);
+        }
     }
     return lines;
 }

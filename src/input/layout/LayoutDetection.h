@@ -60,10 +60,10 @@ inline std::optional<SourceLayout> resolveLayout(const SourceLayout& layout, con
 /// time (15.08.22 to 19.08.22 is four days day-first, four years year-first).
 bool datesLookDayFirst(const SourceLines& lines, std::int32_t dateField, int currentYear);
 
-/// True when the file's first usable lines (in the usual layout, as the lines give them) run backwards in time:
-/// most steps from one to the next go back, as in files written newest line first. A file in time order with a
-/// few lines out of order is not.
-bool runsBackwards(const SourceLines& lines, std::int32_t dateField, int currentYear);
+/// Where the file's first usable lines (in the usual layout, as the lines give them) run backwards in time, as
+/// in files written newest line first: the index of the first of them, the lines before it being a header. Most
+/// steps from one line to the next must go back: a file in time order with a few lines out of order does not.
+std::optional<std::size_t> backwardsFrom(const SourceLines& lines, std::int32_t dateField, int currentYear);
 
 /// The usual reading's test for a line it can start from, without its messages: enough fields, prices and time
 /// that read, and a date that reads with its own first non-digit as separator. record holds the line's fields.

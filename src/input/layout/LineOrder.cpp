@@ -80,10 +80,11 @@ bool datesLookDayFirst(const SourceLines& lines, std::int32_t dateField, int cur
     return yearFirst.size() > 1 && (yearFirstBackwards || span(yearFirst) > span(dayFirst));
 }
 
-bool runsBackwards(const SourceLines& lines, std::int32_t dateField, int currentYear)
+std::optional<std::size_t> backwardsFrom(const SourceLines& lines, std::int32_t dateField, int currentYear)
 {
     SourceRecord record(dateField);
     std::optional<std::int64_t> last;
+    std::size_t first = 0;
     std::size_t back = 0;
     std::size_t forth = 0;
     for (std::size_t i = 0; i < std::min(lines.size(), DetectionLines); ++i) {
@@ -94,11 +95,16 @@ bool runsBackwards(const SourceLines& lines, std::int32_t dateField, int current
         if (last) {
             back += *stamp < *last ? 1U : 0U;
             forth += *stamp > *last ? 1U : 0U;
+        } else {
+            first = i;
         }
         last = stamp;
     }
     // Most steps back, not one stray line: a file in time order may hold a few lines out of place.
-    return back >= 2 && back > 3 * forth;
+    if (back >= 2 && back > 3 * forth) {
+        return first;
+    }
+    return std::nullopt;
 }
 
 } // namespace velmora
