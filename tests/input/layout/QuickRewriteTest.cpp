@@ -104,7 +104,7 @@ TEST(QuickRewriteTest, QuickPathWritesWhatTheGeneralReadingWrites)
     }
     SourceLines source = SourceLines::fromBytes(text);
     std::size_t mostRead = 0;
-    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst, DateOrder::Epoch}) {
         for (const FieldSeparator separator : {FieldSeparator::Any, FieldSeparator::Comma, FieldSeparator::Semicolon,
                                                FieldSeparator::Tab, FieldSeparator::Blanks}) {
             for (const PriceColumns prices :
