@@ -190,6 +190,22 @@ void SourceLines::seekLine(std::size_t i, Cursor& cursor) const
     }
 }
 
+namespace {
+
+/// True when one of the eight bytes at `at` is a CR or an LF (a word with a zero byte where one matches).
+bool holdsBreak(const char* at)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101U;
+    constexpr std::uint64_t Highs = 0x8080808080808080U;
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    const std::uint64_t feeds = word ^ (Ones * '\n');
+    const std::uint64_t returns = word ^ (Ones * '\r');
+    return ((((feeds - Ones) & ~feeds) | ((returns - Ones) & ~returns)) & Highs) != 0;
+}
+
+} // namespace
+
 void SourceLines::readLineBefore(Cursor& cursor) const
 {
     // The break before the line: one CR LF pair, or one CR or LF alone.
@@ -198,6 +214,10 @@ void SourceLines::readLineBefore(Cursor& cursor) const
         --end;
     }
     std::size_t start = end;
+    // Eight bytes at a time while none of them is a break, then byte by byte.
+    while (start >= 8 && !holdsBreak(m_text + start - 8)) {
+        start -= 8;
+    }
     while (start > 0 && m_text[start - 1] != '\n' && m_text[start - 1] != '\r') {
         --start;
     }

@@ -121,10 +121,10 @@ void writeDate(const CivilDate& date, std::size_t fillers, Pen& pen)
     pen.put(',');
 }
 
-bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen)
+std::optional<EpochMoment> readEpoch(std::string_view text)
 {
     if ((text.size() != 10 && text.size() != 13) || !std::all_of(text.begin(), text.end(), isDigit)) {
-        return false;
+        return std::nullopt;
     }
     std::int64_t value = 0;
     for (const char c : text) {
@@ -132,20 +132,32 @@ bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen)
     }
     const bool milliseconds = text.size() == 13;
     const std::int64_t seconds = milliseconds ? value / 1000 : value;
-    const std::int64_t day = seconds / 86'400;
-    const auto secondOfDay = static_cast<int>(seconds % 86'400);
-    writeDate(civilFromDays(UnixEpochDay + day), fillers, pen);
-    pen.putTwo(secondOfDay / 3600);
+    return EpochMoment{seconds / 86'400, static_cast<int>(seconds % 86'400),
+                       milliseconds ? static_cast<int>(value % 1000) : -1};
+}
+
+void writeEpochTime(const EpochMoment& moment, Pen& pen)
+{
+    pen.putTwo(moment.secondOfDay / 3600);
     pen.put(':');
-    pen.putTwo(secondOfDay / 60 % 60);
+    pen.putTwo(moment.secondOfDay / 60 % 60);
     pen.put(':');
-    pen.putTwo(secondOfDay % 60);
-    if (milliseconds) {
-        const auto fraction = static_cast<int>(value % 1000);
+    pen.putTwo(moment.secondOfDay % 60);
+    if (moment.millisecond >= 0) {
         pen.put('.');
-        pen.put(static_cast<char>('0' + fraction / 100));
-        pen.putTwo(fraction % 100);
+        pen.put(static_cast<char>('0' + moment.millisecond / 100));
+        pen.putTwo(moment.millisecond % 100);
     }
+}
+
+bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen)
+{
+    const auto moment = readEpoch(text);
+    if (!moment) {
+        return false;
+    }
+    writeDate(civilFromDays(UnixEpochDay + moment->day), fillers, pen);
+    writeEpochTime(*moment, pen);
     return true;
 }
 

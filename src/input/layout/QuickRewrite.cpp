@@ -1,5 +1,6 @@
 #include "input/layout/QuickRewrite.h"
 
+#include "input/CivilDays.h"
 #include "input/layout/LayoutDateTime.h"
 #include "input/layout/LayoutPrices.h"
 
@@ -267,8 +268,32 @@ bool writeRememberedDate(QuickDateMemo& memo, std::string_view date, DateOrder o
         writeDate(*ymd, 0, own);
         memo.writtenSize = static_cast<std::size_t>(own.at - memo.written.data());
         std::memcpy(memo.text.data(), date.data(), memo.text.size());
+        memo.epochDay = -1;
     }
     pen.put(std::string_view(memo.written.data(), memo.writtenSize));
+    return true;
+}
+
+/// writeEpoch() with the date written once for each day: lines of one day follow each other.
+bool writeRememberedEpoch(QuickDateMemo& memo, std::string_view text, std::size_t fillers, Pen& pen)
+{
+    const auto moment = readEpoch(text);
+    if (!moment) {
+        return false;
+    }
+    for (std::size_t k = 0; k < fillers; ++k) {
+        pen.put("-,");
+    }
+    if (memo.writtenSize == 0 || moment->day != memo.epochDay) {
+        Pen own{memo.written.data()};
+        writeDate(civilFromDays(UnixEpochDay + moment->day), 0, own);
+        memo.writtenSize = static_cast<std::size_t>(own.at - memo.written.data());
+        memo.epochDay = moment->day;
+        // No date text can be all zero bytes: the written date is the epoch's alone.
+        memo.text.fill('\0');
+    }
+    pen.put(std::string_view(memo.written.data(), memo.writtenSize));
+    writeEpochTime(*moment, pen);
     return true;
 }
 
@@ -335,7 +360,7 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
     std::size_t at = lead;
     if (layout.dateOrder == DateOrder::Epoch) {
         // The whole moment in one field, in UTC: no time field and no zone follow.
-        if (!writeEpoch(fields[at++], fillers, pen)) {
+        if (!writeRememberedEpoch(memo, fields[at++], fillers, pen)) {
             return false;
         }
         zone = {};
