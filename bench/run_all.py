@@ -26,8 +26,9 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
   --baseline DIR    instead of the above, the default job by DIR/velmora-convert (an earlier commit's release
                     build) and by this build, interleaved on every file: before and after a change, in one run
   --layouts         instead of the above, the default job on the same year of 1-minute data written in the usual
-                    layout and in three others (day-first ticks with ask and bid; ISO 8601 date and time in one
-                    field; day-first with semicolons and decimal commas), detected and chosen, side by side: the
+                    layout and in six others (day-first ticks with ask and bid; ISO 8601 date and time in one
+                    field; day-first with semicolons and decimal commas; newest line first; epoch seconds; a
+                    symbol before the date), detected and chosen, side by side: the
                     time per line of each against the usual layout's (needs only velmora-convert)
 """
 import os
@@ -246,12 +247,22 @@ def write_layouts(folder):
          ["--date-order", "dmy", "--separator", "semicolon", "--decimal-comma"],
          lambda t, o, h, l, c: "%s;%s;%s;%s;%s;17\r\n" % ((t.strftime("%d.%m.%Y;%H:%M"),) + tuple(
              v.replace(".", ",") for v in (o, h, l, c)))),
+        ("newest line first, header, ISO", "EURUSD_1min_newest.csv", ["--layout", "ymd"],
+         lambda t, o, h, l, c: "%s,%s,%s,%s,%s,17\r\n" % (t.strftime("%Y-%m-%d %H:%M:%S"), o, h, l, c)),
+        ("epoch seconds, header, trailing columns", "EURUSD_1min_epoch.csv", ["--date-order", "epoch"],
+         lambda t, o, h, l, c: "%d,%s,%s,%s,%s,17,%d,42\r\n" % (epoch(t), o, h, l, c, epoch(t) + 59)),
+        ("a symbol before the date", "EURUSD_1min_symbol.csv", ["--date-column", "2"],
+         lambda t, o, h, l, c: "EURUSD,%s,%s,%s,%s,%s,17\r\n" % (t.strftime("%Y.%m.%d,%H:%M"), o, h, l, c)),
     ]
+    headers = {"EURUSD_1min_newest.csv": "timestamp,open,high,low,close,volume\r\n",
+               "EURUSD_1min_epoch.csv": "open_time,open,high,low,close,volume,close_time,trades\r\n"}
     paths = [(name, os.path.join(folder, "layouts", file_name), options) for name, file_name, options, _ in shapes]
     if all(os.path.exists(path) for _, path, _ in paths):
         return paths
     os.makedirs(os.path.join(folder, "layouts"), exist_ok=True)
     outs = [open(path, "w", newline="") for _, path, _ in paths]
+    for out, (_, path, _) in zip(outs, paths):
+        out.write(headers.get(os.path.basename(path), ""))
     rng = random.Random(7)
     price = 1.30000
     t = datetime.datetime(2009, 1, 4, 17, 0)
@@ -271,7 +282,19 @@ def write_layouts(folder):
         written += 1
     for out in outs:
         out.close()
+    # Written newest line first: the header stays on top, the lines below it turned round.
+    newest = os.path.join(folder, "layouts", "EURUSD_1min_newest.csv")
+    with open(newest, newline="") as f:
+        lines = f.readlines()
+    with open(newest, "w", newline="") as f:
+        f.write(lines[0])
+        f.writelines(reversed(lines[1:]))
     return paths
+
+
+def epoch(t):
+    import calendar
+    return calendar.timegm(t.timetuple())
 
 
 def layout_runs(convert, folder, runs):

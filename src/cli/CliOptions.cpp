@@ -269,7 +269,7 @@ const std::vector<ValueOption>& valueOptions()
         {"--gap-minutes", "", integerInto(&CliOptions::gapMinutes, GapMinutesRange)},
         {"--layout", "",
          choiceInto(&CliOptions::layout, layoutFromName, "usual, auto, ymd, dmy, mdy, dmy-ticks or decimal-comma")},
-        {"--date-order", "", choiceInto(&CliOptions::dateOrder, dateOrderFromName, "ymd, dmy or mdy")},
+        {"--date-order", "", choiceInto(&CliOptions::dateOrder, dateOrderFromName, "ymd, dmy, mdy or epoch")},
         {"--separator", "",
          choiceInto(&CliOptions::separator, separatorFromName, "auto, comma, tab, semicolon or blanks")},
         {"--price", "", choiceInto(&CliOptions::prices, priceColumnsFromName, "ohlc, bid, ask or mid")},
@@ -388,6 +388,16 @@ std::string conflictOf(const CliOptions& options)
     return {};
 }
 
+/// Sets one part of the layout from its option, if given, and marks it as given.
+template <typename T>
+void applyPart(const std::optional<T>& option, T& part, SourceLayout& layout, SourceLayout::Given given)
+{
+    if (option) {
+        part = *option;
+        layout.given |= given;
+    }
+}
+
 void applyLayoutOverrides(const CliOptions& options, SourceLayout& layout)
 {
     if (options.layout) {
@@ -398,15 +408,20 @@ void applyLayoutOverrides(const CliOptions& options, SourceLayout& layout)
     if (!choices) {
         return;
     }
-    if (layout.mode != SourceLayout::Mode::Chosen) {
+    // Under "auto" each option fixes its own part and detection chooses the rest; the usual reading takes none of
+    // them, so options given with it read as a layout of their own, as they always did.
+    if (layout.mode == SourceLayout::Mode::Usual) {
         layout = *layoutFromName("ymd");
     }
-    layout.dateOrder = options.dateOrder.value_or(layout.dateOrder);
-    layout.separator = options.separator.value_or(layout.separator);
-    layout.prices = options.prices.value_or(layout.prices);
-    layout.decimalComma = options.decimalComma.value_or(layout.decimalComma);
-    layout.dateColumn = options.dateColumn.value_or(layout.dateColumn);
-    layout.volumeColumn = options.volumeColumn.value_or(layout.volumeColumn);
+    applyPart(options.dateOrder, layout.dateOrder, layout, SourceLayout::GivenDateOrder);
+    applyPart(options.separator, layout.separator, layout, SourceLayout::GivenSeparator);
+    applyPart(options.prices, layout.prices, layout, SourceLayout::GivenPrices);
+    applyPart(options.decimalComma, layout.decimalComma, layout, SourceLayout::GivenDecimalComma);
+    applyPart(options.dateColumn, layout.dateColumn, layout, SourceLayout::GivenDateColumn);
+    applyPart(options.volumeColumn, layout.volumeColumn, layout, SourceLayout::GivenVolumeColumn);
+    if (layout.mode == SourceLayout::Mode::Chosen) {
+        layout.given = 0;
+    }
 }
 
 } // namespace
@@ -576,7 +591,7 @@ Source layout (section "Input"; see docs/formats-source.md):
                             layout detected only for a file none of whose first
                             lines read), usual (never another), ymd, dmy, mdy,
                             dmy-ticks or decimal-comma
-      --date-order ORDER    ymd, dmy or mdy
+      --date-order ORDER    ymd, dmy, mdy or epoch (seconds or milliseconds since 1970)
       --separator SEP       auto, comma, tab, semicolon or blanks
       --price PRICE         ohlc, or one tick price: bid, ask or mid
       --decimal-comma, --decimal-point

@@ -48,6 +48,8 @@ SourceLines& SourceLines::operator=(SourceLines&& other) noexcept
         m_bytes = std::move(other.m_bytes);
         m_starts = std::move(other.m_starts);
         m_rewriter = std::move(other.m_rewriter);
+        m_backwards = std::exchange(other.m_backwards, false);
+        m_head = std::exchange(other.m_head, 0);
         m_serial = std::exchange(other.m_serial, 0);
         m_cursor = std::exchange(other.m_cursor, Cursor{});
     }
@@ -180,17 +182,72 @@ void SourceLines::readLineAt(std::size_t start, Cursor& cursor) const
     cursor.next = afterBreak(m_text, cursor.end, m_length);
 }
 
+void SourceLines::seekLine(std::size_t i, Cursor& cursor) const
+{
+    readLineAt(static_cast<std::size_t>(m_starts[i / Stride]), cursor);
+    for (std::size_t k = i % Stride; k > 0; --k) {
+        readLineAt(cursor.next, cursor);
+    }
+}
+
+namespace {
+
+/// True when one of the eight bytes at `at` is a CR or an LF (a word with a zero byte where one matches).
+bool holdsBreak(const char* at)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101U;
+    constexpr std::uint64_t Highs = 0x8080808080808080U;
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    const std::uint64_t feeds = word ^ (Ones * '\n');
+    const std::uint64_t returns = word ^ (Ones * '\r');
+    return ((((feeds - Ones) & ~feeds) | ((returns - Ones) & ~returns)) & Highs) != 0;
+}
+
+} // namespace
+
+void SourceLines::readLineBefore(Cursor& cursor) const
+{
+    // The break before the line: one CR LF pair, or one CR or LF alone.
+    std::size_t end = cursor.start - 1;
+    if (m_text[end] == '\n' && end > 0 && m_text[end - 1] == '\r') {
+        --end;
+    }
+    std::size_t start = end;
+    // Eight bytes at a time while none of them is a break, then byte by byte.
+    while (start >= 8 && !holdsBreak(m_text + start - 8)) {
+        start -= 8;
+    }
+    while (start > 0 && m_text[start - 1] != '\n' && m_text[start - 1] != '\r') {
+        --start;
+    }
+    cursor.next = cursor.start;
+    cursor.start = start;
+    cursor.end = end;
+}
+
 void SourceLines::moveCursor(std::size_t i, Cursor& cursor) const
 {
-    if (cursor.line != NoLine && i == cursor.line + 1) {
+    const bool following = cursor.line != NoLine && i == cursor.line + 1;
+    if (m_backwards && i >= m_head) {
+        if (following && i > m_head) {
+            readLineBefore(cursor);
+        } else {
+            seekLine(m_lineCount - 1 - (i - m_head), cursor);
+        }
+    } else if (following) {
         readLineAt(cursor.next, cursor);
     } else {
-        readLineAt(static_cast<std::size_t>(m_starts[i / Stride]), cursor);
-        for (std::size_t k = i % Stride; k > 0; --k) {
-            readLineAt(cursor.next, cursor);
-        }
+        seekLine(i, cursor);
     }
     cursor.line = i;
+}
+
+void SourceLines::readBackwards(std::size_t head)
+{
+    m_backwards = true;
+    m_head = std::min(head, m_lineCount);
+    m_cursor = Cursor{};
 }
 
 void SourceLines::rewriteWith(std::shared_ptr<const LineRewriter> rewriter)

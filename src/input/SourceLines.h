@@ -88,6 +88,12 @@ public:
     static SourceLines fromBytes(std::string_view bytes, std::size_t halvesFrom = HalvesFrom);
     /// Makes every line read from now on pass through the rewriter.
     void rewriteWith(std::shared_ptr<const LineRewriter> rewriter);
+    /// Makes line(i) give the file's first `head` lines as they stand (a header), then its lines from its last to
+    /// the one after them, for a file written newest line first: its lines are then read in time order in place,
+    /// with no copy of the file.
+    void readBackwards(std::size_t head);
+    /// True when line(0) is the file's last line.
+    bool backwards() const { return m_backwards; }
     /// True when the lines are rewritten as they are read: text() is then not what line() gives.
     bool rewrites() const { return m_rewriter != nullptr; }
     /// The rewriter, for a reader that cuts the lines itself; nullptr where none.
@@ -126,7 +132,7 @@ public:
     }
 
     /// line(i, cursor) for a reader that knows where line i starts: at the start of the text, at a start it was
-    /// given, or after the break of the line before it.
+    /// given, or after the break of the line before it. Not for lines read backwards.
     std::string_view line(std::size_t i, std::size_t start, Cursor& cursor) const
     {
         readLineAt(start, cursor);
@@ -138,7 +144,7 @@ public:
     }
 
     /// The text the lines are cut from, up to its first zero byte: for readers that find line ends themselves
-    /// (where the lines are not rewritten).
+    /// (where the lines are neither rewritten nor read backwards).
     std::string_view text() const { return {m_text, m_length}; }
 
     /// A number no other object loaded in this process has had: a copy of something read from these lines is
@@ -159,6 +165,10 @@ public:
 private:
     void index(std::size_t byteCount, std::size_t halvesFrom = HalvesFrom);
     void moveCursor(std::size_t i, Cursor& cursor) const;
+    /// Sets the cursor to the line with the given index in the file's own order.
+    void seekLine(std::size_t i, Cursor& cursor) const;
+    /// Sets the cursor, standing on a line after the first, to the line before it in the file.
+    void readLineBefore(Cursor& cursor) const;
     std::string_view current(const Cursor& cursor) const
     {
         return m_rewriter == nullptr ? std::string_view{m_text + cursor.start, cursor.end - cursor.start}
@@ -177,6 +187,8 @@ private:
     std::vector<std::uint64_t> m_starts; ///< the start of lines 0, Stride, 2 × Stride …
 
     std::shared_ptr<const LineRewriter> m_rewriter;
+    bool m_backwards = false;
+    std::size_t m_head = 0; ///< lines read as they stand before the others are read backwards
 
     std::uint64_t m_serial = 0;
     mutable Cursor m_cursor;

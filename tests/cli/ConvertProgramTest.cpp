@@ -290,10 +290,10 @@ TEST(ConvertProgramTest, AByteOrderMarkIsNoPartOfTheFirstLine)
     EXPECT_EQ(outputs[0], "2009/01/05,09:05:00,1.4705,1.4720,1.4700,1.4719\r\n");
 }
 
-TEST(ConvertProgramTest, PricesOutOfOrderAreCountedOncePerFileAndTheBarsWrittenAsBefore)
+TEST(ConvertProgramTest, PricesOutOfOrderAreCountedOncePerFileAndATickFileIsReadAsTicks)
 {
-    // A tick file of ask, bid, ask volume, bid volume read as open, high, low, close: every line is out of order.
-    // The other file is in order but for two lines.
+    // A tick file of ask, bid, ask volume, bid volume, every line out of order as open, high, low, close, is not
+    // taken as bars: detection reads it as ticks. The other file is in order but for two lines, and is counted.
     std::string ticks;
     std::string bars;
     for (int i = 0; i < 600; ++i) {
@@ -315,11 +315,12 @@ TEST(ConvertProgramTest, PricesOutOfOrderAreCountedOncePerFileAndTheBarsWrittenA
     const std::string warning =
         " 行で高値が安値より低いか、始値か終値が高値と安値の範囲の外にあります（列が始値・高値・"
         "安値・終値の順でないかもしれません）";
-    EXPECT_EQ(log, (std::vector<std::string>{"T_5min.txt を書き出しました", "T_1min.txt の 600" + warning,
-                                             "B_5min.txt を書き出しました", "B_1min.txt の 2" + warning,
-                                             "T_1hour.txt を書き出しました", "B_1hour.txt を書き出しました",
-                                             "処理が完了しました"}));
-    EXPECT_TRUE(readBytes(dir.file("T_5min.txt")).starts_with("2010/01/04,00:00:00,1.43156,1.43151,2.50000,1.1\r\n"));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "T_1min.txt は「年-月-日、区切りは自動、価格は Bid」の形式と判断して読みます",
+                       "T_5min.txt を書き出しました", "B_5min.txt を書き出しました", "B_1min.txt の 2" + warning,
+                       "T_1hour.txt を書き出しました", "B_1hour.txt を書き出しました", "処理が完了しました"}));
+    EXPECT_TRUE(
+        readBytes(dir.file("T_5min.txt")).starts_with("2010/01/04,00:00:00,1.43151,1.43151,1.43151,1.43151\r\n"));
 }
 
 TEST(ConvertProgramTest, ABoxShownForEveryLineIsShownOnceAndCounted)

@@ -126,6 +126,36 @@ TEST(SourceLinesTest, ReachesAnyLineOfALongFileInAnyOrder)
     }
 }
 
+TEST(SourceLinesTest, ReadsBackwardsAfterItsHeadAtEveryKindOfLineEnd)
+{
+    // The head lines as they stand, then the rest from the last: one line after another, and any line alone,
+    // across kept starts, empty lines and zero bytes.
+    std::mt19937 random(20220815);
+    const std::string_view alphabet = "ab,01.:\x0d\x0a\x0d\x0a\x0d\x0a"sv;
+    for (int round = 0; round < 1000; ++round) {
+        std::string text(random() % (round % 50 == 0 ? 40'000 : 120), ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        if (round % 10 == 0 && !text.empty()) {
+            text[random() % text.size()] = '\0';
+        }
+        const Lines forwards = referenceLines(text);
+        const std::size_t head = forwards.empty() ? 0 : random() % 3;
+        Lines expected(forwards.begin(),
+                       forwards.begin() + static_cast<std::ptrdiff_t>(std::min(head, forwards.size())));
+        expected.insert(expected.end(), forwards.rbegin(),
+                        forwards.rend() - static_cast<std::ptrdiff_t>(expected.size()));
+        SourceLines lines = SourceLines::fromBytes(text);
+        lines.readBackwards(head);
+        ASSERT_EQ(linesOf(lines), expected) << testing::PrintToString(text);
+        for (int k = 0; k < 20 && !expected.empty(); ++k) {
+            const std::size_t i = random() % expected.size();
+            ASSERT_EQ(lines.line(i), expected[i]) << i;
+        }
+    }
+}
+
 TEST(SourceLinesTest, IndexingInTwoHalvesFindsTheSameLines)
 {
     // Long texts cut near their middle: kept starts before and after the cut, zero bytes in either half, CR LF

@@ -1,6 +1,7 @@
 #include "engine/bars/BarBuilder.h"
 
 #include "engine/bars/BarBuilderWalk.h"
+#include "engine/run/LayoutHints.h"
 #include "engine/settings/RunBoxes.h"
 #include "input/CivilDays.h"
 #include "platform/RunError.h"
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -270,12 +273,14 @@ std::optional<std::int64_t> BarBuilder::Walk::labelOf(const Bucket& bucket)
     return label;
 }
 
-bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
+std::size_t BarBuilder::Walk::findFirstStamp(std::optional<std::int64_t>& stamp, bool& detected)
 {
+    // Skipped lines past the first few wait here until a line reads, so that a file in another layout than the
+    // one it is read in is not logged line by line to its end; once one reads, the log is what it always was.
+    std::vector<std::string> held;
+    const bool mayGiveUp = m_env.givesUpUnreadable && m_lines.size() > UnreadableAfterLines;
     std::size_t p = 0;
-    std::optional<std::int64_t> stamp;
-    bool detected = false;
-    for (; p < m_lines.size(); ++p) {
+    for (; p < m_lines.size() && !(mayGiveUp && p == UnreadableAfterLines); ++p) {
         const std::string_view line = lineAt(p);
         if (isUsable(line)) {
             if (!detected) {
@@ -294,13 +299,36 @@ bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
             }
         }
         // A line whose date or time does not read cannot anchor the grid either.
-        skipLine(line, NotInFormat);
+        if (p < ShownSkips || !mayGiveUp) {
+            skipLine(line, NotInFormat);
+        } else {
+            held.push_back(skippedLineEntry(line, NotInFormat));
+            m_env.host.processEvents();
+            m_env.host.yieldProcessor();
+        }
     }
+    if (stamp || p == m_lines.size()) {
+        for (const std::string& entry : held) {
+            m_env.host.appendLog(entry);
+        }
+    }
+    return p;
+}
+
+bool BarBuilder::Walk::start(std::string_view fileName, PriceMemo& prices)
+{
+    std::optional<std::int64_t> stamp;
+    bool detected = false;
+    const std::size_t p = findFirstStamp(stamp, detected);
     if (!stamp) {
         if (!detected) {
             m_job.readsStartSeparator = false;
         }
-        m_env.host.appendLog(std::string(fileName) + " には変換できる行がありません");
+        if (p < m_lines.size()) {
+            m_env.host.appendLog(unreadableSourceEntry(fileName, m_lines.size(), m_env.frontEnd));
+        } else {
+            m_env.host.appendLog(std::string(fileName) + " には変換できる行がありません");
+        }
         return false;
     }
 

@@ -5,6 +5,7 @@
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
 #include "engine/host/RunHost.h"
+#include "engine/run/RunFrontEnd.h"
 #include "engine/settings/ConversionSettings.h"
 #include "input/DateTimeText.h"
 
@@ -30,6 +31,11 @@ struct BuildEnvironment
     /// Called once the job's output holds SpillBytes or more; may move its bytes elsewhere and clear it, so that
     /// a file of many years of bars never has to sit in memory whole.
     std::function<void()> spill = {};
+    /// The program the run was started from, whose controls a hint in the log names.
+    RunFrontEnd frontEnd = RunFrontEnd::Window;
+    /// False under the usual reading, which walks a file none of whose lines read to its end as it always did;
+    /// otherwise such a file is given up after its first UnreadableAfterLines lines.
+    bool givesUpUnreadable = false;
 };
 
 /// Output that a walk lets grow before it offers it to BuildEnvironment::spill.

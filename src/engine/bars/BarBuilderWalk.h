@@ -141,6 +141,12 @@ private:
     bool isUsable(std::string_view line);
     std::optional<std::int64_t> stampOf(std::string_view line);
     void skipLine(std::string_view line, std::string_view reason);
+    /// The first line with a stamp from line 0 on, its stamp in stamp; lines before it skipped and logged. Gives
+    /// up at line UnreadableAfterLines of a longer file none of whose lines read (returned without a stamp, below
+    /// the line count): only the first ShownSkips of them are then logged.
+    std::size_t findFirstStamp(std::optional<std::int64_t>& stamp, bool& detected);
+    /// Skipped lines logged before the rest waits to see whether any line reads.
+    static constexpr std::size_t ShownSkips = 20;
     void closeBucket();
     bool randomHookDue();
 

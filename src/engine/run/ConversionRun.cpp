@@ -17,6 +17,8 @@
 #include "platform/Text.h"
 
 #include <memory>
+#include <set>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -154,7 +156,7 @@ private:
     std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
     std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
     std::vector<std::string> m_fileNotes;  ///< what the job's walk found in the file's lines as a whole
-    std::vector<bool> m_fileNotesTold;     ///< by file: its notes have been logged
+    std::set<std::string> m_fileNotesTold; ///< the files whose notes have been logged, by their full path
     std::optional<GapTally> m_jobGaps;     ///< what the job's walk counted, when the run reports gaps
 };
 
@@ -273,13 +275,17 @@ ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& re
     : m_run(run), m_host(run.m_host), m_state(run.m_state), m_request(request), m_settings(settings),
       m_entryTexts(splitTimeframeList(settings.timeframes)),
       m_dates{m_state.separators, m_host, run.m_clock.today().year}, m_builder(settings, summer, m_host),
-      m_env{m_host, m_dates, [this](std::size_t line) { progressAndCancel(line); }, m_output.spiller()},
+      m_env{m_host,
+            m_dates,
+            [this](std::size_t line) { progressAndCancel(line); },
+            m_output.spiller(),
+            request.frontEnd,
+            settings.sourceLayout.mode != SourceLayout::Mode::Usual},
       // Linkage runs check their targets between jobs, which can change what a walk depends on; they walk each
       // job at its turn.
       m_plan(request.linkage == nullptr && run.m_tuning->walkAhead ? predictEntries(m_entryTexts, m_state.kind)
                                                                    : std::vector<TimeframeEntry>{},
-             request.files.size()),
-      m_fileNotesTold(request.files.size(), false)
+             request.files.size())
 {
     if (request.gaps.enabled) {
         run.m_gapReport = std::make_unique<GapReport>(m_entryTexts.size(), request.files);
@@ -344,13 +350,16 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
 
 void ConversionRun::JobSequence::reportFileNotes(std::size_t file)
 {
-    // Every walk over a file sees the same lines: the first to finish speaks for the file.
-    if (!m_fileNotesTold[file]) {
+    // Every walk over a file sees the same lines: the first to finish speaks for the file, once in the run even
+    // where the file is registered twice.
+    std::error_code ignored;
+    const std::filesystem::path path = pathFromText(m_request.files[file]);
+    const std::filesystem::path full = std::filesystem::absolute(path, ignored).lexically_normal();
+    if (m_fileNotesTold.insert(pathText(full.empty() ? path : full)).second) {
         for (const std::string& note : m_fileNotes) {
             m_host.appendLog(note);
         }
     }
-    m_fileNotesTold[file] = true;
 }
 
 bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
@@ -406,7 +415,8 @@ std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const Time
 {
     auto recorded = std::make_unique<RecordedJob>(RecordedJob::Start{
         entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
-        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings)});
+        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings),
+        m_request.frontEnd, m_settings.sourceLayout.mode != SourceLayout::Mode::Usual});
     if (m_run.m_gapReport != nullptr) {
         recorded->walk().gaps = gapTallyFor(m_settings, m_request.gaps);
     }

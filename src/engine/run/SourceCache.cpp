@@ -1,5 +1,6 @@
 #include "engine/run/SourceCache.h"
 
+#include "engine/run/LayoutHints.h"
 #include "input/LastRecord.h"
 #include "input/layout/LayoutDetection.h"
 #include "input/layout/LayoutRewriter.h"
@@ -55,18 +56,6 @@ std::string zoneOf(const SourceLines& lines, const SourceLayout& layout, std::in
     return {};
 }
 
-/// How the run's user has a file's dates read day-first, in the words of the program the run was started from.
-const char* dayFirstHint(RunFrontEnd frontEnd)
-{
-    switch (frontEnd) {
-    case RunFrontEnd::CommandLine:
-        return "（日-月-年で読むには --date-order dmy を指定します）";
-    case RunFrontEnd::Window:
-        break;
-    }
-    return "（日-月-年で読むには「入力ファイルの形式」で日付の順を日-月-年にして保存します）";
-}
-
 } // namespace
 
 bool SourceCache::settled(const FileIdentity& identity)
@@ -101,23 +90,42 @@ SourceLines SourceCache::read(const std::string& path)
     // A file in another layout stays in place: its lines are rewritten into the usual layout as they are read.
     const std::optional<SourceLayout> chosen = resolveLayout(layout, lines, m_reading.dateField, m_reading.currentYear);
     if (layout.mode == SourceLayout::Mode::Auto) {
-        if (chosen) {
-            tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
-        } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
-            tell(path, 'l',
-                 std::string(" の日付は日-月-年の順に見えますが、年-月-日として読みました") +
-                     dayFirstHint(m_reading.frontEnd));
+        tellLayout(path, lines, chosen);
+    }
+    if (chosen) {
+        const std::string zone = zoneOf(lines, *chosen, m_reading.dateField);
+        if (!zone.empty()) {
+            tell(path, 'z', " の時刻には " + zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
+        }
+        if (chosen->dateOrder == DateOrder::Epoch) {
+            tell(path, 'e', " の時刻は 1970 年からの経過時間なので、UTC の時刻として読みます");
+        }
+        lines.rewriteWith(layoutRewriter(*chosen, m_reading.dateField));
+    }
+    // Under the usual reading, a file is read as written, whatever order its lines are in.
+    if (layout.mode != SourceLayout::Mode::Usual) {
+        if (const auto head = backwardsFrom(lines, m_reading.dateField, m_reading.currentYear)) {
+            tell(path, 'r', " は新しい行から順に書かれているので、最後の行から順に読みます");
+            lines.readBackwards(*head);
         }
     }
-    if (!chosen) {
-        return lines;
-    }
-    const std::string zone = zoneOf(lines, *chosen, m_reading.dateField);
-    if (!zone.empty()) {
-        tell(path, 'z', " の時刻には " + zone + " が付いています。時差は換算せず、書かれた時刻のまま読みます");
-    }
-    lines.rewriteWith(layoutRewriter(*chosen, m_reading.dateField));
     return lines;
+}
+
+void SourceCache::tellLayout(const std::string& path, const SourceLines& lines,
+                             const std::optional<SourceLayout>& chosen)
+{
+    const SourceLayout& layout = m_reading.layout;
+    if (chosen) {
+        // The options alone read the file as they always did: nothing was detected to speak of.
+        if (layout.given == 0 || *chosen != givenParts(layout)) {
+            tell(path, 'l', " は「" + describeLayout(*chosen) + "」の形式と判断して読みます");
+        }
+    } else if (datesLookDayFirst(lines, m_reading.dateField, m_reading.currentYear)) {
+        tell(path, 'l',
+             std::string(" の日付は日-月-年の順に見えますが、年-月-日として読みました") +
+                 std::string(dayFirstHint(m_reading.frontEnd)));
+    }
 }
 
 std::string SourceCache::lastLine(const std::string& path) const

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -55,6 +56,9 @@ private:
 
     /// The lines as the reading takes them: as loaded, or rewritten into the usual layout.
     SourceLines read(const std::string& path);
+    /// Logs, under "auto", the layout detection chose, or that the dates look day-first where they were read
+    /// year-first.
+    void tellLayout(const std::string& path, const SourceLines& lines, const std::optional<SourceLayout>& chosen);
     /// Logs the text after the file's name, once per file and topic.
     void tell(const std::string& path, char topic, const std::string& text);
 

@@ -1,6 +1,7 @@
 #include "engine/walk/ReadAheadParser.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <new> // bad_alloc
 #include <system_error>
 
@@ -130,8 +131,12 @@ void ReadAheadParser::readChunk(std::size_t k, Chunk& chunk, SourceLines::Cursor
     if (m_volumes) {
         parser.readVolumes();
     }
-    chunk.stop = m_lines.rewrites() ? readRewritten(first, end, chunk, parser, cursor)
-                                    : readText(first, end, chunk, parser, cursor);
+    if (m_lines.backwards()) {
+        chunk.stop = readBackwards(first, end, chunk, parser, cursor);
+    } else {
+        chunk.stop = m_lines.rewrites() ? readRewritten(first, end, chunk, parser, cursor)
+                                        : readText(first, end, chunk, parser, cursor);
+    }
     chunk.memo = parser.memo();
 }
 
@@ -164,6 +169,33 @@ std::size_t ReadAheadParser::readText(std::size_t first, std::size_t end, Chunk&
             chunk.volumes[i] = parser.volume();
         }
         at = cursor.next;
+    }
+    return i;
+}
+
+std::size_t ReadAheadParser::readBackwards(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                                           SourceLines::Cursor& cursor) const
+{
+    const std::string_view text = m_lines.text();
+    const char* const textEnd = text.data() + text.size();
+    std::size_t i = 0;
+    for (; first + i < end; ++i) {
+        const std::string_view line = m_lines.line(first + i, cursor);
+        // A rewritten line has the quick reading's window after it; a line of the file has the lines after it.
+        const bool windowed = m_lines.rewrites() || textEnd - line.data() >= std::ptrdiff_t{LineParser::QuickWindow};
+        std::size_t step = 0;
+        const auto quick =
+            windowed ? parser.readQuick(line.data(), chunk.records[i], step) : LineParser::Quick::NotPlain;
+        if (quick == LineParser::Quick::Refused ||
+            (quick == LineParser::Quick::NotPlain && !parser.read(line, chunk.records[i]))) {
+            break;
+        }
+        if (m_volumes) {
+            if (quick == LineParser::Quick::Read) {
+                parser.readLineVolume(line);
+            }
+            chunk.volumes[i] = parser.volume();
+        }
     }
     return i;
 }

@@ -74,6 +74,9 @@ private:
     /// Reads lines first to end into the chunk until one is refused; returns how many were read.
     std::size_t readText(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
                          SourceLines::Cursor& cursor) const;
+    /// readText() for lines read backwards: each through the cursor, which steps back a line at a time.
+    std::size_t readBackwards(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
+                              SourceLines::Cursor& cursor) const;
     /// readText() for lines rewritten as they are read.
     std::size_t readRewritten(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
                               SourceLines::Cursor& cursor) const;

@@ -7,7 +7,12 @@ namespace velmora {
 RecordedJob::RecordedJob(const Start& start)
     : m_entry(start.entry), m_startEntry(start.entry), m_window(start.window), m_startSeparators(start.separators),
       m_separators(start.separators), m_serial(start.sourceSerial), m_dates{m_separators, m_host, start.currentYear},
-      m_env{m_host, m_dates, [this](std::size_t line) { m_host.hook(line); }, m_output.spiller()},
+      m_env{m_host,
+            m_dates,
+            [this](std::size_t line) { m_host.hook(line); },
+            m_output.spiller(),
+            start.frontEnd,
+            start.givesUpUnreadable},
       m_walk{{m_entry, m_window, m_env, m_output.bytes(), start.seed}, true}
 {
     m_output.start(start.plannedTarget);

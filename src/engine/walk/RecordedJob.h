@@ -30,6 +30,8 @@ public:
         int currentYear = 0;
         std::uint32_t seed = 0;
         std::filesystem::path plannedTarget;
+        RunFrontEnd frontEnd = RunFrontEnd::Window;
+        bool givesUpUnreadable = false; ///< as BuildEnvironment::givesUpUnreadable
     };
 
     explicit RecordedJob(const Start& start);

@@ -14,6 +14,13 @@ bool rewriteInGeneral(std::string_view line, const SourceLayout& layout, std::si
     const Fields fields = splitFields(line, separatorOf(line, layout.separator));
     std::size_t at = static_cast<std::size_t>(std::max(layout.dateColumn, 1)) - 1;
     const std::string_view dateTime = fields[at++];
+    const auto append = [&layout](std::string_view text, Pen& out) {
+        return appendPrice(text, layout.decimalComma, out);
+    };
+    if (layout.dateOrder == DateOrder::Epoch) {
+        // The whole moment in one field, in UTC: no time field and no zone follow.
+        return writeEpoch(dateTime, fillers, pen) && writePricesAndVolume<false>(fields, at, layout, append, pen);
+    }
     // The date and the time share a field where an ISO 8601 "T" or a blank parts them.
     const std::size_t cut = dateTime.find_first_of("T ");
     const std::string_view dateText = dateTime.substr(0, cut);
@@ -35,9 +42,6 @@ bool rewriteInGeneral(std::string_view line, const SourceLayout& layout, std::si
         return false;
     }
     zone = rest;
-    const auto append = [&layout](std::string_view text, Pen& out) {
-        return appendPrice(text, layout.decimalComma, out);
-    };
     return writePricesAndVolume<false>(fields, at, layout, append, pen);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace velmora::layout {
 
@@ -118,6 +119,46 @@ void writeDate(const CivilDate& date, std::size_t fillers, Pen& pen)
     pen.put('/');
     pen.putTwo(date.day);
     pen.put(',');
+}
+
+std::optional<EpochMoment> readEpoch(std::string_view text)
+{
+    if ((text.size() != 10 && text.size() != 13) || !std::all_of(text.begin(), text.end(), isDigit)) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    const bool milliseconds = text.size() == 13;
+    const std::int64_t seconds = milliseconds ? value / 1000 : value;
+    return EpochMoment{seconds / 86'400, static_cast<int>(seconds % 86'400),
+                       milliseconds ? static_cast<int>(value % 1000) : -1};
+}
+
+void writeEpochTime(const EpochMoment& moment, Pen& pen)
+{
+    pen.putTwo(moment.secondOfDay / 3600);
+    pen.put(':');
+    pen.putTwo(moment.secondOfDay / 60 % 60);
+    pen.put(':');
+    pen.putTwo(moment.secondOfDay % 60);
+    if (moment.millisecond >= 0) {
+        pen.put('.');
+        pen.put(static_cast<char>('0' + moment.millisecond / 100));
+        pen.putTwo(moment.millisecond % 100);
+    }
+}
+
+bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen)
+{
+    const auto moment = readEpoch(text);
+    if (!moment) {
+        return false;
+    }
+    writeDate(civilFromDays(UnixEpochDay + moment->day), fillers, pen);
+    writeEpochTime(*moment, pen);
+    return true;
 }
 
 bool readTime(std::string_view text, Pen& out, std::size_t& end)

@@ -9,6 +9,7 @@
 #include "platform/Clock.h" // CivilDate
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -31,6 +32,24 @@ void writeDate(const CivilDate& date, std::size_t fillers, Pen& pen);
 /// view written by a call in two halves and read back at once in one stalls the processor (rewriting a year of
 /// lines cut at blanks, best of 30: 198.8 to 199.4 ns a line with the view, 183.3 to 183.6 with the offset).
 bool readTime(std::string_view text, Pen& out, std::size_t& end);
+
+/// A moment given as seconds or milliseconds since 1970-01-01 00:00 UTC.
+struct EpochMoment
+{
+    std::int64_t day = 0; ///< days since 1970-01-01
+    int secondOfDay = 0;
+    int millisecond = -1; ///< -1 for a moment in whole seconds
+};
+
+/// Seconds (10 digits) or milliseconds (13 digits) since 1970; std::nullopt for any other text.
+std::optional<EpochMoment> readEpoch(std::string_view text);
+
+/// The time of the moment, "HH:MM:SS[.fff]".
+void writeEpochTime(const EpochMoment& moment, Pen& pen);
+
+/// readEpoch() written as the date, its break and the time ("YYYY/MM/DD,HH:MM:SS[.fff]") after dateField - 1
+/// filler fields; false for any other text.
+bool writeEpoch(std::string_view text, std::size_t fillers, Pen& pen);
 
 /// A zone after the time: "Z", an offset "+0300", "-05:00", or a word "GMT", "UTC" with or without an offset.
 bool isZone(std::string_view text);

@@ -1,5 +1,6 @@
 #include "input/layout/QuickRewrite.h"
 
+#include "input/CivilDays.h"
 #include "input/layout/LayoutDateTime.h"
 #include "input/layout/LayoutPrices.h"
 
@@ -62,8 +63,10 @@ struct PlainPrices
     }
 };
 
-/// Fields the quick path looks at: date, time, zone, four prices and a volume.
+/// Fields the quick path looks at after the date's column: date, time, zone, four prices and a volume.
 constexpr std::size_t QuickFieldCount = 8;
+/// The furthest column of the date the quick path takes: a symbol or an index or two may stand before it.
+constexpr int QuickDateColumns = 4;
 
 /// The separator of a line no longer than 64 bytes under FieldSeparator::Any, from its masks: as separatorOf.
 char separatorFromMasks(const LayoutMasks& masks, std::uint64_t looked)
@@ -82,7 +85,7 @@ char separatorFromMasks(const LayoutMasks& masks, std::uint64_t looked)
 /// the cutting stops: a quote, a carriage return, a tab that is not the separator, a blank outside the first
 /// field.
 bool cutWindow(const char* text, std::size_t base, const LayoutMasks& masks, char separator, std::uint64_t looked,
-               std::size_t& start, Fields& fields)
+               std::size_t limit, std::size_t& start, Fields& fields)
 {
     const std::uint64_t cutBits = separator == ',' ? masks.commas : (separator == ';' ? masks.semicolons : masks.tabs);
     const std::uint64_t odd = masks.odd | (separator == '\t' ? 0U : masks.tabs);
@@ -96,7 +99,7 @@ bool cutWindow(const char* text, std::size_t base, const LayoutMasks& masks, cha
         }
         fields.items[count++] = {text + start, base + at - start};
         start = base + at + 1;
-        if (count == QuickFieldCount) {
+        if (count == limit) {
             looked = bitsBelow(at);
             break;
         }
@@ -112,7 +115,7 @@ bool cutWindow(const char* text, std::size_t base, const LayoutMasks& masks, cha
 /// that is sooner; the bytes up to readable may be looked at (and are then left out), so that the compares need
 /// not stop short at the line's end.
 bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& first, FieldSeparator choice,
-                Fields& fields, PlainPrices& prices)
+                std::size_t limit, Fields& fields, PlainPrices& prices)
 {
     const char* const text = line.data();
     const std::size_t firstLength = std::min<std::size_t>(64, line.size());
@@ -132,10 +135,10 @@ bool cutQuickly(std::string_view line, const char* readable, const LayoutMasks& 
         const std::size_t length = std::min<std::size_t>(64, line.size() - base);
         const auto scanned = std::min<std::size_t>(64, static_cast<std::size_t>(readable - text) - base);
         const LayoutMasks masks = base == 0 ? first : ByteScan::layoutMasks(text + base, scanned);
-        if (!cutWindow(text, base, masks, separator, bitsBelow(static_cast<unsigned>(length)), start, fields)) {
+        if (!cutWindow(text, base, masks, separator, bitsBelow(static_cast<unsigned>(length)), limit, start, fields)) {
             return false;
         }
-        if (fields.count == QuickFieldCount) {
+        if (fields.count == limit) {
             return true;
         }
     }
@@ -265,8 +268,32 @@ bool writeRememberedDate(QuickDateMemo& memo, std::string_view date, DateOrder o
         writeDate(*ymd, 0, own);
         memo.writtenSize = static_cast<std::size_t>(own.at - memo.written.data());
         std::memcpy(memo.text.data(), date.data(), memo.text.size());
+        memo.epochDay = -1;
     }
     pen.put(std::string_view(memo.written.data(), memo.writtenSize));
+    return true;
+}
+
+/// writeEpoch() with the date written once for each day: lines of one day follow each other.
+bool writeRememberedEpoch(QuickDateMemo& memo, std::string_view text, std::size_t fillers, Pen& pen)
+{
+    const auto moment = readEpoch(text);
+    if (!moment) {
+        return false;
+    }
+    for (std::size_t k = 0; k < fillers; ++k) {
+        pen.put("-,");
+    }
+    if (memo.writtenSize == 0 || moment->day != memo.epochDay) {
+        Pen own{memo.written.data()};
+        writeDate(civilFromDays(UnixEpochDay + moment->day), 0, own);
+        memo.writtenSize = static_cast<std::size_t>(own.at - memo.written.data());
+        memo.epochDay = moment->day;
+        // No date text can be all zero bytes: the written date is the epoch's alone.
+        memo.text.fill('\0');
+    }
+    pen.put(std::string_view(memo.written.data(), memo.writtenSize));
+    writeEpochTime(*moment, pen);
     return true;
 }
 
@@ -287,22 +314,14 @@ bool isRememberedZone(QuickDateMemo& memo, std::string_view rest)
 
 } // namespace
 
-bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
-                    std::size_t fillers, Pen& pen, std::string_view& zone, QuickDateMemo& memo)
+namespace {
+
+/// The date and the time of fields[at] on, written; at is moved past them. restAt: where the time's field goes
+/// on after the time (a zone may follow), in timeText.
+bool writeDateAndTime(const Fields& fields, std::size_t& at, const SourceLayout& layout, std::size_t fillers, Pen& pen,
+                      QuickDateMemo& memo, std::string_view& timeText, std::size_t& restAt)
 {
-    // Ends the general reading would trim or unquote.
-    const auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '"'; };
-    if (layout.dateColumn != 1 || layout.volumeColumn > static_cast<int>(QuickFieldCount) || line.empty() ||
-        trimmed(line.front()) || trimmed(line.back())) {
-        return false;
-    }
-    Fields fields;
-    PlainPrices prices;
-    prices.point = layout.decimalComma ? ',' : '.';
-    if (!cutQuickly(line, readable, first, layout.separator, fields, prices)) {
-        return false;
-    }
-    const std::string_view dateTime = fields[0];
+    const std::string_view dateTime = fields[at++];
     const bool yearFirst = layout.dateOrder == DateOrder::YearFirst;
     // The general reading parts date and time at the first "T" or blank: none may stand between the date's parts.
     const std::size_t cut1 = yearFirst ? 4 : 2;
@@ -314,10 +333,46 @@ bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMas
     if (!writeRememberedDate(memo, dateTime.substr(0, 10), layout.dateOrder, fillers, pen)) {
         return false;
     }
-    std::size_t at = 1;
-    const std::string_view timeText = dateTime.size() == 10 ? fields[at++] : dateTime.substr(11);
+    timeText = dateTime.size() == 10 ? fields[at++] : dateTime.substr(11);
+    return readTimeQuickly(timeText, pen, restAt);
+}
+
+} // namespace
+
+bool rewriteQuickly(std::string_view line, const char* readable, const LayoutMasks& first, const SourceLayout& layout,
+                    std::size_t fillers, Pen& pen, std::string_view& zone, QuickDateMemo& memo)
+{
+    // Ends the general reading would trim or unquote.
+    const auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '"'; };
+    if (layout.dateColumn < 1 || layout.dateColumn > QuickDateColumns ||
+        layout.volumeColumn > static_cast<int>(QuickFieldCount) || line.empty() || trimmed(line.front()) ||
+        trimmed(line.back())) {
+        return false;
+    }
+    // The fields before the date are cut as the general reading cuts them, and passed over.
+    const auto lead = static_cast<std::size_t>(layout.dateColumn - 1);
+    Fields fields;
+    PlainPrices prices;
+    prices.point = layout.decimalComma ? ',' : '.';
+    if (!cutQuickly(line, readable, first, layout.separator, QuickFieldCount + lead, fields, prices)) {
+        return false;
+    }
+    std::size_t at = lead;
+    if (layout.dateOrder == DateOrder::Epoch) {
+        // The whole moment in one field, in UTC: no time field and no zone follow.
+        if (!writeRememberedEpoch(memo, fields[at++], fillers, pen)) {
+            return false;
+        }
+        zone = {};
+        if (layout.prices == PriceColumns::Ohlc && layout.volumeColumn == 0 &&
+            copyBarPricesWhole(fields, at, prices, pen)) {
+            return true;
+        }
+        return writePricesAndVolume<true>(fields, at, layout, prices, pen);
+    }
+    std::string_view timeText;
     std::size_t restAt = 0;
-    if (!readTimeQuickly(timeText, pen, restAt)) {
+    if (!writeDateAndTime(fields, at, layout, fillers, pen, memo, timeText, restAt)) {
         return false;
     }
     std::string_view rest = timeText.substr(restAt);

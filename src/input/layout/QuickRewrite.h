@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace velmora::layout {
@@ -18,6 +19,7 @@ struct QuickDateMemo
     std::array<char, 10> text{};
     std::array<char, 11> written{}; ///< "YYYY/MM/DD,"
     std::size_t writtenSize = 0;
+    std::int64_t epochDay = -1; ///< the day `written` holds, under epoch times (which have no date text)
     std::array<char, 16> zone{};
     std::size_t zoneSize = 0; ///< 0 also when the zone is longer than the room kept for it
 };

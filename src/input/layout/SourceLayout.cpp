@@ -1,6 +1,7 @@
 #include "input/layout/SourceLayout.h"
 
 #include <array>
+#include <string>
 
 namespace velmora {
 
@@ -61,7 +62,7 @@ std::string layoutName(const SourceLayout& layout)
 
 std::optional<DateOrder> dateOrderFromName(std::string_view name)
 {
-    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst, DateOrder::Epoch}) {
         if (dateOrderName(order) == name) {
             return order;
         }
@@ -97,6 +98,8 @@ std::string_view dateOrderName(DateOrder order)
         return "dmy";
     case DateOrder::MonthFirst:
         return "mdy";
+    case DateOrder::Epoch:
+        return "epoch";
     case DateOrder::YearFirst:
         break;
     }
@@ -148,6 +151,12 @@ std::string describeLayout(const SourceLayout& layout)
     case DateOrder::MonthFirst:
         text = "月-日-年";
         break;
+    case DateOrder::Epoch:
+        text = "1970 年からの秒数";
+        break;
+    }
+    if (layout.dateColumn > 1) {
+        text += "（" + std::to_string(layout.dateColumn) + " 列目から）";
     }
     switch (layout.separator) {
     case FieldSeparator::Any:

@@ -11,6 +11,7 @@ enum class DateOrder : std::uint8_t {
     YearFirst,  ///< 2022-08-15, 20220815, 22.08.15
     DayFirst,   ///< 15.08.2022, 15.08.22
     MonthFirst, ///< 08/15/2022
+    Epoch,      ///< seconds (10 digits) or milliseconds (13 digits) since 1970-01-01 00:00 UTC, date and time in one
 };
 
 enum class FieldSeparator : std::uint8_t {
@@ -47,6 +48,18 @@ struct SourceLayout
     PriceColumns prices = PriceColumns::Ohlc;
     int dateColumn = 1;   ///< 1-based field of the date (or of the date and time in one field)
     int volumeColumn = 0; ///< 1-based; 0: the field after the close of a bar file, none for a tick file
+    /// Under Mode::Auto, the parts above the user gave (Given bits): detection keeps them and chooses the rest.
+    std::uint8_t given = 0;
+
+    enum Given : std::uint8_t {
+        GivenDateOrder = 1U << 0U,
+        GivenSeparator = 1U << 1U,
+        GivenDecimalComma = 1U << 2U,
+        GivenPrices = 1U << 3U,
+        GivenDateColumn = 1U << 4U,
+        GivenVolumeColumn = 1U << 5U,
+    };
+    bool isGiven(Given part) const { return (given & part) != 0; }
 
     bool operator==(const SourceLayout&) const = default;
 };
@@ -60,7 +73,7 @@ std::optional<SourceLayout> layoutFromName(std::string_view name);
 /// The name of a layout that equals a preset, else "custom".
 std::string layoutName(const SourceLayout& layout);
 
-std::optional<DateOrder> dateOrderFromName(std::string_view name);       ///< ymd, dmy, mdy
+std::optional<DateOrder> dateOrderFromName(std::string_view name);       ///< ymd, dmy, mdy, epoch
 std::optional<FieldSeparator> separatorFromName(std::string_view name);  ///< auto, comma, tab, semicolon, blanks
 std::optional<PriceColumns> priceColumnsFromName(std::string_view name); ///< ohlc, bid, ask, mid
 std::string_view dateOrderName(DateOrder order);

@@ -27,10 +27,14 @@ TEST(LayoutDetectionTest, PicksTheLayoutThatReadsTheFirstLines)
          chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, true)},
         {"08/15/2022 10:06,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::MonthFirst)},
         {"2022-08-15T10:06:00Z,1.0234,1.0236,1.0234,1.0235\n", chosenLayout(DateOrder::YearFirst)},
-        // A high below the low, or dates that run backwards, show a wrong layout.
+        // A high below the low, or dates that run both ways, show a wrong layout; dates that run backwards all
+        // along are a file written newest line first.
         {"15.08.2022 10:06,1.0234,1.0230,1.0236,1.0235\n",
          chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
-        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n", std::nullopt},
+        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n17.08.2022 10:06,1.0234,1.0230\n",
+         std::nullopt},
+        {"16.08.2022 10:06,1.0234,1.0230\n15.08.2022 10:06,1.0234,1.0230\n",
+         chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
         {"", std::nullopt},
     };
     for (const auto& c : cases) {
@@ -40,6 +44,57 @@ TEST(LayoutDetectionTest, PicksTheLayoutThatReadsTheFirstLines)
 
 // Dates of the form nn.nn.nn that run backwards year-first and forwards day-first look day-first; any other
 // date, or a single line, does not.
+SourceLayout withColumn(SourceLayout layout, int column)
+{
+    layout.dateColumn = column;
+    return layout;
+}
+
+SourceLayout given(SourceLayout::Given part, void (*set)(SourceLayout&))
+{
+    SourceLayout layout;
+    set(layout);
+    layout.given = part;
+    return layout;
+}
+
+// Epoch times, leading columns and ticks the usual reading takes with every price out of order are found; under
+// "auto" a part the user gave is kept and the rest is chosen, and the layout of the given parts alone is taken
+// wherever it reads the lines.
+TEST(LayoutDetectionTest, FindsNewShapesAndKeepsTheGivenParts)
+{
+    const SourceLayout none;
+    const SourceLayout bid = given(SourceLayout::GivenPrices, [](SourceLayout& l) { l.prices = PriceColumns::Bid; });
+    const SourceLayout dmy =
+        given(SourceLayout::GivenDateOrder, [](SourceLayout& l) { l.dateOrder = DateOrder::DayFirst; });
+    const SourceLayout second = given(SourceLayout::GivenDateColumn, [](SourceLayout& l) { l.dateColumn = 2; });
+    const struct
+    {
+        std::string_view text;
+        SourceLayout requested;
+        std::optional<SourceLayout> detected;
+    } cases[] = {
+        {"open_time,open\n1660557960,1.0234,1.0236,1.0234,1.0235,7,1660558019\n", none, chosenLayout(DateOrder::Epoch)},
+        {"1660557960000,1.0234,1.0236,1.0234,1.0235\n", none, chosenLayout(DateOrder::Epoch)},
+        {"EURUSD,2022.08.15,10:06,1.0234,1.0236,1.0234,1.0235\n", none,
+         withColumn(chosenLayout(DateOrder::YearFirst), 2)},
+        {"7,EURUSD,15.08.2022,10:06,1.0234,1.0236,1.0234,1.0235\n", none,
+         withColumn(chosenLayout(DateOrder::DayFirst), 3)},
+        {"2010.01.01,00:00:07.534,1.43156,1.43151,2.5,1.1\n", none,
+         chosenLayout(DateOrder::YearFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {UsualFile, bid, chosenLayout(DateOrder::YearFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {DayFirstTicks, bid, chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {"15.08.2022,10:06,1.0234,1.0236,1.0234,1.0235\n", dmy, chosenLayout(DateOrder::DayFirst)},
+        {DayFirstTicks, dmy, chosenLayout(DateOrder::DayFirst, FieldSeparator::Any, false, PriceColumns::Bid)},
+        {"EURUSD,2022.08.15,10:06,1.0234,1.0236,1.0234,1.0235\n", second,
+         withColumn(chosenLayout(DateOrder::YearFirst), 2)},
+        {"nothing here\n", second, withColumn(chosenLayout(DateOrder::YearFirst), 2)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(detectLayout(SourceLines::fromBytes(c.text), 1, 2022, c.requested), c.detected) << c.text;
+    }
+}
+
 TEST(LayoutDetectionTest, TellsDatesThatLookDayFirst)
 {
     const struct

@@ -90,5 +90,32 @@ TEST(LayoutRewriteTest, PicksTheSeparatorPerLineAndWritesTheYear)
     }
 }
 
+// Ten digits are seconds, thirteen milliseconds since 1970 in UTC: the date and the time in one field, and nothing
+// else is such a moment. A column before the date is passed over.
+TEST(LayoutRewriteTest, ReadsEpochTimesAndLeadingColumns)
+{
+    const SourceLayout epoch = chosenLayout(DateOrder::Epoch);
+    SourceLayout second = chosenLayout(DateOrder::YearFirst);
+    second.dateColumn = 2;
+    SourceLayout epochTicks = chosenLayout(DateOrder::Epoch, FieldSeparator::Any, false, PriceColumns::Bid);
+    epochTicks.dateColumn = 3;
+    const RewriteCase cases[] = {
+        {"1660557960,1,2,0.5,1.5,17,1660558019,3", epoch, "2022/08/15,10:06:00,1,2,0.5,1.5,17"},
+        {"1660557960123,1,2,0.5,1.5", epoch, "2022/08/15,10:06:00.123,1,2,0.5,1.5"},
+        {"0000000000,1,2,0.5,1.5", epoch, "1970/01/01,00:00:00,1,2,0.5,1.5"},
+        {"1709251199,1,2,0.5,1.5", epoch, "2024/02/29,23:59:59,1,2,0.5,1.5"},
+        {"166055796,1,2,0.5,1.5", epoch, ""},
+        {"16605579600,1,2,0.5,1.5", epoch, ""},
+        {"1660557960.5,1,2,0.5,1.5", epoch, ""},
+        {"open_time,open,high,low,close", epoch, ""},
+        {"7;EURUSD;1660557960;1,5;1,25", epochTicks, ""},
+        {"7,EURUSD,1660557960,1.5,1.25", epochTicks, "2022/08/15,10:06:00,1.25,1.25,1.25,1.25"},
+        {"EURUSD,2022.08.15,10:06,1,2,0.5,1.5,7", second, "2022/08/15,10:06:00,1,2,0.5,1.5,7"},
+    };
+    for (const RewriteCase& c : cases) {
+        expectRewrites(c);
+    }
+}
+
 } // namespace
 } // namespace velmora

@@ -104,7 +104,7 @@ TEST(QuickRewriteTest, QuickPathWritesWhatTheGeneralReadingWrites)
     }
     SourceLines source = SourceLines::fromBytes(text);
     std::size_t mostRead = 0;
-    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst}) {
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst, DateOrder::Epoch}) {
         for (const FieldSeparator separator : {FieldSeparator::Any, FieldSeparator::Comma, FieldSeparator::Semicolon,
                                                FieldSeparator::Tab, FieldSeparator::Blanks}) {
             for (const PriceColumns prices :
@@ -135,6 +135,47 @@ TEST(QuickRewriteTest, QuickPathWritesWhatTheGeneralReadingWrites)
         }
     }
     EXPECT_GT(mostRead, lines.size() / 5) << "the lines must often be read, not only refused";
+}
+
+// Epoch times and a column or more before the date take the quick path too, and it writes what the general
+// reading writes: with every separator, with fields it must refuse, and past the first 64 bytes.
+TEST(QuickRewriteTest, QuickPathOfEpochTimesAndLeadingColumnsWritesWhatTheGeneralReadingWrites)
+{
+    const std::string_view lines[] = {
+        "1660557960,1.3,1.4,1.2,1.35,17,1660558019,3",
+        "1660557960123;1,3;1,4;1,2;1,35",
+        "1660557960\t1.3\t1.4\t1.2\t1.35",
+        "1660557960 ,1.3,1.4,1.2,1.35",
+        "166055796,1.3,1.4,1.2,1.35",
+        "1660557960.5,1.3,1.4,1.2,1.35",
+        "EURUSD,1660557960,1.3,1.4,1.2,1.35,17",
+        "EURUSD,2022.08.15,10:06,1.3,1.4,1.2,1.35,17",
+        "EURUSD;2022.08.15;10:06;1,3;1,4;1,2;1,35",
+        "7,EURUSD,15.08.2022,10:06:00.534,1.3,1.29",
+        "EUR USD,2022.08.15,10:06,1.3,1.4,1.2,1.35",
+        "\"EURUSD\",2022.08.15,10:06,1.3,1.4,1.2,1.35",
+        "EURUSD,2022.08.15 10:06,1.3,1.4,1.2,1.35",
+        "EURUSD,2022.08.15,10:06,1.3,1.4,1.2,1.35,17,xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
+        "A,B,C,2022.08.15,10:06,1.3,1.4,1.2,1.35,17,1,2,3,4,5,6",
+        "EURUSD\t2022.08.15,10:06,1.3,1.4,1.2,1.35",
+    };
+    for (const DateOrder order : {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::Epoch}) {
+        for (const int column : {1, 2, 3, 4}) {
+            for (const PriceColumns prices : {PriceColumns::Ohlc, PriceColumns::Bid}) {
+                for (const bool decimalComma : {false, true}) {
+                    SourceLayout layout = chosenLayout(order, FieldSeparator::Any, decimalComma, prices);
+                    layout.dateColumn = column;
+                    for (const std::string_view line : lines) {
+                        std::string general;
+                        std::string quick;
+                        const bool read = rewriteLineInGeneral(line, layout, 1, general);
+                        ASSERT_EQ(rewriteLine(line, layout, 1, quick), read) << line;
+                        ASSERT_EQ(quick, general) << line;
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace
