@@ -386,7 +386,7 @@ std::optional<FormatJob> ConversionRun::JobSequence::formatJob(const std::string
                      std::move(symbol),
                      choice.digits,
                      hstPeriod(entry),
-                     entry.isDaily(),
+                     entry.isDaily() && !entry.isSequence(),
                      m_request.settings.appendVolume,
                      0};
 }
