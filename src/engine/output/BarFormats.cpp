@@ -54,16 +54,27 @@ std::vector<std::string_view> splitFields(std::string_view line, char separator)
 
 std::optional<BarText> parseBarLine(std::string_view line)
 {
-    const auto fields = splitFields(line, ',');
+    // In place, without a list of fields: the writers run over every bar of a job.
+    std::array<std::string_view, 7> fields{};
+    std::size_t count = 0;
+    std::size_t start = 0;
+    while (count < fields.size()) {
+        const auto at = line.find(',', start);
+        fields[count++] = line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
+        if (at == std::string_view::npos) {
+            break;
+        }
+        start = at + 1;
+    }
     BarText bar;
-    if (fields.size() < 6 || !takeDigits(fields[0], bar.date) || !takeDigits(fields[1], bar.time)) {
+    if (count < 6 || !takeDigits(fields[0], bar.date) || !takeDigits(fields[1], bar.time)) {
         return std::nullopt;
     }
     bar.open = fields[2];
     bar.high = fields[3];
     bar.low = fields[4];
     bar.close = fields[5];
-    bar.volume = fields.size() > 6 ? fields[6] : std::string_view("0");
+    bar.volume = count > 6 ? fields[6] : std::string_view("0");
     return bar;
 }
 
@@ -127,87 +138,123 @@ std::int32_t decimalsOf(std::string_view price)
     return dot == std::string_view::npos ? 0 : static_cast<std::int32_t>(price.size() - dot - 1);
 }
 
-std::int32_t mostDecimals(std::string_view lines)
+void appendDigits(std::string& out, const char* digits, std::size_t count)
 {
-    std::int32_t most = 0;
-    forEachBar(lines, [&most](const BarText& bar) {
-        for (const auto price : {bar.open, bar.high, bar.low, bar.close}) {
-            most = std::max(most, decimalsOf(price));
-        }
-    });
-    return std::min(most, MaxDigits);
+    out.append(digits, count);
 }
 
-void appendJoined(std::string& out, std::initializer_list<std::string_view> fields, char separator)
+/// "yyyy" sep "MM" sep "dd".
+void appendDate(std::string& out, const std::array<char, 8>& date, char separator)
 {
-    bool first = true;
-    for (const auto field : fields) {
-        if (!first) {
-            out += separator;
-        }
-        out += field;
-        first = false;
+    appendDigits(out, date.data(), 4);
+    out += separator;
+    appendDigits(out, date.data() + 4, 2);
+    out += separator;
+    appendDigits(out, date.data() + 6, 2);
+}
+
+/// "HH:mm:ss".
+void appendTime(std::string& out, const std::array<char, 6>& time)
+{
+    appendDigits(out, time.data(), 2);
+    out += ':';
+    appendDigits(out, time.data() + 2, 2);
+    out += ':';
+    appendDigits(out, time.data() + 4, 2);
+}
+
+void appendPrices(std::string& out, const BarText& bar, char separator)
+{
+    for (const std::string_view price : {bar.open, bar.high, bar.low, bar.close}) {
+        out += separator;
+        out += price;
     }
+}
+
+void appendWholeVolume(std::string& out, std::string_view volume)
+{
+    // Sums of whole volumes, and line counts, are written without decimals: they are copied as they stand.
+    if (volume.find('.') == std::string_view::npos) {
+        out += volume;
+        return;
+    }
+    std::array<char, 24> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), wholeVolume(volume));
+    out.append(text.data(), written.ptr);
+}
+
+void appendMt5(std::string& out, const BarText& bar)
+{
+    appendDate(out, bar.date, '.');
+    out += '\t';
+    appendTime(out, bar.time);
+    appendPrices(out, bar, '\t');
+    out += '\t';
+    appendWholeVolume(out, bar.volume);
+    out += "\t0\t0\r\n";
+}
+
+void appendNinjaTrader(std::string& out, const BarText& bar, bool daily)
+{
+    appendDigits(out, bar.date.data(), bar.date.size());
+    if (!daily) {
+        out += ' ';
+        appendDigits(out, bar.time.data(), bar.time.size());
+    }
+    appendPrices(out, bar, ';');
+    out += ';';
+    appendWholeVolume(out, bar.volume);
     out += "\r\n";
 }
 
-std::string_view part(const auto& digits, std::size_t from, std::size_t count)
+void appendForexTester(std::string& out, const BarText& bar, std::string_view symbol)
 {
-    return {digits.data() + from, count};
+    out += symbol;
+    out += ',';
+    appendDigits(out, bar.date.data(), bar.date.size());
+    out += ',';
+    appendDigits(out, bar.time.data(), 4);
+    appendPrices(out, bar, ',');
+    out += ',';
+    appendWholeVolume(out, bar.volume);
+    out += "\r\n";
+}
+
+void appendCsv(std::string& out, const BarText& bar, bool withVolume)
+{
+    appendDate(out, bar.date, '-');
+    out += ',';
+    appendTime(out, bar.time);
+    appendPrices(out, bar, ',');
+    if (withVolume) {
+        out += ',';
+        out += bar.volume;
+    }
+    out += "\r\n";
 }
 
 std::string writeHst(std::string_view lines, const FormatJob& job)
 {
     std::string out;
     out.reserve(hst::HeaderBytes + lines.size() * 2);
-    hst::appendHeader(out, {hst::Version, std::string(Copyright), job.symbol, job.period,
-                            job.digits < 0 ? mostDecimals(lines) : job.digits, job.timeSign});
-    forEachBar(lines, [&out](const BarText& bar) {
+    hst::Header header{hst::Version, std::string(Copyright), job.symbol, job.period, job.digits, job.timeSign};
+    hst::appendHeader(out, header);
+    std::int32_t most = 0;
+    forEachBar(lines, [&out, &most](const BarText& bar) {
+        for (const auto price : {bar.open, bar.high, bar.low, bar.close}) {
+            most = std::max(most, decimalsOf(price));
+        }
         hst::appendRecord(out, {unixSeconds(bar.date, bar.time), priceOf(bar.open), priceOf(bar.high), priceOf(bar.low),
                                 priceOf(bar.close), wholeVolume(bar.volume), 0, 0});
     });
+    if (job.digits < 0) {
+        // The digits are known once every price has been seen: the header is written again with them.
+        header.digits = std::min(most, MaxDigits);
+        std::string first;
+        hst::appendHeader(first, header);
+        out.replace(0, first.size(), first);
+    }
     return out;
-}
-
-void appendMt5(std::string& out, const BarText& bar)
-{
-    const std::string date = std::string(part(bar.date, 0, 4)) + '.' + std::string(part(bar.date, 4, 2)) + '.' +
-                             std::string(part(bar.date, 6, 2));
-    const std::string time = std::string(part(bar.time, 0, 2)) + ':' + std::string(part(bar.time, 2, 2)) + ':' +
-                             std::string(part(bar.time, 4, 2));
-    const std::string volume = std::to_string(wholeVolume(bar.volume));
-    appendJoined(out, {date, time, bar.open, bar.high, bar.low, bar.close, volume, "0", "0"}, '\t');
-}
-
-void appendNinjaTrader(std::string& out, const BarText& bar, bool daily)
-{
-    std::string stamp(part(bar.date, 0, 8));
-    if (!daily) {
-        stamp += ' ';
-        stamp += part(bar.time, 0, 6);
-    }
-    const std::string volume = std::to_string(wholeVolume(bar.volume));
-    appendJoined(out, {stamp, bar.open, bar.high, bar.low, bar.close, volume}, ';');
-}
-
-void appendForexTester(std::string& out, const BarText& bar, std::string_view symbol)
-{
-    const std::string volume = std::to_string(wholeVolume(bar.volume));
-    appendJoined(
-        out, {symbol, part(bar.date, 0, 8), part(bar.time, 0, 4), bar.open, bar.high, bar.low, bar.close, volume}, ',');
-}
-
-void appendCsv(std::string& out, const BarText& bar, bool withVolume)
-{
-    const std::string date = std::string(part(bar.date, 0, 4)) + '-' + std::string(part(bar.date, 4, 2)) + '-' +
-                             std::string(part(bar.date, 6, 2));
-    const std::string time = std::string(part(bar.time, 0, 2)) + ':' + std::string(part(bar.time, 2, 2)) + ':' +
-                             std::string(part(bar.time, 4, 2));
-    if (withVolume) {
-        appendJoined(out, {date, time, bar.open, bar.high, bar.low, bar.close, bar.volume}, ',');
-    } else {
-        appendJoined(out, {date, time, bar.open, bar.high, bar.low, bar.close}, ',');
-    }
 }
 
 std::string writeText(std::string_view lines, const FormatJob& job)

@@ -1,8 +1,8 @@
 #include "engine/output/HstFile.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <cstring> // memcpy
 
 namespace velmora::hst {
 
@@ -30,9 +30,16 @@ template <typename Integer> Integer readLittle(std::string_view bytes, std::size
     return static_cast<Integer>(bits);
 }
 
-void appendDouble(std::string& out, double value)
+/// Puts the value's bytes, lowest first, at `at`, and returns the place after them.
+template <typename Integer> char* storeLittle(char* at, Integer value)
 {
-    appendLittle(out, std::bit_cast<std::uint64_t>(value));
+    using Unsigned = std::make_unsigned_t<Integer>;
+    auto bits = static_cast<Unsigned>(value);
+    for (std::size_t i = 0; i < sizeof(Integer); ++i) {
+        *at++ = static_cast<char>(bits & 0xFFU);
+        bits = static_cast<Unsigned>(bits >> 8U);
+    }
+    return at;
 }
 
 double readDouble(std::string_view bytes, std::size_t at)
@@ -69,14 +76,16 @@ void appendHeader(std::string& out, const Header& header)
 
 void appendRecord(std::string& out, const Record& record)
 {
-    appendLittle(out, record.time);
-    appendDouble(out, record.open);
-    appendDouble(out, record.high);
-    appendDouble(out, record.low);
-    appendDouble(out, record.close);
-    appendLittle(out, record.tickVolume);
-    appendLittle(out, record.spread);
-    appendLittle(out, record.realVolume);
+    // One append a record: the writer runs over every bar of a job.
+    std::array<char, RecordBytes> bytes{};
+    char* at = storeLittle(bytes.data(), record.time);
+    for (const double price : {record.open, record.high, record.low, record.close}) {
+        at = storeLittle(at, std::bit_cast<std::uint64_t>(price));
+    }
+    at = storeLittle(at, record.tickVolume);
+    at = storeLittle(at, record.spread);
+    storeLittle(at, record.realVolume);
+    out.append(bytes.data(), bytes.size());
 }
 
 std::optional<Header> readHeader(std::string_view bytes)
