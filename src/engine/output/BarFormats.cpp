@@ -361,6 +361,33 @@ std::string writeInFormat(std::string_view barLines, const FormatJob& job)
     return writeText(barLines, job);
 }
 
+FormatJob formatJobFor(const OutputChoice& choice, std::string_view fileName, std::string_view linkageFolder,
+                       const TimeframeEntry& entry, bool withVolume)
+{
+    std::string symbol = choice.symbol;
+    if (symbol.empty()) {
+        symbol = linkageFolder.empty() ? symbolFromFileName(fileName) : std::string(linkageFolder);
+    }
+    symbol.resize(std::min(symbol.size(), MaxSymbolBytes));
+    return {choice.format,
+            std::move(symbol),
+            choice.digits,
+            hstPeriod(entry),
+            entry.isDaily() && !entry.isSequence(),
+            withVolume,
+            0};
+}
+
+void prepareForFormat(ConversionSettings& settings)
+{
+    if (settings.output.format == OutputFormat::Text) {
+        return;
+    }
+    settings.timeFormat = "hh:nn:ss";
+    settings.dropTimeInDaily = false;
+    settings.appendVolume = true;
+}
+
 std::string symbolFromFileName(std::string_view fileName)
 {
     const std::string_view stem = fileName.substr(0, std::min(fileName.rfind('.'), fileName.size()));

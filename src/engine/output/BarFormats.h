@@ -23,6 +23,16 @@ struct FormatJob
     std::int32_t timeSign = 0; ///< the .hst header's time of making
 };
 
+/// What writing the bars of an entry over a file in the choice's format takes: the symbol from the choice, else
+/// the linkage run's instrument folder (non-empty linkageFolder), else the file's name. withVolume is the volume
+/// option as the user set it.
+FormatJob formatJobFor(const OutputChoice& choice, std::string_view fileName, std::string_view linkageFolder,
+                       const TimeframeEntry& entry, bool withVolume);
+
+/// The settings with which the walk writes bar lines that another format's writer reads back: times in full,
+/// kept in daily bars, and the volume that the platforms' layouts carry. Nothing changes for the usual text.
+void prepareForFormat(ConversionSettings& settings);
+
 /// The text of the bar lines (the usual layout with the date's separator of the run, times as "hh:nn:ss",
 /// the time kept in daily bars, and the volume field after the close) rewritten in the job's format. The
 /// prices keep their decimal texts; an .hst holds the nearest doubles to them.

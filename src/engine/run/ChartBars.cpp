@@ -149,17 +149,11 @@ std::vector<ChartBar> readChartFile(const std::filesystem::path& file, std::stri
     return bars;
 }
 
-std::vector<ChartBar> convertForChart(const std::filesystem::path& source, ConversionSettings settings,
-                                      const std::string& entryText)
+std::string convertInMemory(const std::filesystem::path& source, const ConversionSettings& settings,
+                            const std::string& entryText)
 {
-    // One layout the reader above takes, whatever the user writes to files.
-    settings.outputDateSeparator = '/';
-    settings.timeFormat = "hh:nn";
-    settings.timeZoneShiftDays = 0.0;
-    settings.dropTimeInDaily = false;
-
     NullRunHost host;
-    DateSeparators separators{'\0', '/'};
+    DateSeparators separators{'\0', settings.outputDateSeparator};
     DateTextContext dates{separators, host, 2000};
     BuildEnvironment env{host, dates, [](std::size_t) {}};
     BarKind kind = BarKind::Minutes;
@@ -174,7 +168,18 @@ std::vector<ChartBar> convertForChart(const std::filesystem::path& source, Conve
     WalkJob job{{entry, window, env, output}};
     WalkJob* const jobs[] = {&job};
     walkJobs(builder, ReadAheadOptions::forThisMachine(), lines, source.filename().string(), jobs);
-    return readChartBars(output);
+    return output;
+}
+
+std::vector<ChartBar> convertForChart(const std::filesystem::path& source, ConversionSettings settings,
+                                      const std::string& entryText)
+{
+    // One layout the reader above takes, whatever the user writes to files.
+    settings.outputDateSeparator = '/';
+    settings.timeFormat = "hh:nn";
+    settings.timeZoneShiftDays = 0.0;
+    settings.dropTimeInDaily = false;
+    return readChartBars(convertInMemory(source, settings, entryText));
 }
 
 } // namespace velmora

@@ -118,18 +118,6 @@ std::string freshnessWidth(const TimeframeEntry& entry)
     return entry.text();
 }
 
-/// The settings with which the walk writes bar lines that another format's writer reads back: times in full,
-/// kept in daily bars, and the volume that the platforms' layouts carry.
-void settingsForFormat(ConversionSettings& settings)
-{
-    if (settings.output.format == OutputFormat::Text) {
-        return;
-    }
-    settings.timeFormat = "hh:nn:ss";
-    settings.dropTimeInDaily = false;
-    settings.appendVolume = true;
-}
-
 } // namespace
 
 /// The jobs of one run in their order: every entry (outer) over every file (inner), each with its status, its
@@ -235,7 +223,7 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     }
 
     ConversionSettings settings = request.settings;
-    settingsForFormat(settings);
+    prepareForFormat(settings);
     if (request.linkage == nullptr) {
         if (settings.timeframes.find('.') != std::string::npos) {
             settings.timeframes = normaliseTimeframeBox(settings.timeframes);
@@ -372,23 +360,12 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
 std::optional<FormatJob> ConversionRun::JobSequence::formatJob(const std::string& file,
                                                                const TimeframeEntry& entry) const
 {
-    const OutputChoice& choice = m_settings.output;
-    if (choice.format == OutputFormat::Text) {
+    if (m_settings.output.format == OutputFormat::Text) {
         return std::nullopt;
     }
-    std::string symbol = choice.symbol;
-    if (symbol.empty()) {
-        symbol = m_request.linkage != nullptr ? m_request.linkage->currencyName
-                                              : symbolFromFileName(pathText(pathFromText(file).filename()));
-    }
-    symbol.resize(std::min(symbol.size(), MaxSymbolBytes));
-    return FormatJob{choice.format,
-                     std::move(symbol),
-                     choice.digits,
-                     hstPeriod(entry),
-                     entry.isDaily() && !entry.isSequence(),
-                     m_request.settings.appendVolume,
-                     0};
+    const std::string_view folder = m_request.linkage != nullptr ? m_request.linkage->currencyName : "";
+    return formatJobFor(m_settings.output, pathText(pathFromText(file).filename()), folder, entry,
+                        m_request.settings.appendVolume);
 }
 
 void ConversionRun::JobSequence::writeJob(JobOutput& output, const OutputLocation& location,
