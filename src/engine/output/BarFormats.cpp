@@ -117,7 +117,9 @@ std::int64_t unixSeconds(const std::array<char, 8>& date, const std::array<char,
     const std::string_view d(date.data(), date.size());
     const std::string_view t(time.data(), time.size());
     const std::int64_t days = daysFromCivil(number(d.substr(0, 4)), number(d.substr(4, 2)), number(d.substr(6, 2)));
-    return days * SecondsPerDay + number(t.substr(0, 2)) * 3600 + number(t.substr(2, 2)) * 60 + number(t.substr(4, 2));
+    const std::int64_t seconds = std::int64_t{number(t.substr(0, 2))} * 3600 +
+                                 std::int64_t{number(t.substr(2, 2))} * 60 + number(t.substr(4, 2));
+    return days * SecondsPerDay + seconds;
 }
 
 double priceOf(std::string_view text)

@@ -5,12 +5,10 @@
 #include <string>
 #include <string_view>
 
-namespace velmora {
-
 /// The layout of a MetaTrader 4 history file, version 401: a 148-byte header, then one 60-byte record per bar,
 /// every number little-endian and nothing padded. A C++ struct of the record's fields would be aligned to 64
 /// bytes, so the fields are written and read one by one.
-namespace hst {
+namespace velmora::hst {
 
 inline constexpr std::int32_t Version = 401;
 inline constexpr std::size_t HeaderBytes = 148;
@@ -53,6 +51,4 @@ Record readRecord(std::string_view bytes, std::size_t index);
 /// True when the file's name ends in ".hst" (any letter case): the readers of bar files take it as one.
 bool isHstName(std::string_view name);
 
-} // namespace hst
-
-} // namespace velmora
+} // namespace velmora::hst

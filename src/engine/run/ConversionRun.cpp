@@ -363,7 +363,10 @@ std::optional<FormatJob> ConversionRun::JobSequence::formatJob(const std::string
     if (m_settings.output.format == OutputFormat::Text) {
         return std::nullopt;
     }
-    const std::string_view folder = m_request.linkage != nullptr ? m_request.linkage->currencyName : "";
+    std::string_view folder;
+    if (m_request.linkage != nullptr) {
+        folder = m_request.linkage->currencyName;
+    }
     return formatJobFor(m_settings.output, pathText(pathFromText(file).filename()), folder, entry,
                         m_request.settings.appendVolume);
 }
