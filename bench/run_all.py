@@ -30,6 +30,8 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
                     field; day-first with semicolons and decimal commas; newest line first; epoch seconds; a
                     symbol before the date), detected and chosen, side by side: the
                     time per line of each against the usual layout's (needs only velmora-convert)
+  --formats         instead of the above, the default job written as the usual text and as each output format
+                    (hst, mt5, ninjatrader, forex-tester, csv), interleaved on every file: what the writers cost
 """
 import os
 import shutil
@@ -228,6 +230,29 @@ def option_runs(convert, files, runs, only, options):
             after["seconds"] / before["seconds"], after["cpu"] / max(before["cpu"], 1e-3), after["peak"] / before["peak"]))
 
 
+FORMATS = ["text", "hst", "mt5", "ninjatrader", "forex-tester", "csv"]
+
+
+def format_runs(convert, files, runs, only):
+    """The default job in every output format, interleaved on the same files."""
+    for key, source in files:
+        if only and key != only:
+            continue
+        size_mb = os.path.getsize(source) / 1e6
+        settle(source)
+        results = {name: [] for name in FORMATS}
+        for _ in range(runs):
+            for name in FORMATS:
+                results[name].append(measure([convert, "--overwrite", "--format", name, source]))
+        rows = [row(name, r, size_mb) for name, r in results.items()]
+        print("\n%s: %.1f MB, the default job in each output format, median of %d runs" % (key, size_mb, runs))
+        print_pair(rows, "format")
+        text = rows[0]
+        for r in rows[1:]:
+            print("  %-14s / text  %.2f x in wall time, %.2f x in processor time, %.2f x in peak RSS" % (
+                r["name"], r["seconds"] / text["seconds"], r["cpu"] / max(text["cpu"], 1e-3), r["peak"] / text["peak"]))
+
+
 LAYOUT_LINES = 370000
 
 
@@ -354,6 +379,11 @@ def main():
 
     if options:
         option_runs(convert, generate(floor, folder), runs, only, options)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
+
+    if "--formats" in sys.argv:
+        format_runs(convert, generate(floor, folder), runs, only)
         print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
         return 0
 

@@ -183,6 +183,17 @@ std::string takeExtension(std::string_view option, std::string_view value, CliOp
     return {};
 }
 
+std::string takeSymbol(std::string_view option, std::string_view value, CliOptions& options)
+{
+    // The symbol names the .hst file and fills a fixed field of its header.
+    if (value.empty() || value.size() > MaxSymbolBytes || hasControlCharacter(value) ||
+        value.find_first_of("/\\") != std::string_view::npos) {
+        return badValue(option, value, "expected a symbol of 1 to 11 bytes such as EURUSD");
+    }
+    options.symbol = std::string(value);
+    return {};
+}
+
 std::string takeToolDir(std::string_view option, std::string_view value, CliOptions& options)
 {
     if (value.empty()) {
@@ -275,6 +286,10 @@ const std::vector<ValueOption>& valueOptions()
         {"--price", "", choiceInto(&CliOptions::prices, priceColumnsFromName, "ohlc, bid, ask or mid")},
         {"--date-column", "", integerInto(&CliOptions::dateColumn, ValueRange{1, 32})},
         {"--volume-column", "", integerInto(&CliOptions::volumeColumn, ValueRange{0, 32})},
+        {"--format", "",
+         choiceInto(&CliOptions::format, outputFormatFromName, "text, hst, mt5, ninjatrader, forex-tester or csv")},
+        {"--symbol", "", takeSymbol},
+        {"--digits", "", integerInto(&CliOptions::digits, ValueRange{0, MaxDigits})},
     };
     return table;
 }
@@ -495,6 +510,9 @@ void applyOverrides(const CliOptions& options, RunRequest& request)
     put(settings.extension, options.extension);
     put(settings.overwriteWithoutAsking, options.overwrite);
     put(settings.appendVolume, options.appendVolume);
+    put(settings.output.format, options.format);
+    put(settings.output.symbol, options.symbol);
+    put(settings.output.digits, options.digits);
     if (options.summerTable) {
         settings.summerTable = *options.summerTable;
         request.summer.enabled = *options.summerTable;
@@ -577,6 +595,13 @@ Source and output:
       --overwrite, --no-overwrite
                             replace existing output files without asking
       --summer, --no-summer use the summer-time table of the settings file
+Output format (section "Output"; see docs/formats-bars.md):
+      --format NAME         text (default), hst (MetaTrader 4 history), mt5,
+                            ninjatrader, forex-tester or csv
+      --symbol NAME         symbol of .hst and Forex Tester files (default:
+                            the file's name before its first "_" or digit)
+      --digits N            decimals in an .hst header (0-10; default: the
+                            most among the prices)
 Gap report (section "GapReport"):
       --gap-report FILE     write the holes of every source as CSV (source,
                             start, end, minutes, fill bars of each timeframe)
@@ -622,6 +647,7 @@ Examples:
   velmora-convert -t "5, 60, 240, 1440" --overwrite data/*_1min_*.txt
   velmora-convert --settings ~/velmora.ini --time-zone 7 --label end EURUSD_1min_2009.txt
   velmora-convert -t 1440 --drop-time --date-separator - --extension .csv EURUSD_1min_2009.txt
+  velmora-convert --format hst -t "60, 1440" EURUSD_1min_2009.txt
   velmora-convert --linkage --tool-dir ~/Quenbry --overwrite
 )";
 }

@@ -62,6 +62,10 @@ struct CliOptions
     std::optional<ClockChoice> sourceClock;
     std::optional<ClockChoice> marketClock;
     std::optional<ClockChoice> labelClock;
+    /// Section "Output": the format of the written bars and what an .hst's header takes.
+    std::optional<std::string> symbol;
+    std::optional<std::int32_t> digits;
+    std::optional<OutputFormat> format;
 };
 
 /// The command line read, or why it is refused (a usage error: nothing may be written then).

@@ -128,6 +128,21 @@ bool keepLastLineFrom(LineReader& reader, std::uint64_t offset, std::string& kep
     return found;
 }
 
+/// True when the source has reached the end of the target's last bar; a date that did not read counts as reached.
+bool sourceReachesEnd(std::optional<DateTimeValue> source, std::optional<DateTimeValue> target,
+                      std::string_view entryText, BarLabelling labelling)
+{
+    const std::int32_t minutes = StrToInt(entryText);
+    if (!source || !target) {
+        return true;
+    }
+    // Days, summed left to right in double precision; 0.0001 day is 8.64 seconds.
+    if (labelling == BarLabelling::ByStart) {
+        return *source >= *target + static_cast<double>(minutes) / 60.0 / 24.0 - 0.0001;
+    }
+    return *source >= *target - 0.0001;
+}
+
 } // namespace
 
 std::string LastLine(const std::filesystem::path& path)
@@ -211,15 +226,15 @@ bool TargetNeedsUpdate(std::string_view sourceLastLine, const std::filesystem::p
 {
     const std::optional<DateTimeValue> source = RecordDateTime(sourceLastLine, dateFieldPosition, context);
     const std::optional<DateTimeValue> target = LastRecordDateTime(targetPath, dateFieldPosition, context);
-    const std::int32_t minutes = StrToInt(entryText);
-    if (!source || !target) {
-        return true;
-    }
-    // Days, summed left to right in double precision; 0.0001 day is 8.64 seconds.
-    if (labelling == BarLabelling::ByStart) {
-        return *source >= *target + static_cast<double>(minutes) / 60.0 / 24.0 - 0.0001;
-    }
-    return *source >= *target - 0.0001;
+    return sourceReachesEnd(source, target, entryText, labelling);
+}
+
+bool TargetNeedsUpdate(std::string_view sourceLastLine, std::optional<DateTimeValue> targetLast,
+                       std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
+                       DateTextContext& context)
+{
+    return sourceReachesEnd(RecordDateTime(sourceLastLine, dateFieldPosition, context), targetLast, entryText,
+                            labelling);
 }
 
 } // namespace velmora

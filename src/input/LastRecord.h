@@ -45,6 +45,11 @@ std::optional<DateTimeValue> RecordDateTime(std::string_view line, std::int32_t 
 bool TargetNeedsUpdate(const std::filesystem::path& sourcePath, const std::filesystem::path& targetPath,
                        std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
                        DateTextContext& context);
+/// The same with the target's last label given, as read from a file of another layout (std::nullopt when it
+/// does not read: the target counts as stale).
+bool TargetNeedsUpdate(std::string_view sourceLastLine, std::optional<DateTimeValue> targetLast,
+                       std::string_view entryText, BarLabelling labelling, std::int32_t dateFieldPosition,
+                       DateTextContext& context);
 /// The same with the source's last line given, as a run reads it (rewritten where the source is in another
 /// layout), rather than read from the source as written.
 bool TargetNeedsUpdate(std::string_view sourceLastLine, const std::filesystem::path& targetPath,

@@ -78,7 +78,8 @@ void ChartWindow::showTimeframe(const QString& entry)
 {
     std::vector<ChartBar> bars;
     try {
-        bars = entry.isEmpty() ? readChartBars(fileText(m_file)) : convertForChart(m_file, m_settings, stdText(entry));
+        bars = entry.isEmpty() ? readChartFile(m_file, fileText(m_file))
+                               : convertForChart(m_file, m_settings, stdText(entry));
     } catch (const std::exception& error) {
         m_status->setText(qText(error.what()));
     }

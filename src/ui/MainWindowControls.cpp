@@ -192,11 +192,36 @@ void MainWindowControls::setInputsEnabled(const QWidget& window, bool enabled)
             label->setEnabled(enabled);
         }
     }
-    QWidget* const controls[] = {ButtonClock,  Button1,      Button2,   Button4,   Button5,   InputLayoutButton,
-                                 RadioButton1, RadioButton2, Edit1,     Edit2,     Edit3,     Edit4,
-                                 Edit5,        Edit6,        Edit7,     EditExt,   EditDateS, UpDown1,
-                                 UpDown2,      ComboBox1,    ComboBox2, ListBox1,  Memo1,     RadioGroup1,
-                                 CheckBox1,    CheckBox2,    CheckBox3, CheckBox4, CheckBox6};
+    QWidget* const controls[] = {ButtonClock,
+                                 Button1,
+                                 Button2,
+                                 Button4,
+                                 Button5,
+                                 InputLayoutButton,
+                                 OutputFormatButton,
+                                 RadioButton1,
+                                 RadioButton2,
+                                 Edit1,
+                                 Edit2,
+                                 Edit3,
+                                 Edit4,
+                                 Edit5,
+                                 Edit6,
+                                 Edit7,
+                                 EditExt,
+                                 EditDateS,
+                                 UpDown1,
+                                 UpDown2,
+                                 ComboBox1,
+                                 ComboBox2,
+                                 ListBox1,
+                                 Memo1,
+                                 RadioGroup1,
+                                 CheckBox1,
+                                 CheckBox2,
+                                 CheckBox3,
+                                 CheckBox4,
+                                 CheckBox6};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }
@@ -410,6 +435,10 @@ void MainWindowControls::buildSpecialSettings()
         makeFrameButton(QStringLiteral("InputLayoutButton"), QStringLiteral("入力ファイルの形式"), Bevel3);
     InputLayoutButton->setGeometry(rightOf(Button5) + Bevel3ButtonGap, Bevel3ButtonY,
                                    InputLayoutButton->width() + Bevel3ButtonPadding, ButtonHeight);
+    OutputFormatButton = makeFrameButton(QStringLiteral("OutputFormatButton"), QStringLiteral("出力形式"), Bevel3);
+    // The first row is full from the summer-time button to the clock button: the frame's second row begins here.
+    OutputFormatButton->setGeometry(Button5->x(), Bevel3ButtonY + ButtonHeight + Bevel3RowGap,
+                                    OutputFormatButton->width() + Bevel3ButtonPadding, ButtonHeight);
     // At the frame's right end, leaving the room after the summer-time button to the frame's other additions.
     ButtonClock = makeFrameButton(QStringLiteral("ButtonClock"), QStringLiteral("時刻の設定…"), Bevel3);
     const int clockWidth = ButtonClock->width() + Bevel3ButtonPadding;

@@ -46,7 +46,9 @@ struct MainWindowControls
     static constexpr int ButtonHeight = 27;
     static constexpr int Bevel1Height = 67;
     static constexpr int Bevel2BuiltInHeight = 321;
-    static constexpr int Bevel3Height = 41;
+    static constexpr int Bevel3RowGap = 6;
+    /// Two rows of buttons: the first holds the summer-time, input-layout and clock buttons edge to edge.
+    static constexpr int Bevel3Height = 41 + ButtonHeight + Bevel3RowGap;
     static constexpr int PanelGaps[] = {10, 11, 13, 15, 8}; // after the file area, the buttons, Bevel1, Bevel2, Bevel3
     static constexpr int MinimumPanelGaps[] = {2, 2, 2, 2, 0};
     static_assert(std::size(PanelGaps) == std::size(MinimumPanelGaps));
@@ -131,7 +133,8 @@ struct MainWindowControls
     QLabel* Label11 = nullptr;
     QPushButton* Button5 = nullptr;
     QPushButton* ButtonClock = nullptr;
-    QPushButton* InputLayoutButton = nullptr; ///< beyond the designer's controls: opens the input-layout dialog
+    QPushButton* InputLayoutButton = nullptr;  ///< beyond the designer's controls: opens the input-layout dialog
+    QPushButton* OutputFormatButton = nullptr; ///< beyond the designer's controls: opens the output-format dialog
     QPlainTextEdit* Memo1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/InputLayoutDialog.h"
 #include "ui/JapaneseUiFont.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/OutputFormatDialog.h"
 #include "ui/QtText.h"
 #include "ui/StatusProgress.h"
 #include "ui/TUpDown.h"
@@ -121,6 +122,7 @@ void TForm1::connectHandlers()
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(ButtonClock, &QPushButton::clicked, this, &TForm1::ButtonClockClick);
     connect(InputLayoutButton, &QPushButton::clicked, this, &TForm1::InputLayoutClick);
+    connect(OutputFormatButton, &QPushButton::clicked, this, &TForm1::OutputFormatClick);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
     connect(EditDateS, &QLineEdit::textChanged, this, &TForm1::EditDateSChange);
@@ -491,6 +493,12 @@ void TForm1::InputLayoutClick()
     const int dateField = Edit7->text().trimmed().toInt(&numeric);
     InputLayoutDialog dialog(m_settingsFile, files, ListBox1->currentRow(), numeric && dateField > 0 ? dateField : 1,
                              m_clock->today().year, this);
+    dialog.exec();
+}
+
+void TForm1::OutputFormatClick()
+{
+    OutputFormatDialog dialog(m_settingsFile, registeredFiles(), ListBox1->currentRow(), runRequest().settings, this);
     dialog.exec();
 }
 

@@ -65,7 +65,8 @@ public:
     void ButtonClockClick(); ///< "時刻の設定…": the clock dialog
     /// Puts a clock preset's cut time and market window into their boxes and turns the window on.
     void applyClockPreset(const ClockPreset& preset);
-    void InputLayoutClick(); ///< "入力ファイルの形式": the input-layout dialog, modal
+    void InputLayoutClick();  ///< "入力ファイルの形式": the input-layout dialog, modal
+    void OutputFormatClick(); ///< "出力形式": the output-format dialog, modal
     void EditDateSChange();
     void CheckBox2Click();
     void CheckBox4Click();

@@ -186,7 +186,8 @@ private slots:
         QCOMPARE(child<QFrame>(form, "Bevel3")->width(), frame3);
 
         form.resize(400, 300);
-        QTRY_COMPARE(form.size(), QSize(625, 565));
+        // 565 before the special frame had its second row of buttons.
+        QTRY_COMPARE(form.size(), QSize(625, 595));
     }
 
     void destructionSavesSectionFormOnly()

@@ -204,7 +204,8 @@ private slots:
     void theUpperPanelStaysWholeAtEveryHeight_data()
     {
         QTest::addColumn<int>("height");
-        for (const int height : {565, 590, 620, 700, 777}) {
+        // The lowest window holds the special frame's second row of buttons (the output-format button).
+        for (const int height : {595, 620, 700, 777}) {
             QTest::newRow(qPrintable(QString::number(height))) << height;
         }
     }

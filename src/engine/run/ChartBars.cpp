@@ -2,6 +2,7 @@
 
 #include "engine/bars/BarBuilder.h"
 #include "engine/host/NullRunHost.h"
+#include "engine/output/HstFile.h"
 #include "engine/run/SourceCache.h"
 #include "engine/walk/SourceWalk.h"
 #include "input/DateTimeText.h"
@@ -97,6 +98,20 @@ std::optional<ChartBar> barOfLine(std::string_view line, std::vector<std::string
     return ChartBar{*day * 1440 + minute, *open, *high, *low, *close, false};
 }
 
+/// Appends the bar unless it is earlier than the one before, marking it a fill bar where it is one.
+void appendInOrder(std::vector<ChartBar>& bars, ChartBar bar)
+{
+    if (!bars.empty()) {
+        const ChartBar& before = bars.back();
+        if (bar.minute <= before.minute) {
+            return;
+        }
+        bar.fill = bar.open == before.close && bar.high == before.close && bar.low == before.close &&
+                   bar.close == before.close;
+    }
+    bars.push_back(bar);
+}
+
 } // namespace
 
 std::vector<ChartBar> readChartBars(std::string_view text)
@@ -114,30 +129,31 @@ std::vector<ChartBar> readChartBars(std::string_view text)
         if (!bar) {
             continue;
         }
-        if (!bars.empty()) {
-            const ChartBar& before = bars.back();
-            if (bar->minute <= before.minute) {
-                continue;
-            }
-            bar->fill = bar->open == before.close && bar->high == before.close && bar->low == before.close &&
-                        bar->close == before.close;
-        }
-        bars.push_back(*bar);
+        appendInOrder(bars, *bar);
     }
     return bars;
 }
 
-std::vector<ChartBar> convertForChart(const std::filesystem::path& source, ConversionSettings settings,
-                                      const std::string& entryText)
+std::vector<ChartBar> readChartFile(const std::filesystem::path& file, std::string_view bytes)
 {
-    // One layout the reader above takes, whatever the user writes to files.
-    settings.outputDateSeparator = '/';
-    settings.timeFormat = "hh:nn";
-    settings.timeZoneShiftDays = 0.0;
-    settings.dropTimeInDaily = false;
+    if (!hst::isHstName(pathText(file.filename())) || !hst::readHeader(bytes)) {
+        return readChartBars(bytes);
+    }
+    // Seconds since 1970 of the labels' clock, as minutes since 1899-12-30.
+    constexpr std::int64_t EpochMinutes = 25569LL * 1440;
+    std::vector<ChartBar> bars;
+    for (std::size_t i = 0; i < hst::recordCount(bytes); ++i) {
+        const hst::Record record = hst::readRecord(bytes, i);
+        appendInOrder(bars, {record.time / 60 + EpochMinutes, record.open, record.high, record.low, record.close});
+    }
+    return bars;
+}
 
+std::string convertInMemory(const std::filesystem::path& source, const ConversionSettings& settings,
+                            const std::string& entryText)
+{
     NullRunHost host;
-    DateSeparators separators{'\0', '/'};
+    DateSeparators separators{'\0', settings.outputDateSeparator};
     DateTextContext dates{separators, host, 2000};
     BuildEnvironment env{host, dates, [](std::size_t) {}};
     BarKind kind = BarKind::Minutes;
@@ -152,7 +168,18 @@ std::vector<ChartBar> convertForChart(const std::filesystem::path& source, Conve
     WalkJob job{{entry, window, env, output}};
     WalkJob* const jobs[] = {&job};
     walkJobs(builder, ReadAheadOptions::forThisMachine(), lines, pathText(source.filename()), jobs);
-    return readChartBars(output);
+    return output;
+}
+
+std::vector<ChartBar> convertForChart(const std::filesystem::path& source, ConversionSettings settings,
+                                      const std::string& entryText)
+{
+    // One layout the reader above takes, whatever the user writes to files.
+    settings.outputDateSeparator = '/';
+    settings.timeFormat = "hh:nn";
+    settings.timeZoneShiftDays = 0.0;
+    settings.dropTimeInDaily = false;
+    return readChartBars(convertInMemory(source, settings, entryText));
 }
 
 } // namespace velmora

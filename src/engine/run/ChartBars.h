@@ -28,6 +28,16 @@ struct ChartBar
 /// that does not read so is passed over, as is one earlier than the bar before it.
 std::vector<ChartBar> readChartBars(std::string_view text);
 
+/// The bars of a written file's bytes: the records of an MT4 history file (a name ending in ".hst"), read as
+/// readChartBars() reads text otherwise.
+std::vector<ChartBar> readChartFile(const std::filesystem::path& file, std::string_view bytes);
+
+/// The bar lines of a source converted in memory at one timeframe entry with the settings, as a run would write
+/// them for the entry over the file (dates with the settings' output separator); nothing is written and nothing
+/// logged. Empty when the source has no usable line; throws RunError as a run would.
+std::string convertInMemory(const std::filesystem::path& source, const ConversionSettings& settings,
+                            const std::string& entryText);
+
 /// The bars of a source converted in memory at one timeframe entry, with the settings' grid, labels, fill and
 /// market window; nothing is written and nothing logged. Empty when the source has no usable line; throws
 /// RunError as a run would for a bad setting or an unreadable file.

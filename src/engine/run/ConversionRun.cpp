@@ -4,6 +4,7 @@
 #include "engine/bars/SummerShiftTable.h"
 #include "engine/bars/TimeframeEntry.h"
 #include "engine/clock/ClockChoice.h"
+#include "engine/output/BarFormats.h"
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
 #include "engine/run/SourceCache.h"
@@ -92,10 +93,14 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
     return text;
 }
 
-/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere.
+/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere; empty
+/// when its bars are rewritten in another format before they are written, so that no draft is made for them.
 std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
                                     const ConversionSettings& settings)
 {
+    if (settings.output.format != OutputFormat::Text) {
+        return {};
+    }
     const OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), linkage);
     return location.folder / pathFromText(ForceExtension(location.name, settings.forceExtension, settings.extension));
 }
@@ -132,6 +137,8 @@ private:
 
     void runJob(Job job, TimeframeEntry& entry, const MarketWindow& window);
     bool linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry, const OutputLocation& location);
+    std::optional<FormatJob> formatJob(const std::string& file, const TimeframeEntry& entry) const;
+    void writeJob(JobOutput& output, const OutputLocation& location, const std::optional<FormatJob>& format);
     JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file,
                          const std::filesystem::path& target);
     std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
@@ -218,6 +225,7 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
     }
 
     ConversionSettings settings = request.settings;
+    prepareForFormat(settings);
     if (request.linkage == nullptr) {
         if (settings.timeframes.find('.') != std::string::npos) {
             settings.timeframes = normaliseTimeframeBox(settings.timeframes);
@@ -325,11 +333,19 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     ++m_counter;
     m_host.setStatusText(statusText(m_request, entry, m_counter, m_total));
     OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), m_request.linkage);
+    const std::optional<FormatJob> format = formatJob(file, entry);
+    if (format) {
+        location.name = formatFileName(*format, location.name);
+    }
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
-    location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
-    JobOutput& output = buildBars(job, entry, window, file, location.folder / pathFromText(location.name));
+    // MetaTrader opens history files by their extension only.
+    if (!format || format->format != OutputFormat::Hst) {
+        location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
+    }
+    JobOutput& output = buildBars(job, entry, window, file,
+                                  format ? std::filesystem::path() : location.folder / pathFromText(location.name));
     if (m_run.m_gapReport != nullptr && m_jobGaps) {
         m_run.m_gapReport->addJob(job.entry, job.file, *m_jobGaps);
     }
@@ -341,11 +357,36 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
         m_host.appendLog(location.name + std::string(m_noBarsReason));
         ++m_run.m_jobsWithoutBars;
     } else {
-        WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
-                    m_settings.overwriteWithoutAsking, m_host);
+        writeJob(output, location, format);
     }
     reportFileNotes(job.file);
     m_played.reset();
+}
+
+std::optional<FormatJob> ConversionRun::JobSequence::formatJob(const std::string& file,
+                                                               const TimeframeEntry& entry) const
+{
+    if (m_settings.output.format == OutputFormat::Text) {
+        return std::nullopt;
+    }
+    std::string_view folder;
+    if (m_request.linkage != nullptr) {
+        folder = m_request.linkage->currencyName;
+    }
+    return formatJobFor(m_settings.output, pathText(pathFromText(file).filename()), folder, entry,
+                        m_request.settings.appendVolume);
+}
+
+void ConversionRun::JobSequence::writeJob(JobOutput& output, const OutputLocation& location,
+                                          const std::optional<FormatJob>& format)
+{
+    if (!format) {
+        WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
+                    m_settings.overwriteWithoutAsking, m_host);
+        return;
+    }
+    const std::string bytes = writeInFormat(output.contents(), *format);
+    WriteOutput(bytes, location, m_settings.overwriteWithoutAsking, m_host);
 }
 
 void ConversionRun::JobSequence::reportFileNotes(std::size_t file)
@@ -372,9 +413,16 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
     std::error_code ignored;
     std::filesystem::create_directory(location.folder, ignored);
     const auto target = location.folder / pathFromText(location.name);
-    return m_request.linkage->overwritePolicy == LinkageOverwrite::WhenNewer && std::filesystem::exists(target) &&
-           !TargetNeedsUpdate(std::string_view(m_sources.lastLine(file)), target, freshnessWidth(entry),
-                              m_settings.labelling, m_settings.dateField, m_dates);
+    if (m_request.linkage->overwritePolicy != LinkageOverwrite::WhenNewer || !std::filesystem::exists(target)) {
+        return false;
+    }
+    const std::string sourceLast = m_sources.lastLine(file);
+    if (m_settings.output.format != OutputFormat::Text) {
+        return !TargetNeedsUpdate(std::string_view(sourceLast), lastBarLabel(target, m_settings.output.format),
+                                  freshnessWidth(entry), m_settings.labelling, m_settings.dateField, m_dates);
+    }
+    return !TargetNeedsUpdate(std::string_view(sourceLast), target, freshnessWidth(entry), m_settings.labelling,
+                              m_settings.dateField, m_dates);
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,

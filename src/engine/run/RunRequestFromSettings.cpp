@@ -17,8 +17,8 @@ int weekdayOf(std::int32_t listPosition, std::int32_t defaultPosition)
 
 RunSections loadRunSections(const IniFile& file)
 {
-    return {loadFormSettings(file),      loadSummerSettings(file), loadBarsSettings(file),
-            loadGapReportSettings(file), loadInputSettings(file),  loadClockSettings(file)};
+    return {loadFormSettings(file),  loadSummerSettings(file), loadBarsSettings(file),  loadGapReportSettings(file),
+            loadInputSettings(file), loadClockSettings(file),  loadOutputSettings(file)};
 }
 
 RunRequest runRequestFromSettings(const RunSections& sections)
@@ -46,6 +46,7 @@ RunRequest runRequestFromSettings(const RunSections& sections)
     settings.appendVolume = sections.bars.appendVolume;
     settings.sourceLayout = sourceLayoutOf(sections.input);
     settings.clocks = clockSettingsOf(sections.clocks);
+    settings.output = outputChoiceOf(sections.output);
 
     // The run converts these three boxes itself, so that a bad value ends it the way a typed one does.
     const auto hours = TimeZoneHoursRange.clamp(form.timeZoneEditValue);

@@ -15,6 +15,7 @@ struct RunSections
     GapReportSettings gaps = {};      ///< "GapReport"
     InputSettings input = {};         ///< "Input": how source lines are written
     ClockSectionSettings clocks = {}; ///< "Clock": the clocks of the source, the market and the labels
+    OutputSettings output = {};       ///< "Output": the layout bars are written in
 };
 
 /// Every section a run reads, as the settings file holds them now.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/clock/ClockChoice.h"
+#include "engine/settings/OutputChoice.h"
 #include "input/BarLabelling.h"
 #include "input/layout/SourceLayout.h"
 
@@ -62,6 +63,7 @@ struct ConversionSettings
     /// A seventh field on every bar: the source's volume (the field after the close) added up over the bar, or
     /// the count of its lines when the file has no such field; 0 on a fill bar. Section "Bars", "AppendVolume".
     bool appendVolume = false;
+    OutputChoice output; ///< section "Output": the layout the bars are written in
 };
 
 /// A weekday list's item index (0 = "日曜" … 6 = "土曜") as a weekday number, 1 = Sunday … 7 = Saturday.

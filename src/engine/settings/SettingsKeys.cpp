@@ -316,6 +316,38 @@ std::string storedText(const ClockSectionSettings& settings, const SettingsKey<C
     return storedTextOf(settings, key);
 }
 
+OutputSettings loadOutputSettings(const IniFile& file)
+{
+    return loadSection(file, OutputSection, OutputKeys);
+}
+
+void saveOutputSettings(IniFile& file, const OutputSettings& settings)
+{
+    saveSection(file, OutputSection, OutputKeys, settings);
+}
+
+OutputChoice outputChoiceOf(const OutputSettings& settings)
+{
+    OutputChoice choice;
+    choice.format = outputFormatFromName(settings.format).value_or(OutputFormat::Text);
+    choice.symbol = settings.symbol.substr(0, std::min(settings.symbol.size(), MaxSymbolBytes));
+    if (const auto digits = parseInt(settings.digits); digits && *digits >= 0 && *digits <= MaxDigits) {
+        choice.digits = *digits;
+    }
+    return choice;
+}
+
+OutputSettings outputSettingsOf(const OutputChoice& choice)
+{
+    return {std::string(outputFormatName(choice.format)), choice.symbol,
+            choice.digits < 0 ? std::string() : std::to_string(choice.digits)};
+}
+
+std::string storedText(const OutputSettings& settings, const SettingsKey<OutputSettings>& key)
+{
+    return storedTextOf(settings, key);
+}
+
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key)
 {
     return storedTextOf(settings, key);

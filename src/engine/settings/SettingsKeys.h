@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/settings/ConversionSettings.h"
+#include "engine/settings/OutputChoice.h"
 #include "engine/settings/SettingRanges.h"
 
 #include <array>
@@ -125,6 +126,17 @@ struct ClockSectionSettings
     bool operator==(const ClockSectionSettings&) const = default;
 };
 
+/// Section "Output": the layout bars are written in. "Format" is a format's name (text, hst, mt5, ninjatrader,
+/// forex-tester, csv); "Symbol" empty takes it from the file; "Digits" empty counts the prices' decimals.
+struct OutputSettings
+{
+    std::string format = "text";
+    std::string symbol;
+    std::string digits;
+
+    bool operator==(const OutputSettings&) const = default;
+};
+
 template <class Settings>
 using SettingsField = std::variant<std::string Settings::*, std::int32_t Settings::*, bool Settings::*,
                                    std::optional<std::int32_t> Settings::*, std::vector<std::string> Settings::*,
@@ -148,6 +160,7 @@ inline constexpr std::string_view GapReportSection = "GapReport";
 inline constexpr std::string_view InputSection = "Input";
 inline constexpr std::string_view BarsSection = "Bars";
 inline constexpr std::string_view ClockSection = "Clock";
+inline constexpr std::string_view OutputSection = "Output";
 
 inline constexpr std::string_view FileListSeparator = ",";
 inline constexpr std::string_view RowSeparator = "\\13\\10";
@@ -217,6 +230,11 @@ inline constexpr std::array<SettingsKey<ClockSectionSettings>, 3> ClockKeys{{
     {"MarketClock", KeyEncoding::Text, "", 2, 2, &ClockSectionSettings::marketClock},
     {"LabelClock",  KeyEncoding::Text, "", 3, 3, &ClockSectionSettings::labelClock},
 }};
+inline constexpr std::array<SettingsKey<OutputSettings>, 3> OutputKeys{{
+    {"Format", KeyEncoding::Text, "text", 1, 1, &OutputSettings::format},
+    {"Symbol", KeyEncoding::Text, "",     2, 2, &OutputSettings::symbol},
+    {"Digits", KeyEncoding::Text, "",     3, 3, &OutputSettings::digits},
+}};
 // clang-format on
 
 /// Section "Form" as stored; missing keys and values that do not read as their kind give the defaults.
@@ -250,6 +268,14 @@ void saveClockSettings(IniFile& file, const ClockSectionSettings& settings);
 /// The clocks the section names; a text that names no clock is kept as a zone name, refused when a run starts.
 ClockSettings clockSettingsOf(const ClockSectionSettings& settings);
 
+OutputSettings loadOutputSettings(const IniFile& file);
+void saveOutputSettings(IniFile& file, const OutputSettings& settings);
+/// The choice the section stands for; a format name or digits that do not read give their defaults (the usual
+/// text, digits counted), so that a hand-edited file never stops the window from starting.
+OutputChoice outputChoiceOf(const OutputSettings& settings);
+/// The section's keys for a choice.
+OutputSettings outputSettingsOf(const OutputChoice& choice);
+
 /// The value of a key in the form it is stored in the file.
 std::string storedText(const FormSettings& settings, const SettingsKey<FormSettings>& key);
 std::string storedText(const Form2Settings& settings, const SettingsKey<Form2Settings>& key);
@@ -258,6 +284,7 @@ std::string storedText(const GapReportSettings& settings, const SettingsKey<GapR
 std::string storedText(const InputSettings& settings, const SettingsKey<InputSettings>& key);
 std::string storedText(const BarsSettings& settings, const SettingsKey<BarsSettings>& key);
 std::string storedText(const ClockSectionSettings& settings, const SettingsKey<ClockSectionSettings>& key);
+std::string storedText(const OutputSettings& settings, const SettingsKey<OutputSettings>& key);
 
 /// The registered files as "ListBox" stores them, and back: split at every ",", empty pieces kept; an empty
 /// text is an empty list.

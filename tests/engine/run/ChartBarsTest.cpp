@@ -1,5 +1,6 @@
 #include "engine/run/ChartBars.h"
 
+#include "engine/output/BarFormats.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,27 @@ TEST(ChartBarsTest, MarksFlatBarsAtThePreviousCloseAsFillAndPassesOverEarlierLin
     ASSERT_EQ(bars.size(), 4U);
     EXPECT_EQ((std::vector<bool>{bars[0].fill, bars[1].fill, bars[2].fill, bars[3].fill}),
               (std::vector<bool>{false, true, false, true}));
+}
+
+// An MT4 history file opens as the bar file it was written from; a file named .hst that is not one is read as
+// text, which gives no bar.
+TEST(ChartBarsTest, AHistoryFileGivesTheBarsOfItsTextFile)
+{
+    const std::string text = "2019/08/19,10:00:00,1.1,1.3,1.0,1.2,5\r\n"
+                             "2019/08/19,10:05:00,1.2,1.2,1.2,1.2,0\r\n"
+                             "2019/08/19,10:10:00,1.25,1.26,1.24,1.25,7\r\n";
+    const std::string hst = writeInFormat(text, {OutputFormat::Hst, "EURUSD", -1, 5});
+    const auto bars = readChartFile("EURUSD5.hst", hst);
+    const auto expected = readChartBars(text);
+    ASSERT_EQ(bars.size(), expected.size());
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        EXPECT_EQ(std::tie(bars[i].minute, bars[i].open, bars[i].high, bars[i].low, bars[i].close, bars[i].fill),
+                  std::tie(expected[i].minute, expected[i].open, expected[i].high, expected[i].low, expected[i].close,
+                           expected[i].fill));
+    }
+    EXPECT_EQ(bars[0].minute, Monday + 600);
+    EXPECT_TRUE(readChartFile("EURUSD5.hst", "not a history file").empty());
+    EXPECT_EQ(readChartFile("EURUSD_5min.txt", text).size(), 3U);
 }
 
 // A source in another layout is converted for the chart as a run reads it: the layout its first lines show.
