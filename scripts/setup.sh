@@ -14,7 +14,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     dpkg-dev
     g++-mingw-w64-x86-64-posix wine64 wine zip unzip
-    xvfb openbox xdotool
+    xvfb openbox xdotool wmctrl
 )
 
 # Benchmarks compare against a pandas script: `setup.sh --bench` installs it as well.

@@ -17,7 +17,7 @@ linux="$PWD/${2:-build/dev/bin/velmora}"
 shots="${3:-}"
 [ -f "$zip" ] || { echo "wine-desktop-check: no zip (bash scripts/make-windows-zip.sh)" >&2; exit 1; }
 [ -x "$linux" ] || { echo "wine-desktop-check: no Linux program at $linux" >&2; exit 1; }
-for tool in Xvfb openbox xdotool; do
+for tool in Xvfb openbox xdotool wmctrl; do
     command -v "$tool" >/dev/null || { echo "wine-desktop-check: missing $tool (scripts/setup.sh)" >&2; exit 1; }
 done
 source scripts/wine-env.sh
@@ -62,10 +62,10 @@ find_window() {
     [ -n "$window" ] || fail "no window titled like '$1' appeared"
     echo "$window"
 }
-# close_window <id>: as the user closes it (Alt+F4 through the window manager), so that settings are saved.
+# close_window <id>: as the user closes it (the window manager's close, WM_CLOSE for the program), so that
+# its settings are saved.
 close_window() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    xdotool key --clearmodifiers alt+F4
+    wmctrl -i -c "$1"
 }
 # wait_exit <pid> <seconds>: the program's status once it has ended.
 wait_exit() {

@@ -48,7 +48,8 @@ private:
             m_action(modal);
             return;
         }
-        if (++m_tries < 200) {
+        // Long enough for the rules dialog to list every zone of the database, slow under Wine.
+        if (++m_tries < 3000) {
             QTimer::singleShot(10, this, [this] { poll(); });
         }
     }
