@@ -1,6 +1,7 @@
 #include "engine/output/BarFormats.h"
 
 #include "engine/output/HstFile.h"
+#include "input/CivilDays.h"
 #include "input/LastRecord.h"
 #include "platform/Text.h"
 
@@ -101,22 +102,14 @@ int number(std::string_view digits)
     return value;
 }
 
-/// Days since 1970-01-01 of a civil date (Howard Hinnant's days_from_civil).
-std::int64_t daysFromCivil(int year, int month, int day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const int era = (year >= 0 ? year : year - 399) / 400;
-    const int yearOfEra = year - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return static_cast<std::int64_t>(era) * 146097 + dayOfEra - 719468;
-}
-
 std::int64_t unixSeconds(const std::array<char, 8>& date, const std::array<char, 6>& time)
 {
     const std::string_view d(date.data(), date.size());
     const std::string_view t(time.data(), time.size());
-    const std::int64_t days = daysFromCivil(number(d.substr(0, 4)), number(d.substr(4, 2)), number(d.substr(6, 2)));
+    // The texts were written by this program: a date that is not one reads as the first day.
+    const std::int64_t days =
+        daysFromCivil(number(d.substr(0, 4)), number(d.substr(4, 2)), number(d.substr(6, 2))).value_or(UnixEpochDay) -
+        UnixEpochDay;
     const std::int64_t seconds = std::int64_t{number(t.substr(0, 2))} * 3600 +
                                  std::int64_t{number(t.substr(2, 2))} * 60 + number(t.substr(4, 2));
     return days * SecondsPerDay + seconds;

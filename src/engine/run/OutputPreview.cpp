@@ -5,6 +5,7 @@
 #include "engine/output/HstFile.h"
 #include "engine/run/ChartBars.h"
 #include "engine/settings/RunBoxes.h"
+#include "input/CivilDays.h"
 #include "platform/Text.h"
 
 #include <array>
@@ -26,22 +27,12 @@ std::string priceText(double price, std::int32_t digits)
 std::string recordText(const hst::Record& record, std::int32_t digits)
 {
     constexpr std::int64_t SecondsPerDay = 86400;
-    const std::int64_t days = record.time >= 0 ? record.time / SecondsPerDay : (record.time + 1) / SecondsPerDay - 1;
-    const std::int64_t second = record.time - days * SecondsPerDay;
-    // Civil date of a day count since 1970 (Howard Hinnant's civil_from_days).
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    std::array<char, 32> stamp{};
-    std::snprintf(stamp.data(), stamp.size(), "%04lld.%02lld.%02lld %02lld:%02lld:%02lld", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(second / 3600),
-                  static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
+    const std::int64_t days = floorDiv(record.time, SecondsPerDay);
+    const auto second = static_cast<int>(record.time - days * SecondsPerDay);
+    const CivilDate date = civilFromDays(days + UnixEpochDay);
+    std::array<char, 80> stamp{}; // room for any int, so that no text is cut
+    std::snprintf(stamp.data(), stamp.size(), "%04d.%02d.%02d %02d:%02d:%02d", date.year, date.month, date.day,
+                  second / 3600, second / 60 % 60, second % 60);
     return std::string(stamp.data()) + "  " + priceText(record.open, digits) + "  " + priceText(record.high, digits) +
            "  " + priceText(record.low, digits) + "  " + priceText(record.close, digits) + "  " +
            std::to_string(record.tickVolume);
