@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh --no-windows
 cmake --preset release >/dev/null
 cmake --build --preset release --target velmora-convert
 

@@ -39,5 +39,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# PCRE2 and GoogleTest for the Windows cross build, from Debian's source packages into build/windows-deps.
-bash "$(dirname "$0")/build-windows-deps.sh"
+# PCRE2, GoogleTest and Qt for the Windows cross build, from Debian's source packages (Qt's first build takes
+# a quarter of an hour); `setup.sh --no-windows` leaves them out, for the Linux programs alone.
+if [ "${1:-}" != "--no-windows" ]; then
+    bash "$(dirname "$0")/build-windows-deps.sh"
+fi
