@@ -173,6 +173,24 @@ std::size_t ReadAheadParser::readText(std::size_t first, std::size_t end, Chunk&
     return i;
 }
 
+bool ReadAheadParser::readLine(std::string_view line, bool windowed, Chunk& chunk, std::size_t i,
+                               LineParser& parser) const
+{
+    std::size_t step = 0;
+    const auto quick = windowed ? parser.readQuick(line.data(), chunk.records[i], step) : LineParser::Quick::NotPlain;
+    if (quick == LineParser::Quick::Refused ||
+        (quick == LineParser::Quick::NotPlain && !parser.read(line, chunk.records[i]))) {
+        return false;
+    }
+    if (m_volumes) {
+        if (quick == LineParser::Quick::Read) {
+            parser.readLineVolume(line);
+        }
+        chunk.volumes[i] = parser.volume();
+    }
+    return true;
+}
+
 std::size_t ReadAheadParser::readBackwards(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
                                            SourceLines::Cursor& cursor) const
 {
@@ -183,18 +201,8 @@ std::size_t ReadAheadParser::readBackwards(std::size_t first, std::size_t end, C
         const std::string_view line = m_lines.line(first + i, cursor);
         // A rewritten line has the quick reading's window after it; a line of the file has the lines after it.
         const bool windowed = m_lines.rewrites() || textEnd - line.data() >= std::ptrdiff_t{LineParser::QuickWindow};
-        std::size_t step = 0;
-        const auto quick =
-            windowed ? parser.readQuick(line.data(), chunk.records[i], step) : LineParser::Quick::NotPlain;
-        if (quick == LineParser::Quick::Refused ||
-            (quick == LineParser::Quick::NotPlain && !parser.read(line, chunk.records[i]))) {
+        if (!readLine(line, windowed, chunk, i, parser)) {
             break;
-        }
-        if (m_volumes) {
-            if (quick == LineParser::Quick::Read) {
-                parser.readLineVolume(line);
-            }
-            chunk.volumes[i] = parser.volume();
         }
     }
     return i;
@@ -216,17 +224,8 @@ std::size_t ReadAheadParser::readRewritten(std::size_t first, std::size_t end, C
         if (i > 0) {
             line = rewriter.rewriteFrom(next, readable, *cursor.scratch, next);
         }
-        std::size_t step = 0;
-        const auto quick = parser.readQuick(line.data(), chunk.records[i], step);
-        if (quick == LineParser::Quick::Refused ||
-            (quick == LineParser::Quick::NotPlain && !parser.read(line, chunk.records[i]))) {
+        if (!readLine(line, true, chunk, i, parser)) {
             break;
-        }
-        if (m_volumes) {
-            if (quick == LineParser::Quick::Read) {
-                parser.readLineVolume(line);
-            }
-            chunk.volumes[i] = parser.volume();
         }
     }
     // The room now holds a later line than the cursor's.

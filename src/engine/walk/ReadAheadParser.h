@@ -74,6 +74,9 @@ private:
     /// Reads lines first to end into the chunk until one is refused; returns how many were read.
     std::size_t readText(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
                          SourceLines::Cursor& cursor) const;
+    /// One line cut out of the text into chunk.records[i] (and its volume): false where the parser refuses it.
+    /// windowed: the quick reading's window lies after the line's start.
+    bool readLine(std::string_view line, bool windowed, Chunk& chunk, std::size_t i, LineParser& parser) const;
     /// readText() for lines read backwards: each through the cursor, which steps back a line at a time.
     std::size_t readBackwards(std::size_t first, std::size_t end, Chunk& chunk, LineParser& parser,
                               SourceLines::Cursor& cursor) const;
