@@ -9,6 +9,29 @@
 
 namespace velmora::test {
 
+ProgramResult convertSource(const std::filesystem::path& folder, std::string_view source,
+                            const std::vector<std::string>& options, const std::vector<std::string>& names)
+{
+    writeFile(folder / "EURUSD.csv", source);
+    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), names.begin(), names.end());
+    ProgramResult result = runProgram(args, folder);
+    result.out += result.err;
+    return result;
+}
+
+std::vector<std::pair<std::string, std::string>> barFiles(const std::filesystem::path& folder)
+{
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& name : folderNames(folder)) {
+        if (name != "EURUSD.csv") {
+            files.emplace_back(name, readBytes(folder / name));
+        }
+    }
+    return files;
+}
+
 std::string shellQuoted(std::string_view word)
 {
     std::string text = "'";

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora::test {
@@ -21,6 +22,16 @@ struct ProgramResult
 ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
                          const std::filesystem::path& program = VELMORA_CONVERT_PATH,
                          const std::string& environment = {});
+
+/// Writes the source as EURUSD.csv into the folder and converts it to 5, 60 and 1440 minutes with no settings
+/// and the options given, overwriting; the names (the source's by default) are the files registered. The log of
+/// both streams is in `out`.
+ProgramResult convertSource(const std::filesystem::path& folder, std::string_view source,
+                            const std::vector<std::string>& options,
+                            const std::vector<std::string>& names = {"EURUSD.csv"});
+
+/// Every file in the folder but EURUSD.csv, by name, with its bytes: the bar files convertSource wrote.
+std::vector<std::pair<std::string, std::string>> barFiles(const std::filesystem::path& folder);
 
 /// A word quoted for the POSIX shell.
 std::string shellQuoted(std::string_view word);

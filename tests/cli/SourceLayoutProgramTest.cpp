@@ -89,29 +89,6 @@ struct Shape
     bool detected; ///< the automatic reading picks a layout for it (the usual reading cannot use it)
 };
 
-ProgramResult convert(const TempDir& folder, std::string_view source, const std::vector<std::string>& options)
-{
-    folder.write("EURUSD.csv", source);
-    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
-    args.insert(args.end(), options.begin(), options.end());
-    args.emplace_back("EURUSD.csv");
-    ProgramResult result = runProgram(args, folder.path());
-    result.out += result.err;
-    return result;
-}
-
-/// Every bar file the run wrote, by name, the source and log left out.
-std::vector<std::pair<std::string, std::string>> barFiles(const TempDir& folder)
-{
-    std::vector<std::pair<std::string, std::string>> files;
-    for (const auto& name : folderNames(folder.path())) {
-        if (name != "EURUSD.csv") {
-            files.emplace_back(name, readBytes(folder.file(name)));
-        }
-    }
-    return files;
-}
-
 constexpr const char* Detected = "形式と判断して読みます";
 
 TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
@@ -233,13 +210,13 @@ TEST(SourceLayoutProgramTest, EveryLayoutGivesTheBarsOfTheUsualLayout)
         }
         const TempDir usual;
         const TempDir other;
-        ASSERT_EQ(convert(usual, usualFile(shape.prices), {}).exitCode, 0);
-        const ProgramResult result = convert(other, source, shape.options);
+        ASSERT_EQ(convertSource(usual.path(), usualFile(shape.prices), {}).exitCode, 0);
+        const ProgramResult result = convertSource(other.path(), source, shape.options);
         EXPECT_EQ(result.exitCode, 0) << result.out;
         EXPECT_EQ(result.out.find(Detected) != std::string::npos, shape.detected) << result.out;
-        const auto expected = barFiles(usual);
+        const auto expected = barFiles(usual.path());
         ASSERT_EQ(expected.size(), 3U);
-        EXPECT_EQ(barFiles(other), expected) << result.out;
+        EXPECT_EQ(barFiles(other.path()), expected) << result.out;
     }
 }
 
@@ -256,16 +233,16 @@ TEST(SourceLayoutProgramTest, TwoDigitDayFirstDatesStayAsTodayAndTheLogNamesTheO
     const TempDir usual;
     const TempDir dayFirst;
     const TempDir expected;
-    const ProgramResult told = convert(automatic, source, {});
+    const ProgramResult told = convertSource(automatic.path(), source, {});
     EXPECT_NE(told.out.find("--date-order dmy"), std::string::npos) << told.out;
-    const ProgramResult silent = convert(usual, source, {"--layout", "usual"});
+    const ProgramResult silent = convertSource(usual.path(), source, {"--layout", "usual"});
     EXPECT_EQ(silent.out.find("--date-order"), std::string::npos) << silent.out;
-    EXPECT_EQ(barFiles(automatic), barFiles(usual));
+    EXPECT_EQ(barFiles(automatic.path()), barFiles(usual.path()));
 
-    convert(dayFirst, source, {"--date-order", "dmy"});
-    convert(expected, sameInUsualLayout, {});
-    EXPECT_EQ(barFiles(dayFirst), barFiles(expected));
-    EXPECT_FALSE(barFiles(expected).empty());
+    convertSource(dayFirst.path(), source, {"--date-order", "dmy"});
+    convertSource(expected.path(), sameInUsualLayout, {});
+    EXPECT_EQ(barFiles(dayFirst.path()), barFiles(expected.path()));
+    EXPECT_FALSE(barFiles(expected.path()).empty());
 }
 
 } // namespace

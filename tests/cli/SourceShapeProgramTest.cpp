@@ -65,29 +65,6 @@ std::string usualFile(bool ticks)
     return text;
 }
 
-ProgramResult convert(const TempDir& folder, std::string_view source, const std::vector<std::string>& options,
-                      const std::vector<std::string>& names = {"EURUSD.csv"})
-{
-    folder.write("EURUSD.csv", source);
-    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
-    args.insert(args.end(), options.begin(), options.end());
-    args.insert(args.end(), names.begin(), names.end());
-    ProgramResult result = runProgram(args, folder.path());
-    result.out += result.err;
-    return result;
-}
-
-std::vector<std::pair<std::string, std::string>> barFiles(const TempDir& folder)
-{
-    std::vector<std::pair<std::string, std::string>> files;
-    for (const auto& name : folderNames(folder.path())) {
-        if (name != "EURUSD.csv") {
-            files.emplace_back(name, readBytes(folder.file(name)));
-        }
-    }
-    return files;
-}
-
 std::string bars(const Row& r)
 {
     return r.open + "," + r.high + "," + r.low + "," + r.close;
@@ -195,8 +172,8 @@ TEST(SourceShapeProgramTest, EveryShapeGivesTheBarsOfTheUsualLayoutInTimeOrder)
         }
         const TempDir usual;
         const TempDir other;
-        ASSERT_EQ(convert(usual, usualFile(shape.ticks), {}).exitCode, 0);
-        const ProgramResult result = convert(other, source, shape.options);
+        ASSERT_EQ(convertSource(usual.path(), usualFile(shape.ticks), {}).exitCode, 0);
+        const ProgramResult result = convertSource(other.path(), source, shape.options);
         EXPECT_EQ(result.exitCode, 0) << result.out;
         EXPECT_NE(result.out.find(shape.logged), std::string::npos) << result.out;
         // Said once for the file, not once for each of its three jobs.
@@ -204,9 +181,9 @@ TEST(SourceShapeProgramTest, EveryShapeGivesTheBarsOfTheUsualLayoutInTimeOrder)
             EXPECT_EQ(result.out.find(shape.logged, result.out.find(shape.logged) + 1), std::string::npos)
                 << result.out;
         }
-        const auto expected = barFiles(usual);
+        const auto expected = barFiles(usual.path());
         ASSERT_EQ(expected.size(), 3U);
-        EXPECT_EQ(barFiles(other), expected) << result.out;
+        EXPECT_EQ(barFiles(other.path()), expected) << result.out;
     }
 }
 
@@ -218,7 +195,7 @@ TEST(SourceShapeProgramTest, TwoDigitDayFirstDatesOverDaysGetTheHint)
         source += two(r.day) + ".08.22," + r.time.substr(0, 5) + "," + bars(r) + "\r\n";
     }
     const TempDir folder;
-    const ProgramResult result = convert(folder, source, {});
+    const ProgramResult result = convertSource(folder.path(), source, {});
     EXPECT_NE(result.out.find("の日付は日-月-年の順に見えますが、年-月-日として読みました（日-月-年で読むには "
                               "--date-order dmy を指定します）"),
               std::string::npos)
@@ -232,7 +209,7 @@ TEST(SourceShapeProgramTest, AFileNoneOfWhoseFirstThousandLinesReadsStopsThere)
         source += "EURUSD;" + std::to_string(i) + ";nonsense;1,2\r\n";
     }
     const TempDir folder;
-    const ProgramResult result = convert(folder, source, {});
+    const ProgramResult result = convertSource(folder.path(), source, {});
     EXPECT_EQ(result.exitCode, 3);
     // A skipped line is one entry of two lines: the line, then why it was skipped.
     std::vector<std::string> entries;
@@ -247,7 +224,7 @@ TEST(SourceShapeProgramTest, AFileNoneOfWhoseFirstThousandLinesReadsStopsThere)
     EXPECT_EQ(std::count(entries.begin(), entries.end(), told), 3);
     EXPECT_EQ(std::count(entries.begin(), entries.end(), "EURUSD;19;nonsense;1,2"), 3);
     EXPECT_EQ(std::count(entries.begin(), entries.end(), "EURUSD;20;nonsense;1,2"), 0);
-    EXPECT_EQ(barFiles(folder).size(), 0U);
+    EXPECT_EQ(barFiles(folder.path()).size(), 0U);
 }
 
 TEST(SourceShapeProgramTest, PricesOutOfOrderAreToldOnceForAFileRegisteredTwice)
@@ -255,7 +232,7 @@ TEST(SourceShapeProgramTest, PricesOutOfOrderAreToldOnceForAFileRegisteredTwice)
     std::string source = usualFile(false);
     source.insert(0, "2022.08.14,23:00,1.02000,1.01000,1.03000,1.02000,17\r\n");
     const TempDir folder;
-    const ProgramResult result = convert(folder, source, {}, {"EURUSD.csv", "./EURUSD.csv"});
+    const ProgramResult result = convertSource(folder.path(), source, {}, {"EURUSD.csv", "./EURUSD.csv"});
     EXPECT_EQ(result.exitCode, 0) << result.out;
     const std::string warning = "EURUSD.csv の 1 行で高値が安値より低いか";
     const auto first = result.out.find(warning);
