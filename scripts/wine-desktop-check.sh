@@ -118,9 +118,8 @@ done
 sleep 1
 shoot "$main" screenshot-windows-main.png
 if [ -n "$shots" ]; then
-    # The chart of the first bar file, from its line in the log: a double click on the file list opens the
-    # registered file's first output.
-    xdotool mousemove --window "$main" 100 190 click --repeat 2 --delay 80 1
+    # A double click on the registered file (the list's first line, 23 px from the top) opens its chart.
+    xdotool mousemove --window "$main" 100 32 click --repeat 2 --delay 80 1
     shoot "$(find_window 'チャート')" screenshot-windows-chart.png
 fi
 close_window "$main"

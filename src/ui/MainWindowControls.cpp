@@ -36,6 +36,8 @@ constexpr int ButtonRowX = 14;
 constexpr int ButtonWidth = 80;
 constexpr int ButtonSpacing = 10;
 constexpr int ButtonCaptionPadding = 12;
+// A group box's caption stands inset from its frame on both sides.
+constexpr int GroupCaptionPadding = 16;
 
 // The file area's caption, above the list.
 constexpr int FileCaptionX = 8;
@@ -336,6 +338,10 @@ void MainWindowControls::buildLabellingGroup(QMainWindow& window)
     vt->setObjectName(QStringLiteral("RadioGroup1Item1"));
     vt->setGeometry(std::max(secondItemX, metaTrader->geometry().right() + itemGap), itemY,
                     std::max(itemWidth, vt->sizeHint().width()), itemHeight);
+    // Wider than built where the font needs it for the caption or the items, as the buttons are.
+    const int captionWidth = RadioGroup1->fontMetrics().horizontalAdvance(RadioGroup1->title()) + GroupCaptionPadding;
+    const int itemsWidth = vt->geometry().right() + 1 + itemX;
+    RadioGroup1->resize(std::max({groupWidth, captionWidth, itemsWidth}), groupHeight);
     radioGroup1Buttons->addButton(metaTrader, static_cast<int>(BarLabelling::ByStart));
     radioGroup1Buttons->addButton(vt, static_cast<int>(BarLabelling::ByEnd));
     metaTrader->setChecked(true);
