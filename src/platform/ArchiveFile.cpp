@@ -9,6 +9,7 @@
 #include <cstring> // memcpy
 #include <memory>
 #include <new>
+#include <optional>
 #include <unzip.h>
 #include <zlib.h>
 
@@ -264,33 +265,88 @@ FileBytes unpackZipMember(const std::filesystem::path& archive, const std::strin
     return FileBytes::adopt(std::move(bytes), size);
 }
 
-FileBytes unpackGzip(const std::filesystem::path& archive)
+namespace {
+
+/// A buffer of unpacked bytes that grows by half as they come.
+class Unpacked
 {
-    const StdioFile file = openArchive(archive);
-    std::error_code error;
-    const std::uintmax_t packed = std::filesystem::file_size(archive, error);
-    if (error || packed < 18) {
-        throw damagedGzip(archive);
+public:
+    explicit Unpacked(std::size_t capacity) : m_bytes(roomFor(capacity)), m_capacity(capacity) {}
+    [[nodiscard]] bool valid() const { return m_bytes != nullptr; }
+    /// Room after the bytes so far; false when the system has no more memory.
+    bool makeRoom()
+    {
+        if (m_done < m_capacity) {
+            return true;
+        }
+        const std::size_t grown = m_capacity + std::max<std::size_t>(m_capacity / 2, std::size_t{1} << 20U);
+        std::unique_ptr<char[]> larger = roomFor(grown);
+        if (larger == nullptr) {
+            return false;
+        }
+        std::memcpy(larger.get(), m_bytes.get(), m_done);
+        m_bytes = std::move(larger);
+        m_capacity = grown;
+        return true;
     }
-    // The trailer's size (modulo 4 GiB) of the last member, as a first guess; deflate packs at most about 1032 to
-    // one, so a damaged trailer cannot ask for more than that.
+    [[nodiscard]] Bytef* end() const { return reinterpret_cast<Bytef*>(m_bytes.get() + m_done); }
+    [[nodiscard]] uInt room() const { return static_cast<uInt>(std::min<std::size_t>(m_capacity - m_done, UINT_MAX)); }
+    void grew(std::size_t count) { m_done += count; }
+    FileBytes take() { return FileBytes::adopt(std::move(m_bytes), m_done); }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_capacity;
+    std::size_t m_done = 0;
+};
+
+/// The size the trailer of the file's last gzip member states (modulo 4 GiB), at most what deflate can unpack
+/// the file's bytes to (about 1032 to one), so that a damaged trailer cannot ask for more; nullopt when the file
+/// is too short to be gzip.
+std::optional<std::size_t> statedSize(std::FILE* file, std::uintmax_t packed)
+{
     unsigned char trailer[4] = {};
-    if (!seekTo(file.get(), packed - 4) || std::fread(trailer, 1, 4, file.get()) != 4 || !seekTo(file.get(), 0)) {
-        throw damagedGzip(archive);
+    if (packed < 18 || !seekTo(file, packed - 4) || std::fread(trailer, 1, 4, file) != 4 || !seekTo(file, 0)) {
+        return std::nullopt;
     }
     std::uint64_t stated = 0;
     for (int i = 3; i >= 0; --i) {
         stated = (stated << 8U) | trailer[i];
     }
-    std::size_t capacity = static_cast<std::size_t>(std::min<std::uint64_t>(stated, packed * 1032)) + 1;
-    std::unique_ptr<char[]> bytes = roomFor(capacity);
-    if (bytes == nullptr) {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(stated, packed * 1032));
+}
+
+/// Reads the file's next bytes into the stream's input where it has none left, keeping the one byte it has when
+/// keepOne is set; false at the end of the file.
+bool refill(z_stream& stream, std::FILE* file, unsigned char* input, std::size_t size, bool keepOne)
+{
+    const std::size_t kept = keepOne && stream.avail_in == 1 ? 1 : 0;
+    if (stream.avail_in > kept) {
+        return true;
+    }
+    if (kept == 1) {
+        input[0] = *stream.next_in;
+    }
+    stream.avail_in = static_cast<uInt>(kept + std::fread(input + kept, 1, size - kept, file));
+    stream.next_in = input;
+    return stream.avail_in > 0;
+}
+
+} // namespace
+
+FileBytes unpackGzip(const std::filesystem::path& archive)
+{
+    const StdioFile file = openArchive(archive);
+    std::error_code error;
+    const std::uintmax_t packed = std::filesystem::file_size(archive, error);
+    const std::optional<std::size_t> stated = error ? std::nullopt : statedSize(file.get(), packed);
+    if (!stated) {
         throw damagedGzip(archive);
     }
-
+    Unpacked bytes(*stated + 1);
     z_stream stream{};
     // 16 + the window: a gzip header and trailer around the deflate data.
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
+    if (!bytes.valid() || inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
         throw damagedGzip(archive);
     }
     struct End
@@ -301,22 +357,9 @@ FileBytes unpackGzip(const std::filesystem::path& archive)
 
     constexpr std::size_t ChunkBytes = std::size_t{1} << 18U;
     const auto input = std::make_unique_for_overwrite<unsigned char[]>(ChunkBytes);
-    std::size_t done = 0;
     bool ended = false; // at the end of a member, with no byte of another read yet
-    for (;;) {
-        if (stream.avail_in == 0) {
-            stream.avail_in = static_cast<uInt>(std::fread(input.get(), 1, ChunkBytes, file.get()));
-            stream.next_in = input.get();
-            if (stream.avail_in == 0) {
-                break;
-            }
-        }
-        if (ended && stream.avail_in == 1) {
-            // The next member's magic bytes may stand across two reads.
-            input[0] = *stream.next_in;
-            stream.avail_in = 1 + static_cast<uInt>(std::fread(input.get() + 1, 1, ChunkBytes - 1, file.get()));
-            stream.next_in = input.get();
-        }
+    // The next member's magic bytes may stand across two reads: the last byte of one is kept for the next.
+    while (refill(stream, file.get(), input.get(), ChunkBytes, ended)) {
         if (ended) {
             // Another member follows only where its magic bytes stand; gzip itself ignores anything else after
             // the last one.
@@ -326,21 +369,14 @@ FileBytes unpackGzip(const std::filesystem::path& archive)
             }
             ended = false;
         }
-        if (done == capacity) {
-            const std::size_t grown = capacity + std::max<std::size_t>(capacity / 2, std::size_t{1} << 20U);
-            std::unique_ptr<char[]> larger = roomFor(grown);
-            if (larger == nullptr) {
-                throw damagedGzip(archive);
-            }
-            std::memcpy(larger.get(), bytes.get(), done);
-            bytes = std::move(larger);
-            capacity = grown;
+        if (!bytes.makeRoom()) {
+            throw memberError(archive, gzipContentName(archiveName(archive)), "展開するメモリが足りない");
         }
-        stream.next_out = reinterpret_cast<Bytef*>(bytes.get() + done);
-        stream.avail_out = static_cast<uInt>(std::min<std::size_t>(capacity - done, UINT_MAX));
+        stream.next_out = bytes.end();
+        stream.avail_out = bytes.room();
         const uInt room = stream.avail_out;
         const int status = inflate(&stream, Z_NO_FLUSH);
-        done += room - stream.avail_out;
+        bytes.grew(room - stream.avail_out);
         if (status == Z_STREAM_END) {
             ended = true;
         } else if (status != Z_OK && status != Z_BUF_ERROR) {
@@ -350,7 +386,7 @@ FileBytes unpackGzip(const std::filesystem::path& archive)
     if (!ended || std::ferror(file.get()) != 0) {
         throw damagedGzip(archive); // cut short
     }
-    return FileBytes::adopt(std::move(bytes), done);
+    return bytes.take();
 }
 
 std::string gzipContentName(std::string_view archiveName)

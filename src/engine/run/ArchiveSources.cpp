@@ -3,6 +3,8 @@
 #include "platform/ArchiveFile.h"
 #include "platform/Text.h"
 
+#include <filesystem>
+
 namespace velmora {
 
 namespace {
@@ -27,7 +29,7 @@ ArchiveSources::ArchiveSources(const std::vector<std::string>& registered)
         m_anyArchive = true;
         if (kind == ArchiveKind::Gzip) {
             m_files.push_back(besideArchive(file, gzipContentName(fileNameText(file))));
-            m_members.push_back(ArchiveMember{file, {}, nullptr});
+            m_members.emplace_back(ArchiveMember{file, {}, nullptr});
             continue;
         }
         std::vector<ZipMember> members;
@@ -43,14 +45,33 @@ ArchiveSources::ArchiveSources(const std::vector<std::string>& registered)
         if (failure) {
             // One source that says why when its turn comes, as a plain file that cannot be read does.
             m_files.push_back(file);
-            m_members.push_back(ArchiveMember{file, {}, failure});
+            m_members.emplace_back(ArchiveMember{file, {}, failure});
             continue;
         }
         for (ZipMember& member : members) {
             m_files.push_back(besideArchive(file, member.name));
-            m_members.push_back(ArchiveMember{file, std::move(member.name), nullptr});
+            m_members.emplace_back(ArchiveMember{file, std::move(member.name), nullptr});
         }
     }
+}
+
+SourceLines previewLines(const std::string& registered)
+{
+    const std::filesystem::path path = pathFromText(registered);
+    switch (archiveKindOf(registered)) {
+    case ArchiveKind::Gzip:
+        return SourceLines::fromFile(unpackGzip(path));
+    case ArchiveKind::Zip: {
+        const std::vector<ZipMember> members = listZipMembers(path);
+        if (members.empty()) {
+            throw ArchiveError(fileNameText(registered) + " には変換するファイルがないので書き出しません");
+        }
+        return SourceLines::fromFile(unpackZipMember(path, members.front().name));
+    }
+    case ArchiveKind::None:
+        break;
+    }
+    return SourceLines::load(path);
 }
 
 } // namespace velmora

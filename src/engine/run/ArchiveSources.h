@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/SourceLines.h"
+
 #include <cstddef>
 #include <exception>
 #include <optional>
@@ -44,5 +46,9 @@ private:
     std::vector<std::optional<ArchiveMember>> m_members;
     bool m_anyArchive = false;
 };
+
+/// The lines of a registered file as a preview shows them: a plain file's, a gzip file's contents, the first file
+/// in name order of a zip. Throws what SourceLines::load throws, or ArchiveError.
+SourceLines previewLines(const std::string& registered);
 
 } // namespace velmora
