@@ -104,6 +104,16 @@ Converted convert(const std::vector<Packed>& files, const std::vector<std::strin
     return converted;
 }
 
+void expectConvertsAs(const Packed& archive, const Converted& expected)
+{
+    const Converted result = convert({archive}, {archive.name});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.log, expected.log);
+    EXPECT_EQ(result.bars, expected.bars);
+    // Beside the archive only the bars: nothing unpacked is left there.
+    EXPECT_EQ(result.names.size(), expected.bars.size() + 1);
+}
+
 TEST(ArchiveSourceProgramTest, EachFileOfAnArchiveConvertsAsTheFileItself)
 {
     const TempDir scratch;
@@ -128,12 +138,7 @@ TEST(ArchiveSourceProgramTest, EachFileOfAnArchiveConvertsAsTheFileItself)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Converted result = convert({c.archive}, {c.archive.name});
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.log, c.expected.log);
-        EXPECT_EQ(result.bars, c.expected.bars);
-        // Beside the archive only the bars: nothing unpacked is left there.
-        EXPECT_EQ(result.names.size(), c.expected.bars.size() + 1);
+        expectConvertsAs(c.archive, c.expected);
     }
 }
 
