@@ -12,7 +12,7 @@ the peak resident set (VmHWM, which counts the pages of a mapped source), and th
 program's own memory) and RssFile (mapped file pages) seen while sampling /proc/<pid>/status every 5 ms.
 
 usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs N] [--pandas-ticks] [--huge] [--fresh]
-                                       [--baseline OTHER_BIN_FOLDER] [--with "OPTIONS"]
+                                       [--baseline OTHER_BIN_FOLDER] [--with "OPTIONS"] [--archives]
   BUILD_BIN_FOLDER  folder holding velmora-convert and FloorBench (a release build: build/release/bin)
   WORK_FOLDER       where the data goes (default /tmp/velmora-bench); never inside the repository
   --runs N          runs per program and file (default 3); pandas runs once on files above 100 MB
@@ -30,6 +30,8 @@ usage: /usr/bin/python3 bench/run_all.py BUILD_BIN_FOLDER [WORK_FOLDER] [--runs 
                     field; day-first with semicolons and decimal commas; newest line first; epoch seconds; a
                     symbol before the date), detected and chosen, side by side: the
                     time per line of each against the usual layout's (needs only velmora-convert)
+  --archives        instead of the above, the default job on the five-year file, on a .gz of it and on a .zip of
+                    it (made once by Python's gzip and zipfile), interleaved: what unpacking costs
   --formats         instead of the above, the default job written as the usual text and as each output format
                     (hst, mt5, ninjatrader, forex-tester, csv), interleaved on every file: what the writers cost
 """
@@ -99,12 +101,14 @@ def measure(command, cwd=None, before=None):
     return elapsed, peaks["VmHWM"] or usage.ru_maxrss, peaks["RssAnon"], peaks["RssFile"], usage.ru_utime + usage.ru_stime
 
 
-def generate(floor, folder):
+def generate(floor, folder, only=None):
     files = [("1y", "EURUSD_1min_2009.txt", ["--minutes", "1"]),
              ("5y", "EURUSD_1min_2009-2013.txt", ["--minutes", "5"]),
              ("ticks", "EURUSD_1min_ticks.txt", ["--ticks", "20000000"])]
     result = []
     for key, name, how in files:
+        if only and key != only:
+            continue
         path = os.path.join(folder, key, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if not os.path.exists(path):
@@ -253,6 +257,45 @@ def format_runs(convert, files, runs, only):
                 r["name"], r["seconds"] / text["seconds"], r["cpu"] / max(text["cpu"], 1e-3), r["peak"] / text["peak"]))
 
 
+def archive_runs(convert, files, runs):
+    """The default job on the five-year file as it is, gzipped and zipped, interleaved."""
+    import gzip
+    import zipfile
+    source = dict(files)["5y"]
+    folder = os.path.join(os.path.dirname(os.path.dirname(source)), "archives")
+    os.makedirs(folder, exist_ok=True)
+    name = os.path.basename(source)
+    plain = os.path.join(folder, name)
+    gzipped = plain + ".gz"
+    zipped = os.path.join(folder, name[:-len(".txt")] + ".zip")
+    if not os.path.exists(plain):
+        shutil.copyfile(source, plain)
+    if not os.path.exists(gzipped):
+        print("generating %s ..." % gzipped, flush=True)
+        with open(source, "rb") as f, gzip.open(gzipped, "wb", compresslevel=6) as out:
+            shutil.copyfileobj(f, out, 1 << 20)
+    if not os.path.exists(zipped):
+        print("generating %s ..." % zipped, flush=True)
+        with zipfile.ZipFile(zipped, "w", zipfile.ZIP_DEFLATED, compresslevel=6) as out:
+            out.write(source, name)
+    for path in (plain, gzipped, zipped):
+        settle(path)
+    results = {"plain": [], ".gz": [], ".zip": []}
+    for _ in range(runs):
+        results["plain"].append(measure([convert, "--overwrite", plain]))
+        results[".gz"].append(measure([convert, "--overwrite", gzipped]))
+        results[".zip"].append(measure([convert, "--overwrite", zipped]))
+    size_mb = os.path.getsize(plain) / 1e6
+    rows = [row(key, r, size_mb) for key, r in results.items()]
+    print("\nfive years of 1-minute bars, %.1f MB (.gz %.1f MB, .zip %.1f MB), the default job, median of %d runs" % (
+        size_mb, os.path.getsize(gzipped) / 1e6, os.path.getsize(zipped) / 1e6, runs))
+    print_pair(rows, "source")
+    for r in rows[1:]:
+        print("  %-5s / plain  %.2f x in wall time (target at most 2), %.2f x in processor time, %.2f x in peak RSS" % (
+            r["name"], r["seconds"] / rows[0]["seconds"], r["cpu"] / max(rows[0]["cpu"], 1e-3),
+            r["peak"] / rows[0]["peak"]))
+
+
 LAYOUT_LINES = 370000
 
 
@@ -384,6 +427,11 @@ def main():
 
     if "--formats" in sys.argv:
         format_runs(convert, generate(floor, folder), runs, only)
+        print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
+        return 0
+
+    if "--archives" in sys.argv:
+        archive_runs(convert, generate(floor, folder, "5y"), runs)
         print("load average at end: %.2f %.2f %.2f" % os.getloadavg())
         return 0
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds PCRE2 and GoogleTest for Windows (MinGW-w64) from Debian's own source packages into
+# Builds PCRE2, GoogleTest, zlib and minizip for Windows (MinGW-w64) from Debian's own source packages into
 # build/windows-deps/prefix, which the `windows` preset's toolchain file reads, and then Qt (build-windows-qt.sh,
 # into a cache outside the checkout). Nothing is fetched from elsewhere
 # and nothing is kept in the repository: GoogleTest's source comes with the `googletest` package, PCRE2's from
@@ -28,7 +28,9 @@ if ! apt-get source --print-uris pcre2 >/dev/null 2>&1; then
 fi
 pcre2_version="$(dpkg-query -W -f='${Version}' libpcre2-dev 2>/dev/null || true)"
 gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
-wanted="pcre2 $pcre2_version, googletest $gtest_version"
+zlib_version="$(dpkg-query -W -f='${Version}' zlib1g-dev 2>/dev/null || true)"
+minizip_version="$(dpkg-query -W -f='${Version}' libminizip-dev 2>/dev/null || true)"
+wanted="pcre2 $pcre2_version, googletest $gtest_version, zlib $zlib_version, minizip $minizip_version"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
     exec bash scripts/build-windows-qt.sh
 fi
@@ -36,23 +38,28 @@ fi
 mkdir -p "$deps/src"
 rm -rf "$prefix" "$deps/build"
 
-# PCRE2: the source of the version the build machine has installed, from the same archive.
-rm -rf "$deps/src/pcre2"
-mkdir -p "$deps/src/pcre2"
-# The installed version first; the archive may hold another one's source only (a security update whose source
-# the mirror lacks), and then the newest it has.
-fetched=""
-for version in "$pcre2_version" $(apt-cache showsrc pcre2 | sed -n 's/^Version: //p' | sort -r -V); do
-    if (cd "$deps/src/pcre2" && apt-get source -qq "pcre2=$version" >/dev/null 2>&1); then
-        fetched="$version"
-        break
-    fi
-    rm -rf "${deps:?}/src/pcre2/"*
-done
-if [ -z "$fetched" ]; then
-    echo "build-windows-deps: no source of pcre2 in the configured Debian archives" >&2
+# The source of the version of a Debian source package the build machine has installed, into $deps/src/<package>;
+# sets `fetched` to the version taken. The installed version first; the archive may hold another one's source only
+# (a security update whose source the mirror lacks), and then the newest it has.
+fetch_source() {
+    local package="$1" installed="$2"
+    rm -rf "${deps:?}/src/$package"
+    mkdir -p "$deps/src/$package"
+    fetched=""
+    for version in "$installed" $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -r -V); do
+        if (cd "$deps/src/$package" && apt-get source -qq "$package=$version" >/dev/null 2>&1); then
+            fetched="$version"
+            return
+        fi
+        rm -rf "${deps:?}/src/$package/"*
+    done
+    echo "build-windows-deps: no source of $package in the configured Debian archives" >&2
     exit 1
-fi
+}
+
+# PCRE2: the source of the version the build machine has installed, from the same archive.
+fetch_source pcre2 "$pcre2_version"
+pcre2_fetched="$fetched"
 pcre2_src="$(find "$deps/src/pcre2" -mindepth 1 -maxdepth 1 -type d -name 'pcre2-*' | head -n1)"
 
 cmake -S "$pcre2_src" -B "$deps/build/pcre2" -G Ninja -Wno-dev \
@@ -71,7 +78,57 @@ cmake -S /usr/src/googletest -B "$deps/build/googletest" -G Ninja -Wno-dev \
 cmake --build "$deps/build/googletest" >/dev/null
 cmake --install "$deps/build/googletest" >/dev/null
 
+# zlib and minizip (zipped and gzipped sources): static libraries from Debian's sources, compiled file by file,
+# since neither source package carries a build for MinGW.
+cc=x86_64-w64-mingw32-gcc-posix
+ar=x86_64-w64-mingw32-gcc-ar-posix
+mkdir -p "$prefix/include/minizip" "$prefix/lib/pkgconfig"
+
+fetch_source zlib "$zlib_version"
+zlib_fetched="$fetched"
+zlib_src="$(find "$deps/src/zlib" -mindepth 1 -maxdepth 1 -type d -name 'zlib-*' | head -n1)"
+mkdir -p "$deps/build/zlib"
+for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees uncompr zutil; do
+    $cc -O2 -c "$zlib_src/$c.c" -o "$deps/build/zlib/$c.o"
+done
+$ar rcs "$prefix/lib/libz.a" "$deps/build/zlib/"*.o
+cp "$zlib_src/zlib.h" "$zlib_src/zconf.h" "$prefix/include/"
+zlib_upstream="$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' "$zlib_src/zlib.h")"
+cat >"$prefix/lib/pkgconfig/zlib.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: zlib
+Description: zlib compression library
+Version: $zlib_upstream
+Libs: -L\${libdir} -lz
+Cflags: -I\${includedir}
+PC
+
+fetch_source minizip "$minizip_version"
+minizip_fetched="$fetched"
+minizip_src="$(find "$deps/src/minizip" -mindepth 1 -maxdepth 1 -type d -name 'minizip-*' | head -n1)"
+mkdir -p "$deps/build/minizip"
+for c in ioapi unzip zip; do
+    $cc -O2 -w -I"$prefix/include" -c "$minizip_src/$c.c" -o "$deps/build/minizip/$c.o"
+done
+$ar rcs "$prefix/lib/libminizip.a" "$deps/build/minizip/"*.o
+cp "$minizip_src/ioapi.h" "$minizip_src/unzip.h" "$minizip_src/zip.h" "$prefix/include/minizip/"
+cat >"$prefix/lib/pkgconfig/minizip.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include/minizip
+
+Name: minizip
+Description: Minizip zip file manipulation library
+Requires: zlib
+Version: ${minizip_fetched%%-*}
+Libs: -L\${libdir} -lminizip
+Cflags: -I\${includedir}
+PC
+
 echo "$wanted" >"$stamp"
-echo "PCRE2 $fetched and GoogleTest $gtest_version for Windows: $prefix"
+echo "PCRE2 $pcre2_fetched, GoogleTest $gtest_version, zlib $zlib_fetched and minizip $minizip_fetched for Windows: $prefix"
 
 exec bash scripts/build-windows-qt.sh

@@ -639,6 +639,10 @@ The log goes to standard output, messages to standard error. When an output
 file exists and --overwrite is not in force, a terminal is asked what to do;
 otherwise the file is skipped and the log says so.
 
+A FILE ending in .zip or .gz is read unpacked in memory: each file in a zip is
+a source of its own (in name order), and the bars go beside the archive,
+named after the file in it.
+
 Exit status: 0 done, 1 an error ended the run (or the batch), 2 usage error,
 130 interrupted.
 
@@ -648,6 +652,7 @@ Examples:
   velmora-convert --settings ~/velmora.ini --time-zone 7 --label end EURUSD_1min_2009.txt
   velmora-convert -t 1440 --drop-time --date-separator - --extension .csv EURUSD_1min_2009.txt
   velmora-convert --format hst -t "60, 1440" EURUSD_1min_2009.txt
+  velmora-convert HISTDATA_COM_ASCII_EURUSD_M1202201.zip EURUSD_2021.csv.gz
   velmora-convert --linkage --tool-dir ~/Quenbry --overwrite
 )";
 }

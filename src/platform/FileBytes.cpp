@@ -288,4 +288,13 @@ FileBytes FileBytes::copyOf(std::string_view source)
     return bytes;
 }
 
+FileBytes FileBytes::adopt(std::unique_ptr<char[]> buffer, std::size_t size)
+{
+    FileBytes bytes;
+    bytes.m_owned = std::move(buffer);
+    bytes.m_data = bytes.m_owned.get();
+    bytes.m_size = bytes.m_data == nullptr ? 0 : size;
+    return bytes;
+}
+
 } // namespace velmora

@@ -39,6 +39,10 @@ public:
     /// A copy of bytes already in memory.
     static FileBytes copyOf(std::string_view source);
 
+    /// Bytes made in memory (a file unpacked from an archive), taken over without a copy: the first size bytes
+    /// of the buffer.
+    static FileBytes adopt(std::unique_ptr<char[]> buffer, std::size_t size);
+
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
     std::string_view view() const { return {m_data, m_size}; }

@@ -1,7 +1,9 @@
 #include "ui/InputLayoutDialog.h"
 
+#include "engine/run/ArchiveSources.h"
 #include "engine/settings/SettingsKeys.h"
 #include "input/layout/LayoutPreview.h"
+#include "platform/ArchiveFile.h"
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
 #include "ui/QtText.h"
@@ -230,8 +232,10 @@ void InputLayoutDialog::loadFile()
         m_fileProblem = QStringLiteral("ファイルが登録されていません");
     } else {
         try {
-            m_lines = SourceLines::load(stdPath(m_file->currentText()));
+            m_lines = previewLines(stdText(m_file->currentText()));
         } catch (const RunError& error) {
+            m_fileProblem = qText(error.what());
+        } catch (const ArchiveError& error) {
             m_fileProblem = qText(error.what());
         }
     }

@@ -3,6 +3,7 @@
 #include "engine/bars/BarBuilder.h"
 #include "engine/host/NullRunHost.h"
 #include "engine/output/HstFile.h"
+#include "engine/run/ArchiveSources.h"
 #include "engine/run/SourceCache.h"
 #include "engine/walk/SourceWalk.h"
 #include "input/DateTimeText.h"
@@ -163,7 +164,11 @@ std::string convertInMemory(const std::filesystem::path& source, const Conversio
     // The file read as a run reads it: in the layout chosen, or the one its first lines show.
     SourceCache sources;
     sources.setReading({settings.sourceLayout, settings.dateField, dates.currentYear, {}});
-    const SourceLines& lines = sources.load(pathText(source));
+    // An archive shows its first file, as the layout dialog's preview does.
+    const ArchiveSources archive({pathText(source)});
+    const ArchiveMember* member = archive.member(0);
+    const SourceLines& lines =
+        member != nullptr ? sources.load(archive.files().front(), *member) : sources.load(pathText(source));
     std::string output;
     WalkJob job{{entry, window, env, output}};
     WalkJob* const jobs[] = {&job};

@@ -7,6 +7,7 @@
 #include "engine/output/BarFormats.h"
 #include "engine/output/JobOutput.h"
 #include "engine/output/OutputFiles.h"
+#include "engine/run/ArchiveSources.h"
 #include "engine/run/SourceCache.h"
 #include "engine/settings/RunBoxes.h"
 #include "engine/walk/RecordedJob.h"
@@ -14,6 +15,7 @@
 #include "engine/walk/WalkAheadPlan.h"
 #include "engine/walk/WalkTuning.h"
 #include "input/LastRecord.h"
+#include "platform/ArchiveFile.h"
 #include "platform/RunError.h"
 #include "platform/Text.h"
 
@@ -129,7 +131,7 @@ class ConversionRun::JobSequence
 {
 public:
     JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
-                const SummerShiftTable* summer);
+                const SummerShiftTable* summer, const ArchiveSources& archives);
     void run();
 
 private:
@@ -145,12 +147,14 @@ private:
                                               const std::string& file, std::uint64_t sourceSerial);
     void progressAndCancel(std::size_t line);
     void reportFileNotes(std::size_t file);
+    void reportDamage(std::size_t file, const ArchiveError& damage);
 
     ConversionRun& m_run;
     RunHost& m_host;
     RunState& m_state;
     const RunRequest& m_request;
     ConversionSettings& m_settings;
+    const ArchiveSources& m_archives;
     std::vector<std::string> m_entryTexts;
     DateTextContext m_dates;
     BarBuilder m_builder;
@@ -165,6 +169,7 @@ private:
     std::vector<std::string> m_fileNotes;  ///< what the job's walk found in the file's lines as a whole
     std::set<std::string> m_fileNotesTold; ///< the files whose notes have been logged, by their full path
     std::optional<GapTally> m_jobGaps;     ///< what the job's walk counted, when the run reports gaps
+    std::set<std::string> m_damageTold;    ///< every archive and message of a damaged archive logged
 };
 
 ConversionRun::ConversionRun(RunHost& host, const Clock& clock, RunState& state)
@@ -247,7 +252,15 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
         settings.outputDateSeparator = m_state.separators.output;
         settings.timeZoneShiftDays = timeZoneShiftFromBox(request.timeZoneBox);
         settings.dateField = dateFieldFromBox(request.dateFieldBox);
-        JobSequence jobs(*this, request, settings, request.summer.enabled ? &summer : nullptr);
+        // Linkage runs take the download tool's text files as they are.
+        const ArchiveSources archives = request.linkage == nullptr ? ArchiveSources(request.files) : ArchiveSources();
+        std::optional<RunRequest> opened;
+        if (archives.anyArchive()) {
+            opened = request;
+            opened->files = archives.files();
+        }
+        JobSequence jobs(*this, opened ? *opened : request, settings, request.summer.enabled ? &summer : nullptr,
+                         archives);
         jobs.run();
         if (m_gapReport != nullptr) {
             for (const auto& line : m_gapReport->logLines(request.gaps.longerThan, request.gaps.listInLog)) {
@@ -279,9 +292,9 @@ RunOutcome ConversionRun::execute(const RunRequest& request)
 }
 
 ConversionRun::JobSequence::JobSequence(ConversionRun& run, const RunRequest& request, ConversionSettings& settings,
-                                        const SummerShiftTable* summer)
+                                        const SummerShiftTable* summer, const ArchiveSources& archives)
     : m_run(run), m_host(run.m_host), m_state(run.m_state), m_request(request), m_settings(settings),
-      m_entryTexts(splitTimeframeList(settings.timeframes)),
+      m_archives(archives), m_entryTexts(splitTimeframeList(settings.timeframes)),
       m_dates{m_state.separators, m_host, run.m_clock.today().year}, m_builder(settings, summer, m_host),
       m_env{m_host,
             m_dates,
@@ -344,8 +357,15 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     if (!format || format->format != OutputFormat::Hst) {
         location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
     }
-    JobOutput& output = buildBars(job, entry, window, file,
-                                  format ? std::filesystem::path() : location.folder / pathFromText(location.name));
+    JobOutput* built = nullptr;
+    try {
+        built = &buildBars(job, entry, window, file,
+                           format ? std::filesystem::path() : location.folder / pathFromText(location.name));
+    } catch (const ArchiveError& damage) {
+        reportDamage(job.file, damage);
+        return;
+    }
+    JobOutput& output = *built;
     if (m_run.m_gapReport != nullptr && m_jobGaps) {
         m_run.m_gapReport->addJob(job.entry, job.file, *m_jobGaps);
     }
@@ -403,6 +423,17 @@ void ConversionRun::JobSequence::reportFileNotes(std::size_t file)
     }
 }
 
+void ConversionRun::JobSequence::reportDamage(std::size_t file, const ArchiveError& damage)
+{
+    // Nothing is written for any job over a damaged archive; the reason is logged once in the run.
+    const ArchiveMember* member = m_archives.member(file);
+    if (m_damageTold.insert((member != nullptr ? member->archive : std::string()) + '\0' + damage.what()).second) {
+        m_host.appendLog(damage.what());
+    }
+    ++m_run.m_jobsWithoutBars;
+    m_played.reset();
+}
+
 bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry,
                                                        const OutputLocation& location)
 {
@@ -428,11 +459,17 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
                                                  const std::string& file, const std::filesystem::path& target)
 {
-    const SourceLines& lines = m_sources.load(file);
+    const ArchiveMember* member = m_archives.member(job.file);
+    // A file from an archive whose job was recorded beside an earlier one is not unpacked again to be played back.
+    const std::uint64_t unpacked = member != nullptr ? m_sources.unpackedSerial(*member) : 0;
+    const SourceLines* loaded = nullptr;
+    if (unpacked == 0) {
+        loaded = member != nullptr ? &m_sources.load(file, *member) : &m_sources.load(file);
+    }
     m_output.start(target);
     m_host.processEvents();
     m_host.yieldProcessor();
-    m_played = m_plan.take(job, entry, m_state.separators, lines.serial());
+    m_played = m_plan.take(job, entry, m_state.separators, loaded != nullptr ? loaded->serial() : unpacked);
     if (m_played != nullptr) {
         m_played->playBack(m_host, m_env.hook, entry, m_state.separators);
         m_noBarsReason = noBarsReason(m_played->walked());
@@ -440,6 +477,10 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
         m_jobGaps = m_played->walked().gaps;
         return m_played->output();
     }
+    if (loaded == nullptr) {
+        loaded = &m_sources.load(file, *member);
+    }
+    const SourceLines& lines = *loaded;
     const auto counter = static_cast<std::uint64_t>(m_counter);
     WalkJob walk{{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)}};
     if (m_run.m_gapReport != nullptr) {

@@ -4,6 +4,7 @@
 #include "input/LastRecord.h"
 #include "input/layout/LayoutDetection.h"
 #include "input/layout/LayoutRewriter.h"
+#include "platform/ArchiveFile.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -83,9 +84,8 @@ void SourceCache::tell(const std::string& path, char topic, const std::string& t
     }
 }
 
-SourceLines SourceCache::read(const std::string& path)
+SourceLines SourceCache::read(const std::string& path, SourceLines lines)
 {
-    SourceLines lines = SourceLines::load(pathFromText(path));
     const SourceLayout& layout = m_reading.layout;
     // A file in another layout stays in place: its lines are rewritten into the usual layout as they are read.
     const std::optional<SourceLayout> chosen = resolveLayout(layout, lines, m_reading.dateField, m_reading.currentYear);
@@ -152,7 +152,7 @@ const SourceLines& SourceCache::load(const std::string& path)
     // The file is identified before it is read: a change between the two makes the next job load it again.
     const std::optional<FileIdentity> identity = identifyFile(pathFromText(path));
     if (!identity) {
-        m_uncached = read(path);
+        m_uncached = read(path, SourceLines::load(pathFromText(path)));
         return m_uncached;
     }
     const auto found = m_entries.find(path);
@@ -161,14 +161,76 @@ const SourceLines& SourceCache::load(const std::string& path)
     }
     if (!settled(*identity)) {
         m_entries.erase(path);
-        m_uncached = read(path);
+        m_uncached = read(path, SourceLines::load(pathFromText(path)));
         return m_uncached;
     }
-    SourceLines lines = read(path);
+    SourceLines lines = read(path, SourceLines::load(pathFromText(path)));
     Entry& entry = m_entries[path];
     entry.identity = *identity;
     entry.lines = std::move(lines);
     return entry.lines;
+}
+
+namespace {
+
+std::string unpackingKey(const ArchiveMember& member)
+{
+    return member.archive + '\0' + member.member;
+}
+
+} // namespace
+
+std::uint64_t SourceCache::unpackedSerial(const ArchiveMember& member) const
+{
+    const auto found = m_unpackings.find(unpackingKey(member));
+    if (member.failure || found == m_unpackings.end() || found->second.serial == 0) {
+        return 0;
+    }
+    const std::optional<FileIdentity> identity = identifyFile(pathFromText(member.archive));
+    return identity && *identity == found->second.archive ? found->second.serial : 0;
+}
+
+const SourceLines& SourceCache::load(const std::string& path, const ArchiveMember& member)
+{
+    if (member.failure) {
+        std::rethrow_exception(member.failure);
+    }
+    const std::string key = unpackingKey(member);
+    const std::optional<FileIdentity> identity = identifyFile(pathFromText(member.archive));
+    const auto known = m_unpackings.find(key);
+    if (identity && known != m_unpackings.end() && known->second.archive == *identity) {
+        if (!known->second.failure.empty()) {
+            throw ArchiveError(known->second.failure);
+        }
+        if (m_unpackedKey == key) {
+            return m_unpacked;
+        }
+    }
+    // The file held so far goes before the next is unpacked: one unpacked file in memory at a time.
+    m_unpackedKey.clear();
+    m_unpacked = SourceLines();
+    m_uncached = SourceLines();
+    const bool keep = identity && settled(*identity);
+    const std::filesystem::path archive = pathFromText(member.archive);
+    FileBytes bytes;
+    try {
+        bytes = member.member.empty() ? unpackGzip(archive) : unpackZipMember(archive, member.member);
+    } catch (const ArchiveError& error) {
+        if (keep) {
+            m_unpackings[key] = Unpacking{*identity, 0, error.what()};
+        }
+        throw;
+    }
+    SourceLines lines = read(path, SourceLines::fromFile(std::move(bytes)));
+    if (!keep) {
+        m_unpackings.erase(key);
+        m_uncached = std::move(lines);
+        return m_uncached;
+    }
+    m_unpackings[key] = Unpacking{*identity, lines.serial(), {}};
+    m_unpackedKey = key;
+    m_unpacked = std::move(lines);
+    return m_unpacked;
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run/ArchiveSources.h"
 #include "engine/run/RunFrontEnd.h"
 #include "input/SourceLines.h"
 #include "input/layout/SourceLayout.h"
@@ -39,6 +40,16 @@ public:
     /// The lines of the file; throws what SourceLines::load throws for a file that cannot be opened.
     const SourceLines& load(const std::string& path);
 
+    /// The lines of a file in an archive, unpacked into memory. Only one unpacked file is kept at a time, so that a
+    /// run over a zip of many files holds one of them at most; a damaged archive's error is remembered for as long
+    /// as the archive stays unchanged. Throws ArchiveError for an archive that cannot be unpacked, what
+    /// SourceLines::load throws for one that cannot be opened.
+    const SourceLines& load(const std::string& path, const ArchiveMember& member);
+
+    /// The serial of the member's lines as they were last unpacked, where the archive has not changed since: a job
+    /// recorded beside that reading can be played back without unpacking the file again. 0 when there is none.
+    std::uint64_t unpackedSerial(const ArchiveMember& member) const;
+
     /// The file's last line as load() would give it, from its first and last lines only, without loading it:
     /// rewritten into the usual layout where the file is in another one (chosen, or detected from its first
     /// lines), as written otherwise. Logs nothing; throws what LastLine throws.
@@ -55,7 +66,7 @@ private:
     static bool settled(const FileIdentity& identity);
 
     /// The lines as the reading takes them: as loaded, or rewritten into the usual layout.
-    SourceLines read(const std::string& path);
+    SourceLines read(const std::string& path, SourceLines lines);
     /// Logs, under "auto", the layout detection chose, or that the dates look day-first where they were read
     /// year-first.
     void tellLayout(const std::string& path, const SourceLines& lines, const std::optional<SourceLayout>& chosen);
@@ -67,6 +78,18 @@ private:
 
     std::map<std::string, Entry> m_entries;
     SourceLines m_uncached;
+
+    /// What is known of a file in an archive, by archive and name: the serial of its lines as last unpacked, or
+    /// why it cannot be.
+    struct Unpacking
+    {
+        FileIdentity archive;
+        std::uint64_t serial = 0;
+        std::string failure;
+    };
+    std::map<std::string, Unpacking> m_unpackings;
+    std::string m_unpackedKey; ///< which file m_unpacked holds
+    SourceLines m_unpacked;
 };
 
 } // namespace velmora
