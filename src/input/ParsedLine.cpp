@@ -113,6 +113,22 @@ inline int plainOrder(const char* open, const char* high, const char* low, const
 bool readVolume(std::string_view text, double& value, std::uint8_t& decimals)
 {
     decimals = 0;
+    // Nearly every volume is a whole number: its digits are its value.
+    if (!text.empty() && text.size() <= 15) {
+        std::uint64_t whole = 0;
+        std::size_t k = 0;
+        for (; k < text.size(); ++k) {
+            const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+            if (digit > 9) {
+                break;
+            }
+            whole = whole * 10 + digit;
+        }
+        if (k == text.size()) {
+            value = static_cast<double>(whole);
+            return true;
+        }
+    }
     if (!readDecimal(text, value)) {
         value = 0.0;
         return false;
@@ -207,8 +223,10 @@ LineParser::Quick LineParser::readQuick(const char* start, ParsedLine& out, std:
     }
     out.openLength = ParsedLine::PricesNotHeld;
     if (found < 6) {
+        m_closeEnd = SIZE_MAX;
         return Quick::Read;
     }
+    m_closeEnd = ends[5];
     // Every field lies in the first 64 bytes, so PriceChars bytes from any field's start can be read: the
     // texts are moved in one fixed piece each, whatever their length.
     const std::size_t openLength = ends[2] - starts[2];
@@ -264,14 +282,34 @@ bool LineParser::readStamp(std::string_view dateText, std::string_view timeText,
     return true;
 }
 
-void LineParser::readLineVolume(std::string_view line)
+void LineParser::readQuickVolume(std::string_view line)
 {
-    // Apart from the quick reading, which stays as small as it is without volumes: the line is cut again.
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-        line.remove_suffix(1);
+    // The volume is the field after the close, up to the next comma or the line's end; there is none where the
+    // close ends the line. Nearly every volume is a whole number: its digits are read as its end is looked for.
+    std::string_view field;
+    if (m_closeEnd < line.size() && line[m_closeEnd] == ',') {
+        const std::size_t from = m_closeEnd + 1;
+        std::size_t to = from;
+        std::uint64_t whole = 0;
+        for (unsigned digit = 0; to < line.size() && to - from < 16; ++to) {
+            digit = static_cast<unsigned char>(line[to]) - unsigned{'0'};
+            if (digit > 9) {
+                break;
+            }
+            whole = whole * 10 + digit;
+        }
+        const bool ends = to == line.size() || line[to] == ',' || line[to] == '\r' || line[to] == '\n';
+        if (to > from && to - from <= 15 && ends) {
+            m_volume.value = static_cast<double>(whole);
+            m_volume.decimals = 0;
+            return;
+        }
+        while (to < line.size() && line[to] != ',' && line[to] != '\r' && line[to] != '\n') {
+            ++to;
+        }
+        field = line.substr(from, to - from);
     }
-    m_record.split(line);
-    readRecordVolume();
+    readVolume(field, m_volume.value, m_volume.decimals);
 }
 
 void LineParser::readRecordVolume()

@@ -98,8 +98,9 @@ public:
     void readVolumes() { m_volumes = true; }
     /// The volume of the line read last, with readVolumes().
     const LineVolume& volume() const { return m_volume; }
-    /// Reads the volume of a line readQuick has read (it reads no volume itself); line ends are left out.
-    void readLineVolume(std::string_view line);
+    /// Reads the volume of the line readQuick has read last (it reads no volume itself, but keeps where the
+    /// close ends); line holds that line from its start, with or without its line break.
+    void readQuickVolume(std::string_view line);
 
 private:
     bool readStamp(std::string_view dateText, std::string_view timeText, std::int32_t& stamp);
@@ -112,6 +113,7 @@ private:
     DateMemo m_memo;
     bool m_volumes = false;
     LineVolume m_volume;
+    std::size_t m_closeEnd = SIZE_MAX; ///< where the close of the line readQuick read last ends
 };
 
 } // namespace velmora

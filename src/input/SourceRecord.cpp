@@ -47,33 +47,6 @@ std::optional<double> parseDecimal(std::string_view text)
 
 namespace {
 
-/// Digits with at most one "." between them, 15 digits at most: nearly every price. False for anything else.
-bool readPlainDecimal(std::string_view text, double& value)
-{
-    if (text.empty() || text.size() > 16) {
-        return false;
-    }
-    std::uint64_t mantissa = 0;
-    std::size_t point = text.size();
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
-        if (digit <= 9) {
-            mantissa = mantissa * 10 + digit;
-        } else if (text[k] == '.' && point == text.size()) {
-            point = k;
-        } else {
-            return false;
-        }
-    }
-    const bool hasPoint = point != text.size();
-    const std::size_t digits = text.size() - (hasPoint ? 1 : 0);
-    if (digits == 0 || digits > 15) {
-        return false;
-    }
-    value = static_cast<double>(mantissa) / PowersOfTen[hasPoint ? text.size() - point - 1 : 0];
-    return true;
-}
-
 std::string_view trimBlanks(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {
@@ -162,6 +135,32 @@ double exactDecimal(std::string_view digits)
 }
 
 } // namespace
+
+bool readPlainDecimal(std::string_view text, double& value)
+{
+    if (text.empty() || text.size() > 16) {
+        return false;
+    }
+    std::uint64_t mantissa = 0;
+    std::size_t point = text.size();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+        if (digit <= 9) {
+            mantissa = mantissa * 10 + digit;
+        } else if (text[k] == '.' && point == text.size()) {
+            point = k;
+        } else {
+            return false;
+        }
+    }
+    const bool hasPoint = point != text.size();
+    const std::size_t digits = text.size() - (hasPoint ? 1 : 0);
+    if (digits == 0 || digits > 15) {
+        return false;
+    }
+    value = static_cast<double>(mantissa) / PowersOfTen[hasPoint ? text.size() - point - 1 : 0];
+    return true;
+}
 
 bool readDecimal(std::string_view text, double& value)
 {

@@ -18,6 +18,11 @@ std::optional<double> parseDecimal(std::string_view text);
 /// spares them unpacking an optional through memory.
 bool readDecimal(std::string_view text, double& value);
 
+/// readDecimal for the text of nearly every price, digits with at most one "." and at most 15 digits, read
+/// exactly (the nearest double, as std::from_chars gives it, in a fraction of its time); false for any other
+/// text.
+bool readPlainDecimal(std::string_view text, double& value);
+
 /// True when a line's high is below its low, or its open or close lies outside low to high (an open or close
 /// that does not read as a number is not looked at): a sign that its columns are not open, high, low, close.
 bool pricesOutOfOrder(std::string_view open, double high, double low, std::string_view close);

@@ -85,6 +85,15 @@ bool writeAll(int descriptor, std::string_view bytes)
     return true;
 }
 
+bool seekTo(int descriptor, std::uint64_t offset, int whence)
+{
+#ifdef _WIN32
+    return _lseeki64(descriptor, static_cast<__int64>(offset), whence) >= 0;
+#else
+    return ::lseek(descriptor, static_cast<off_t>(offset), whence) >= 0;
+#endif
+}
+
 bool syncDescriptor(int descriptor)
 {
 #ifdef _WIN32
@@ -232,6 +241,16 @@ bool AtomicFile::tryWrite(std::string_view bytes) noexcept
     }
     m_synced = false;
     return m_descriptor >= 0 && writeAll(m_descriptor, bytes);
+}
+
+bool AtomicFile::tryWriteAt(std::string_view bytes, std::uint64_t offset) noexcept
+{
+    if (m_descriptor < 0) {
+        return false;
+    }
+    m_synced = false;
+    const bool written = seekTo(m_descriptor, offset, SEEK_SET) && writeAll(m_descriptor, bytes);
+    return seekTo(m_descriptor, 0, SEEK_END) && written;
 }
 
 bool AtomicFile::sync() noexcept

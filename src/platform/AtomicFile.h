@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -23,6 +24,9 @@ public:
     void write(std::string_view bytes);
     /// write() that leaves the file in place when it fails: false, with an unknown part of the bytes written.
     bool tryWrite(std::string_view bytes) noexcept;
+    /// Writes the bytes over what was written at offset (within what was written so far); later writes go on
+    /// at the end. False when it fails.
+    bool tryWriteAt(std::string_view bytes, std::uint64_t offset) noexcept;
     /// Puts what was written so far on the disk, so that commit() has only to rename. May run on another
     /// thread than the one that made the file, while that one leaves the file alone. False when it fails, and
     /// commit() then fails too.

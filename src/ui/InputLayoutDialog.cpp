@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
 #include "ui/QtText.h"
+#include "ui/SaveCloseButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -147,23 +148,16 @@ void InputLayoutDialog::buildControls()
     m_preview->setWordWrap(false);
     m_preview->verticalHeader()->setDefaultSectionSize(m_preview->fontMetrics().height() + 6);
 
-    m_save = new QPushButton(QStringLiteral("保存"), this);
-    m_save->setObjectName(QStringLiteral("saveButton"));
-    m_save->setAutoDefault(false);
-    m_close = new QPushButton(QStringLiteral("閉じる"), this);
-    m_close->setObjectName(QStringLiteral("closeButton"));
-    m_close->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(m_close);
+    const SaveCloseButtons buttons = makeSaveCloseButtons(*this);
+    m_save = buttons.save;
+    m_close = buttons.close;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(fileChoice);
     layout->addWidget(m_reading);
     layout->addWidget(m_preview, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     resize(800, 600);
 
     connect(m_preset, &QComboBox::currentIndexChanged, this, &InputLayoutDialog::presetChosen);
@@ -175,7 +169,6 @@ void InputLayoutDialog::buildControls()
         connect(box, &QSpinBox::valueChanged, this, &InputLayoutDialog::detailChanged);
     }
     connect(m_save, &QPushButton::clicked, this, &InputLayoutDialog::saveClick);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void InputLayoutDialog::showChoices()

@@ -6,12 +6,12 @@
 #include "platform/IniFile.h"
 #include "platform/RunError.h"
 #include "ui/QtText.h"
+#include "ui/SaveCloseButtons.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -100,26 +100,18 @@ void OutputFormatDialog::buildControls()
     m_preview->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_preview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    m_save = new QPushButton(QStringLiteral("保存"), this);
-    m_save->setObjectName(QStringLiteral("saveButton"));
-    m_save->setAutoDefault(false);
-    m_close = new QPushButton(QStringLiteral("閉じる"), this);
-    m_close->setObjectName(QStringLiteral("closeButton"));
-    m_close->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(m_close);
+    const SaveCloseButtons buttons = makeSaveCloseButtons(*this);
+    m_save = buttons.save;
+    m_close = buttons.close;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addWidget(m_previewLabel);
     layout->addWidget(m_preview, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     resize(760, 480);
 
     connect(m_save, &QPushButton::clicked, this, &OutputFormatDialog::saveClick);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 OutputChoice OutputFormatDialog::choice() const

@@ -193,11 +193,18 @@ std::string mixedLines(std::int32_t dateField, std::mt19937& random)
     for (int k = 0; k < 3000; ++k) {
         std::string line = dateField == 2 ? pick({"EURUSD,", "", "\"A\","}) : "";
         line += pick({"2009/01/05", "2009/01/05", "2009/01/06", "2009.01.05", "09/1/5", "2009/13/01", ""});
-        const std::size_t more = random() % 7;
+        // The date, then up to the time, four prices, a volume and one field more.
+        const std::size_t more = random() % 9;
         for (std::size_t f = 0; f < more; ++f) {
-            line += ',' + (f == 0 ? pick({"17:00", "17:00:15", "7:5", "x", "", "123456789:1", "17:00 "})
-                                  : pick({"1.1", "1.2500", "-1", "x", "", "1.23456789", "1e3", " 1.2", "\"1\"",
-                                          "1.23456789012345", "1.234567890123456"}));
+            if (f == 0) {
+                line += ',' + pick({"17:00", "17:00:15", "7:5", "x", "", "123456789:1", "17:00 "});
+            } else if (f < 5) {
+                line += ',' + pick({"1.1", "1.2500", "-1", "x", "", "1.23456789", "1e3", " 1.2", "\"1\"",
+                                    "1.23456789012345", "1.234567890123456"});
+            } else {
+                line += ',' + pick({"1.1", "17", "0012", "2.50", "", "x", "1e3", "-3", "123456789012345",
+                                    "1234567890123456", "7x"});
+            }
         }
         if (random() % 10 == 0) {
             line += ",1234567890123456789012345678901234567890";
@@ -218,6 +225,9 @@ TEST(ParsedLineTest, BothReadingsGiveWhatTheWalksOwnReadingGives)
         const std::string_view all = lines.text();
         LineParser quick(dateField, '/', 2026, {});
         LineParser plain(dateField, '/', 2026, {});
+        quick.readVolumes();
+        plain.readVolumes();
+        std::size_t volumes = 0;
         WalkReading walk(dateField);
         std::size_t taken = 0;
         std::size_t accepted = 0;
@@ -242,6 +252,13 @@ TEST(ParsedLineTest, BothReadingsGiveWhatTheWalksOwnReadingGives)
                 ++taken;
                 ASSERT_TRUE(readsAsTheWalk(result == LineParser::Quick::Read, fast, walk)) << "pass: " << line;
                 ASSERT_EQ(all.data() + at + next, lines.line(i + 1).data()) << line;
+                if (result == LineParser::Quick::Read) {
+                    // The volume found from the pass's cuts, with the line's break as the reading ahead has it.
+                    quick.readQuickVolume(all.substr(at, next));
+                    ASSERT_EQ(quick.volume().value, plain.volume().value) << line;
+                    ASSERT_EQ(quick.volume().decimals, plain.volume().decimals) << line;
+                    volumes += plain.volume().value != 0.0 ? 1U : 0U;
+                }
             }
             for (const LineParser* parser : {&quick, &plain}) {
                 ASSERT_EQ(parser->memo().text, walk.lastDate) << line;
@@ -250,6 +267,7 @@ TEST(ParsedLineTest, BothReadingsGiveWhatTheWalksOwnReadingGives)
         }
         EXPECT_GT(taken, 500U);
         EXPECT_GT(accepted, 500U);
+        EXPECT_GT(volumes, 10U);
     }
 }
 

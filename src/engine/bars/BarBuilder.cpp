@@ -139,7 +139,8 @@ BarBuilder::Walk::Walk(const BarBuilder& builder, const SourceLines& lines, BarJ
         m_grid.emplace(m_entry.calendar(), m_cutMinutes, window.enabled, window.openDay,
                        window.openHhmm / 100 * 60 + window.openHhmm % 100);
     }
-    m_lineExtras = (m_settings.appendVolume || m_convertsLines ? ReadExtras : 0U) | (m_grid ? TakeExtras : 0U);
+    m_lineExtras =
+        (m_settings.appendVolume ? ReadVolume : 0U) | (m_convertsLines ? ReadExtras : 0U) | (m_grid ? TakeExtras : 0U);
 }
 
 bool BarBuilder::Walk::randomHookDue()
@@ -236,9 +237,14 @@ void BarBuilder::Walk::closeBucket()
     }
     m_env.host.yieldProcessor();
     std::string& output = m_job.output;
-    m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
-    if (m_settings.appendVolume) {
-        appendVolume(output);
+    if (m_job.writer != nullptr) {
+        m_job.writer->append(output, {value, m_daily, open, high, low, close, &m_prices, bucket.volume,
+                                      bucket.volumeDecimals, bucket.lineCount});
+    } else {
+        m_lineWriter.append(output, value, m_daily, open, high, low, close, m_prices);
+        if (m_settings.appendVolume) {
+            appendVolume(output);
+        }
     }
     if (output.size() >= SpillBytes && m_env.spill) {
         m_env.spill();
@@ -380,7 +386,7 @@ void BarBuilder::Walk::advance(std::size_t limit, const LineFeed* feed)
                 continue;
             }
             m_haveWaiting = true;
-            if ((m_lineExtras & ReadExtras) != 0) [[unlikely]] {
+            if ((m_lineExtras & (ReadVolume | ReadExtras)) != 0) [[unlikely]] {
                 readExtras(feed);
             }
             if (m_countsFileLines) {
@@ -417,11 +423,8 @@ bool BarBuilder::Walk::readWaitingLine()
     return true;
 }
 
-void BarBuilder::Walk::readExtras(const LineFeed* feed)
+void BarBuilder::Walk::readMarketTime()
 {
-    if (m_settings.appendVolume) {
-        m_parsedVolume = m_parsed != nullptr && feed != nullptr ? &feed->volumeOf(m_p) : nullptr;
-    }
     m_waiting = marketTime(m_waiting);
 }
 
@@ -491,16 +494,12 @@ void BarBuilder::Walk::addVolume(double volume, std::uint8_t decimals)
 
 void BarBuilder::Walk::appendVolume(std::string& output) const
 {
-    if (m_bucket.lineCount == 0) {
-        BarLine::appendField(output, "0");
-        return;
-    }
-    // Written with as many decimals as the most precise volume added, so that sums of two-decimal volumes
-    // do not show the binary fractions of their sum.
-    char text[400];
-    const auto written = std::to_chars(std::begin(text), std::end(text), m_bucket.volume, std::chars_format::fixed,
-                                       static_cast<int>(m_bucket.volumeDecimals));
-    BarLine::appendField(output, written.ec == std::errc{} ? std::string_view(text, written.ptr) : "0");
+    VolumeRoom room;
+    ClosedBar bar;
+    bar.volume = m_bucket.volume;
+    bar.volumeDecimals = m_bucket.volumeDecimals;
+    bar.lineCount = m_bucket.lineCount;
+    BarLine::appendField(output, volumeText(bar, room));
 }
 
 void BarBuilder::Walk::passUnfilledBuckets()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/bars/BarWriter.h"
 #include "engine/bars/GapTally.h"
 #include "engine/bars/MarketWindow.h"
 #include "engine/bars/SummerShiftTable.h"
@@ -65,6 +66,8 @@ struct BarJob
     std::size_t linesInRepeatedHour = 0;
     /// Set when the run reports gaps: counts the source's holes and the fill bars written into them.
     std::optional<GapTally> gaps = std::nullopt;
+    /// Writes the bars in another layout than the usual bar line; null for the usual line.
+    BarWriter* writer = nullptr;
 };
 
 /// Turns the lines of a source file into bars: the setup of a run, and one Walk per job over the lines

@@ -1,5 +1,6 @@
 #include "engine/bars/BarLine.h"
 
+#include "engine/bars/BarWriter.h"
 #include "input/CivilDays.h"
 
 #include <array>
@@ -412,6 +413,22 @@ void BarLine::appendField(std::string& out, std::string_view field)
 {
     out.insert(out.size() - 2, 1, ',');
     out.insert(out.size() - 2, field);
+}
+
+std::int64_t labelUnixSeconds(double label)
+{
+    const Split split = splitLabel(label);
+    return (split.days - UnixEpochDay) * 86'400 + split.msOfDay / 1000;
+}
+
+std::string_view volumeText(const ClosedBar& bar, VolumeRoom& room)
+{
+    if (bar.lineCount == 0) {
+        return "0";
+    }
+    const auto written = std::to_chars(room.data(), room.data() + room.size(), bar.volume, std::chars_format::fixed,
+                                       static_cast<int>(bar.volumeDecimals));
+    return written.ec == std::errc{} ? std::string_view(room.data(), written.ptr) : "0";
 }
 
 } // namespace velmora

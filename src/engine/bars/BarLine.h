@@ -71,4 +71,8 @@ private:
     mutable std::size_t m_dateLength = 0;
 };
 
+/// The label as seconds since 1970-01-01 00:00, the date and time a bar line writes for it (its milliseconds
+/// left out).
+std::int64_t labelUnixSeconds(double label);
+
 } // namespace velmora

@@ -117,6 +117,24 @@ char* PriceFormat::render(double value, char* out) const
     return out + decimals;
 }
 
+double PriceFormat::written(double value) const
+{
+    const bool negative = std::signbit(value) && value != 0.0;
+    // Zero's sign as render() writes it: none unless a negative value rounds to it.
+    const double scaled = std::nearbyint(std::fabs(value) * static_cast<double>(m_multiplier));
+    if (scaled < LargestScaled) {
+        // The text is the whole number scaled over a power of ten, both held exactly: one division rounds once,
+        // to the double nearest the text.
+        const double magnitude = scaled / static_cast<double>(m_multiplier);
+        return negative ? -magnitude : magnitude;
+    }
+    char text[MaxChars];
+    const char* end = render(value, text);
+    double read = 0.0;
+    std::from_chars(text, end, read);
+    return read;
+}
+
 void PriceFormat::appendTo(std::string& out, double value) const
 {
     char buffer[MaxChars];

@@ -43,6 +43,9 @@ public:
     /// decimals no point is written. A negative value is written as its magnitude behind a "-".
     char* render(double value, char* out) const;
 
+    /// The nearest double to the text render() writes for the value, without writing it.
+    double written(double value) const;
+
     /// render() appended to a caller's buffer; allocates only while the buffer grows.
     void appendTo(std::string& out, double value) const;
 

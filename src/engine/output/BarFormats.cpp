@@ -3,6 +3,7 @@
 #include "engine/output/HstFile.h"
 #include "input/CivilDays.h"
 #include "input/LastRecord.h"
+#include "input/SourceRecord.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -118,7 +119,9 @@ std::int64_t unixSeconds(const std::array<char, 8>& date, const std::array<char,
 double priceOf(std::string_view text)
 {
     double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (!readPlainDecimal(text, value)) {
+        std::from_chars(text.data(), text.data() + text.size(), value);
+    }
     return value;
 }
 
@@ -228,55 +231,90 @@ void appendCsv(std::string& out, const BarText& bar, bool withVolume)
     out += "\r\n";
 }
 
+hst::Header hstHeader(const FormatJob& job, std::int32_t digits)
+{
+    return {hst::Version, std::string(Copyright), job.symbol, job.period, digits, job.timeSign};
+}
+
+/// One record from a bar's texts; most takes the most decimals among its prices.
+void appendHstBar(std::string& out, std::int64_t seconds, const std::array<std::string_view, 4>& prices,
+                  std::int64_t tickVolume, std::int32_t& most)
+{
+    for (const auto price : prices) {
+        most = std::max(most, decimalsOf(price));
+    }
+    hst::appendRecord(out, {seconds, priceOf(prices[0]), priceOf(prices[1]), priceOf(prices[2]), priceOf(prices[3]),
+                            tickVolume, 0, 0});
+}
+
 std::string writeHst(std::string_view lines, const FormatJob& job)
 {
     std::string out;
     out.reserve(hst::HeaderBytes + lines.size() * 2);
-    hst::Header header{hst::Version, std::string(Copyright), job.symbol, job.period, job.digits, job.timeSign};
-    hst::appendHeader(out, header);
+    hst::appendHeader(out, hstHeader(job, job.digits));
     std::int32_t most = 0;
     forEachBar(lines, [&out, &most](const BarText& bar) {
-        for (const auto price : {bar.open, bar.high, bar.low, bar.close}) {
-            most = std::max(most, decimalsOf(price));
-        }
-        hst::appendRecord(out, {unixSeconds(bar.date, bar.time), priceOf(bar.open), priceOf(bar.high), priceOf(bar.low),
-                                priceOf(bar.close), wholeVolume(bar.volume), 0, 0});
+        appendHstBar(out, unixSeconds(bar.date, bar.time), {bar.open, bar.high, bar.low, bar.close},
+                     wholeVolume(bar.volume), most);
     });
     if (job.digits < 0) {
         // The digits are known once every price has been seen: the header is written again with them.
-        header.digits = std::min(most, MaxDigits);
         std::string first;
-        hst::appendHeader(first, header);
+        hst::appendHeader(first, hstHeader(job, std::min(most, MaxDigits)));
         out.replace(0, first.size(), first);
     }
     return out;
 }
 
-std::string writeText(std::string_view lines, const FormatJob& job)
+/// The line a text format starts with, if any.
+std::string_view textHeader(const FormatJob& job)
 {
-    std::string out;
-    out.reserve(lines.size() + lines.size() / 4);
     switch (job.format) {
     case OutputFormat::Mt5:
-        out += "<DATE>\t<TIME>\t<OPEN>\t<HIGH>\t<LOW>\t<CLOSE>\t<TICKVOL>\t<VOL>\t<SPREAD>\r\n";
-        forEachBar(lines, [&out](const BarText& bar) { appendMt5(out, bar); });
+        return "<DATE>\t<TIME>\t<OPEN>\t<HIGH>\t<LOW>\t<CLOSE>\t<TICKVOL>\t<VOL>\t<SPREAD>\r\n";
+    case OutputFormat::ForexTester:
+        return "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n";
+    case OutputFormat::Csv:
+        return job.withVolume ? "date,time,open,high,low,close,volume\r\n" : "date,time,open,high,low,close\r\n";
+    case OutputFormat::NinjaTrader:
+    case OutputFormat::Text:
+    case OutputFormat::Hst:
+        break;
+    }
+    return {};
+}
+
+/// One bar of a text format.
+void appendTextBar(std::string& out, const BarText& bar, const FormatJob& job)
+{
+    switch (job.format) {
+    case OutputFormat::Mt5:
+        appendMt5(out, bar);
         break;
     case OutputFormat::NinjaTrader:
-        forEachBar(lines, [&out, &job](const BarText& bar) { appendNinjaTrader(out, bar, job.daily); });
+        appendNinjaTrader(out, bar, job.daily);
         break;
     case OutputFormat::ForexTester:
-        out += "<TICKER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n";
-        forEachBar(lines, [&out, &job](const BarText& bar) { appendForexTester(out, bar, job.symbol); });
+        appendForexTester(out, bar, job.symbol);
         break;
     case OutputFormat::Csv:
-        out += job.withVolume ? "date,time,open,high,low,close,volume\r\n" : "date,time,open,high,low,close\r\n";
-        forEachBar(lines, [&out, &job](const BarText& bar) { appendCsv(out, bar, job.withVolume); });
+        appendCsv(out, bar, job.withVolume);
         break;
     case OutputFormat::Text:
     case OutputFormat::Hst:
-        out = lines;
         break;
     }
+}
+
+std::string writeText(std::string_view lines, const FormatJob& job)
+{
+    if (job.format == OutputFormat::Text) {
+        return std::string(lines);
+    }
+    std::string out;
+    out.reserve(lines.size() + lines.size() / 4);
+    out += textHeader(job);
+    forEachBar(lines, [&out, &job](const BarText& bar) { appendTextBar(out, bar, job); });
     return out;
 }
 
@@ -354,6 +392,57 @@ std::string writeInFormat(std::string_view barLines, const FormatJob& job)
         return writeHst(barLines, job);
     }
     return writeText(barLines, job);
+}
+
+FormatWriter::FormatWriter(FormatJob job) : m_job(std::move(job)), m_usual('/', "hh:nn:ss", false) {}
+
+void FormatWriter::append(std::string& out, const ClosedBar& bar)
+{
+    if (m_job.format == OutputFormat::Hst) {
+        appendHst(out, bar);
+        return;
+    }
+    if (!m_started) {
+        out += textHeader(m_job);
+        m_started = true;
+    }
+    // The bar's usual line, taken apart again: the formats write exactly what the usual file would, each
+    // in its own layout.
+    m_line.clear();
+    m_usual.append(m_line, bar.label, bar.daily, bar.open, bar.high, bar.low, bar.close, *bar.prices);
+    VolumeRoom room;
+    BarLine::appendField(m_line, volumeText(bar, room));
+    if (const auto text = parseBarLine(std::string_view(m_line).substr(0, m_line.size() - 2))) {
+        appendTextBar(out, *text, m_job);
+    }
+}
+
+void FormatWriter::appendHst(std::string& out, const ClosedBar& bar)
+{
+    if (!m_started) {
+        hst::appendHeader(out, hstHeader(m_job, m_job.digits));
+        m_started = true;
+    }
+    std::int64_t tickVolume = 0;
+    if (bar.lineCount > 0) {
+        // A sum of whole volumes is whole; a sum of fractions is rounded from the text the usual line writes.
+        VolumeRoom room;
+        tickVolume = bar.volumeDecimals == 0 ? std::llround(bar.volume) : wholeVolume(volumeText(bar, room));
+    }
+    // Open and close are the source's own texts; high and low are what the usual line writes for them, with
+    // the price format's decimals.
+    m_most = std::max({m_most, decimalsOf(bar.open), decimalsOf(bar.close), bar.prices->decimals()});
+    hst::appendRecord(out, {labelUnixSeconds(bar.label), priceOf(bar.open), bar.prices->written(bar.high),
+                            bar.prices->written(bar.low), priceOf(bar.close), tickVolume, 0, 0});
+}
+
+std::string FormatWriter::front() const
+{
+    std::string header;
+    if (m_started && m_job.format == OutputFormat::Hst && m_job.digits < 0) {
+        hst::appendHeader(header, hstHeader(m_job, std::min(m_most, MaxDigits)));
+    }
+    return header;
 }
 
 FormatJob formatJobFor(const OutputChoice& choice, std::string_view fileName, std::string_view linkageFolder,

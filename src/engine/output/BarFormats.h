@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/bars/BarLine.h"
+#include "engine/bars/BarWriter.h"
 #include "engine/bars/TimeframeEntry.h"
 #include "engine/settings/OutputChoice.h"
 
@@ -29,14 +31,35 @@ struct FormatJob
 FormatJob formatJobFor(const OutputChoice& choice, std::string_view fileName, std::string_view linkageFolder,
                        const TimeframeEntry& entry, bool withVolume);
 
-/// The settings with which the walk writes bar lines that another format's writer reads back: times in full,
-/// kept in daily bars, and the volume that the platforms' layouts carry. Nothing changes for the usual text.
+/// The settings of a walk whose bars another format's writer takes (or whose bar lines writeInFormat() reads
+/// back): the volume that the platforms' layouts carry, times in full, kept in daily bars. Nothing changes for
+/// the usual text.
 void prepareForFormat(ConversionSettings& settings);
 
 /// The text of the bar lines (the usual layout with the date's separator of the run, times as "hh:nn:ss",
 /// the time kept in daily bars, and the volume field after the close) rewritten in the job's format. The
 /// prices keep their decimal texts; an .hst holds the nearest doubles to them.
 std::string writeInFormat(std::string_view barLines, const FormatJob& job);
+
+/// Writes a job's bars in its format as the walk closes them: the same bytes as writeInFormat() over the usual
+/// lines of those bars. The first bar writes the format's header.
+class FormatWriter final : public BarWriter
+{
+public:
+    explicit FormatWriter(FormatJob job);
+
+    void append(std::string& out, const ClosedBar& bar) override;
+    std::string front() const override;
+
+private:
+    void appendHst(std::string& out, const ClosedBar& bar);
+
+    FormatJob m_job;
+    BarLine m_usual; ///< the usual line of a bar, which the text formats are rewritten from
+    std::string m_line;
+    std::int32_t m_most = 0; ///< the most decimals among the prices written
+    bool m_started = false;
+};
 
 /// The symbol a source's file name stands for: the name before its first "_" or digit, or the whole name
 /// without its extension where that leaves nothing; cut to MaxSymbolBytes.

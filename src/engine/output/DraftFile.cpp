@@ -40,6 +40,12 @@ bool DraftFile::append(std::string_view bytes)
     return m_file->tryWrite(bytes);
 }
 
+bool DraftFile::replaceFront(std::string_view bytes)
+{
+    awaitFlush();
+    return m_file->tryWriteAt(bytes, 0);
+}
+
 void DraftFile::flushInBackground()
 {
     awaitFlush();

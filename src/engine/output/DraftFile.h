@@ -27,6 +27,8 @@ public:
 
     /// Appends the bytes; false (with an unknown part of them written) on a full disk.
     bool append(std::string_view bytes);
+    /// Writes the bytes over the file's first ones; false when it fails.
+    bool replaceFront(std::string_view bytes);
 
     /// Starts putting the file on the disk on another thread, while the run goes on; where no thread is to be
     /// had, commit() does it.

@@ -5,6 +5,8 @@
 #include "platform/StdioFile.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 void JobOutput::start(std::filesystem::path plannedTarget)
@@ -15,6 +17,7 @@ void JobOutput::start(std::filesystem::path plannedTarget)
     m_spillFile.restart();
     m_spilled = 0;
     m_failed = false;
+    m_front.clear();
     m_target = std::move(plannedTarget);
 }
 
@@ -48,6 +51,22 @@ void JobOutput::spill()
     m_bytes.clear();
 }
 
+void JobOutput::replaceFront(std::string_view bytes)
+{
+    if (bytes.empty()) {
+        return;
+    }
+    if (m_spilled == 0) {
+        m_bytes.replace(0, std::min(bytes.size(), m_bytes.size()), bytes);
+        return;
+    }
+    const bool replaced = m_draft.isOpen() ? m_draft.replaceFront(bytes) : m_spillFile.write(bytes, 0);
+    if (!replaced) {
+        // Put in place when the job is written, from a copy.
+        m_front.assign(bytes);
+    }
+}
+
 void JobOutput::complete()
 {
     if (m_failed || (m_spilled == 0 && m_bytes.empty()) || !toDraft() || m_failed) {
@@ -62,6 +81,18 @@ std::string_view JobOutput::contents()
     if (m_spilled == 0) {
         return m_bytes;
     }
+    if (!m_front.empty()) {
+        std::string whole(readSpilled());
+        m_mapping = FileBytes();
+        m_readBack = std::move(whole);
+        m_readBack.replace(0, std::min(m_front.size(), m_readBack.size()), m_front);
+        return m_readBack;
+    }
+    return readSpilled();
+}
+
+std::string_view JobOutput::readSpilled()
+{
     spill();
     if (m_draft.isOpen()) {
         const auto file = openForReading(m_draft.temporary());
@@ -101,7 +132,7 @@ void JobOutput::releaseReadBack()
 
 void JobOutput::writeTo(const std::filesystem::path& path)
 {
-    if (m_draft.isOpen() && !m_failed && path == m_target) {
+    if (m_draft.isOpen() && !m_failed && m_front.empty() && path == m_target) {
         // Windows refuses to replace a file while a view of it is mapped.
         releaseReadBack();
         m_draft.commit(m_bytes);

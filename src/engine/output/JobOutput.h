@@ -38,6 +38,9 @@ public:
         return [this] { spill(); };
     }
 
+    /// Puts the bytes in place of the job's first ones, once they have all been appended (and before complete()).
+    void replaceFront(std::string_view bytes);
+
     /// True while the job holds no byte at all.
     bool empty() const { return m_spilled == 0 && m_bytes.empty(); }
 
@@ -55,6 +58,7 @@ public:
 
 private:
     bool toDraft();
+    std::string_view readSpilled();
     std::string_view readBack(std::FILE* file);
     void releaseReadBack();
 
@@ -66,6 +70,7 @@ private:
     bool m_failed = false;     ///< a write out of memory failed: the rest of the job stays in memory
     FileBytes m_mapping;       ///< the spilled bytes mapped back
     std::string m_readBack;    ///< the bytes when they cannot be mapped
+    std::string m_front;       ///< first bytes that could not be put in place in the draft or spill file
 };
 
 } // namespace velmora

@@ -95,16 +95,26 @@ std::string statusText(const RunRequest& request, const TimeframeEntry& entry, i
     return text;
 }
 
-/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere; empty
-/// when its bars are rewritten in another format before they are written, so that no draft is made for them.
-std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
-                                    const ConversionSettings& settings)
+/// The name a job's file is written under: the extension option applies to every text format, and not to an
+/// .hst, since MetaTrader opens history files by their extension only.
+std::string withExtension(const std::string& name, const std::optional<FormatJob>& format,
+                          const ConversionSettings& settings)
 {
-    if (settings.output.format != OutputFormat::Text) {
-        return {};
+    if (format && format->format == OutputFormat::Hst) {
+        return name;
     }
-    const OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), linkage);
-    return location.folder / pathFromText(ForceExtension(location.name, settings.forceExtension, settings.extension));
+    return ForceExtension(name, settings.forceExtension, settings.extension);
+}
+
+/// Where the job of an entry over a file is written unless the overwrite question sends it elsewhere.
+std::filesystem::path plannedTarget(const std::string& file, const TimeframeEntry& entry, const LinkageContext* linkage,
+                                    const ConversionSettings& settings, const std::optional<FormatJob>& format)
+{
+    OutputLocation location = OutputLocationOf(pathFromText(file), namingOf(entry), linkage);
+    if (format) {
+        location.name = formatFileName(*format, location.name);
+    }
+    return location.folder / pathFromText(withExtension(location.name, format, settings));
 }
 
 /// The bucket width in minutes that the up-to-date test takes a target's last bar to have. A month is taken as
@@ -140,9 +150,9 @@ private:
     void runJob(Job job, TimeframeEntry& entry, const MarketWindow& window);
     bool linkageTargetUpToDate(const std::string& file, const TimeframeEntry& entry, const OutputLocation& location);
     std::optional<FormatJob> formatJob(const std::string& file, const TimeframeEntry& entry) const;
-    void writeJob(JobOutput& output, const OutputLocation& location, const std::optional<FormatJob>& format);
+    void writeJob(JobOutput& output, const OutputLocation& location);
     JobOutput& buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window, const std::string& file,
-                         const std::filesystem::path& target);
+                         const std::filesystem::path& target, const std::optional<FormatJob>& format);
     std::unique_ptr<RecordedJob> makeRecorded(const TimeframeEntry& entry, std::uint64_t number,
                                               const std::string& file, std::uint64_t sourceSerial);
     void progressAndCancel(std::size_t line);
@@ -165,6 +175,7 @@ private:
     int m_counter = 0;
     int m_total = 0;
     std::unique_ptr<RecordedJob> m_played; ///< the recorded job whose bars are being written
+    std::optional<FormatWriter> m_writer;  ///< writes the walked job's bars in another format than the usual
     std::string_view m_noBarsReason;       ///< why the job's walk gave no bar line, if it gave none
     std::vector<std::string> m_fileNotes;  ///< what the job's walk found in the file's lines as a whole
     std::set<std::string> m_fileNotesTold; ///< the files whose notes have been logged, by their full path
@@ -353,14 +364,10 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
     if (linkageTargetUpToDate(file, entry, location)) {
         return;
     }
-    // MetaTrader opens history files by their extension only.
-    if (!format || format->format != OutputFormat::Hst) {
-        location.name = ForceExtension(location.name, m_settings.forceExtension, m_settings.extension);
-    }
+    location.name = withExtension(location.name, format, m_settings);
     JobOutput* built = nullptr;
     try {
-        built = &buildBars(job, entry, window, file,
-                           format ? std::filesystem::path() : location.folder / pathFromText(location.name));
+        built = &buildBars(job, entry, window, file, location.folder / pathFromText(location.name), format);
     } catch (const ArchiveError& damage) {
         reportDamage(job.file, damage);
         return;
@@ -377,7 +384,7 @@ void ConversionRun::JobSequence::runJob(Job job, TimeframeEntry& entry, const Ma
         m_host.appendLog(location.name + std::string(m_noBarsReason));
         ++m_run.m_jobsWithoutBars;
     } else {
-        writeJob(output, location, format);
+        writeJob(output, location);
     }
     reportFileNotes(job.file);
     m_played.reset();
@@ -397,16 +404,10 @@ std::optional<FormatJob> ConversionRun::JobSequence::formatJob(const std::string
                         m_request.settings.appendVolume);
 }
 
-void ConversionRun::JobSequence::writeJob(JobOutput& output, const OutputLocation& location,
-                                          const std::optional<FormatJob>& format)
+void ConversionRun::JobSequence::writeJob(JobOutput& output, const OutputLocation& location)
 {
-    if (!format) {
-        WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
-                    m_settings.overwriteWithoutAsking, m_host);
-        return;
-    }
-    const std::string bytes = writeInFormat(output.contents(), *format);
-    WriteOutput(bytes, location, m_settings.overwriteWithoutAsking, m_host);
+    WriteOutput([&output](const std::filesystem::path& path) { output.writeTo(path); }, location,
+                m_settings.overwriteWithoutAsking, m_host);
 }
 
 void ConversionRun::JobSequence::reportFileNotes(std::size_t file)
@@ -457,7 +458,8 @@ bool ConversionRun::JobSequence::linkageTargetUpToDate(const std::string& file, 
 }
 
 JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry, const MarketWindow& window,
-                                                 const std::string& file, const std::filesystem::path& target)
+                                                 const std::string& file, const std::filesystem::path& target,
+                                                 const std::optional<FormatJob>& format)
 {
     const ArchiveMember* member = m_archives.member(job.file);
     // A file from an archive whose job was recorded beside an earlier one is not unpacked again to be played back.
@@ -483,6 +485,10 @@ JobOutput& ConversionRun::JobSequence::buildBars(Job job, TimeframeEntry& entry,
     const SourceLines& lines = *loaded;
     const auto counter = static_cast<std::uint64_t>(m_counter);
     WalkJob walk{{entry, window, m_env, m_output.bytes(), jobSeed(m_run.m_hookSeed, counter)}};
+    m_writer.reset();
+    if (format) {
+        walk.writer = &m_writer.emplace(*format);
+    }
     if (m_run.m_gapReport != nullptr) {
         walk.gaps = gapTallyFor(m_settings, m_request.gaps);
     }
@@ -502,10 +508,14 @@ std::unique_ptr<RecordedJob> ConversionRun::JobSequence::makeRecorded(const Time
                                                                       const std::string& file,
                                                                       std::uint64_t sourceSerial)
 {
+    const std::optional<FormatJob> format = formatJob(file, entry);
     auto recorded = std::make_unique<RecordedJob>(RecordedJob::Start{
         entry, BarBuilder::PrepareEntry(m_settings, entry), m_state.separators, sourceSerial, m_dates.currentYear,
-        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings),
+        jobSeed(m_run.m_hookSeed, number), plannedTarget(file, entry, m_request.linkage, m_settings, format),
         m_request.frontEnd, m_settings.sourceLayout.mode != SourceLayout::Mode::Usual});
+    if (format) {
+        recorded->writeWith(std::make_unique<FormatWriter>(*format));
+    }
     if (m_run.m_gapReport != nullptr) {
         recorded->walk().gaps = gapTallyFor(m_settings, m_request.gaps);
     }

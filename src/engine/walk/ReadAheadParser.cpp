@@ -155,7 +155,7 @@ std::size_t ReadAheadParser::readText(std::size_t first, std::size_t end, Chunk&
             }
             if (quick == LineParser::Quick::Read) {
                 if (m_volumes) {
-                    parser.readLineVolume(text.substr(at, step));
+                    parser.readQuickVolume(text.substr(at, step));
                     chunk.volumes[i] = parser.volume();
                 }
                 at += step;
@@ -184,7 +184,7 @@ bool ReadAheadParser::readLine(std::string_view line, bool windowed, Chunk& chun
     }
     if (m_volumes) {
         if (quick == LineParser::Quick::Read) {
-            parser.readLineVolume(line);
+            parser.readQuickVolume(line);
         }
         chunk.volumes[i] = parser.volume();
     }

@@ -18,9 +18,18 @@ RecordedJob::RecordedJob(const Start& start)
     m_output.start(start.plannedTarget);
 }
 
+void RecordedJob::writeWith(std::unique_ptr<BarWriter> writer)
+{
+    m_writer = std::move(writer);
+    m_walk.writer = m_writer.get();
+}
+
 void RecordedJob::complete()
 {
     if (m_walk.ended == WalkEnd::Finished) {
+        if (m_writer != nullptr) {
+            m_output.replaceFront(m_writer->front());
+        }
         m_output.complete();
     }
 }

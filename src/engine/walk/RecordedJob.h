@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 namespace velmora {
 
@@ -37,6 +38,9 @@ public:
     explicit RecordedJob(const Start& start);
     RecordedJob(const RecordedJob&) = delete;
     RecordedJob& operator=(const RecordedJob&) = delete;
+
+    /// Writes the job's bars through writer instead of as the usual lines.
+    void writeWith(std::unique_ptr<BarWriter> writer);
 
     /// The walk to build beside the job at its turn.
     WalkJob& walk() { return m_walk; }
@@ -70,6 +74,7 @@ private:
     JobOutput m_output;
     BuildEnvironment m_env;
     WalkJob m_walk;
+    std::unique_ptr<BarWriter> m_writer;
 };
 
 } // namespace velmora

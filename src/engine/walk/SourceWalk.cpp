@@ -144,6 +144,9 @@ void walkSource(const BarBuilder& builder, const std::optional<ReadAheadOptions>
         walks.push_back(&recorded->walk());
     }
     walkJobs(builder, readAhead, lines, fileName, walks);
+    if (job.writer != nullptr) {
+        output.replaceFront(job.writer->front());
+    }
     output.complete();
     for (RecordedJob* recorded : beside) {
         recorded->complete();

@@ -1,7 +1,12 @@
 #include "engine/bars/PriceFormat.h"
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -25,6 +30,30 @@ TEST(PriceFormatTest, RendersAtTheDetectedDecimals)
     EXPECT_EQ(rendered(0.99996, 4), "1.0000"); // rounding carries into the whole part
     EXPECT_EQ(rendered(107.123, 3), "107.123");
     EXPECT_EQ(rendered(0.00001234, 8), "0.00001234");
+}
+
+TEST(PriceFormatTest, WrittenIsTheNearestDoubleToTheRenderedText)
+{
+    // Without writing the text, the value must be exactly the one reading the text gives: halves, carries,
+    // values below 1, negatives and values too large for the scaled integer among them.
+    std::mt19937_64 random(1440);
+    std::vector<double> values{0.0,        -0.0,    0.5,      1.5,   2.5,
+                               0.99996,    1.00005, -1.23456, 1e-9,  -1e-9,
+                               123456.789, 9.5e17,  1e19,     -3e20, 1.7976931348623157e308};
+    for (int k = 0; k < 2000; ++k) {
+        values.push_back(std::ldexp(static_cast<double>(random() >> 11U), -static_cast<int>(random() % 60U)));
+    }
+    for (int decimals = 0; decimals <= PriceFormat::MaxDecimals; ++decimals) {
+        const PriceFormat format(decimals);
+        for (const double value : values) {
+            char text[PriceFormat::MaxChars];
+            const char* end = format.render(value, std::begin(text));
+            double read = 0.0;
+            std::from_chars(text, end, read);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(format.written(value)), std::bit_cast<std::uint64_t>(read))
+                << std::string_view(text, end) << " at " << decimals;
+        }
+    }
 }
 
 TEST(PriceFormatTest, RoundsHalvesToEven)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -92,6 +93,35 @@ TEST(JobOutputTest, AJobWrittenWhereItWasPlannedOrElsewhereHasAllItsBytesAndLeav
     spill.bytes() += "end";
     spill.writeTo(elsewhere);
     EXPECT_EQ(test::readBytes(elsewhere), expected);
+}
+
+TEST(JobOutputTest, TheFirstBytesReplacedAfterTheLastReachTheFileWhereverTheBytesWent)
+{
+    const test::TempDir folder;
+    const auto planned = folder.file("planned.hst");
+    JobOutput job;
+    // Held in memory, spilled beside the planned target (renamed into place, or copied elsewhere), spilled to
+    // the unnamed file.
+    for (const auto& [plan, chunks, target] : {std::tuple{planned, 0, planned},
+                                               {planned, 3, planned},
+                                               {planned, 3, folder.file("other.hst")},
+                                               {std::filesystem::path(), 3, folder.file("unplanned.hst")}}) {
+        job.start(plan);
+        std::string& output = job.bytes();
+        output = "head";
+        std::string expected = "HEAD";
+        for (int k = 0; k < chunks; ++k) {
+            output += bytesOf(100'000 + k, static_cast<char>('a' + k));
+            expected += output.substr(k == 0 ? 4 : 0);
+            job.spill();
+        }
+        output += "tail";
+        expected += "tail";
+        job.replaceFront("HEAD");
+        job.complete();
+        job.writeTo(target);
+        EXPECT_EQ(test::readBytes(target), expected) << target << " " << chunks;
+    }
 }
 
 } // namespace
