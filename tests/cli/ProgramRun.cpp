@@ -9,18 +9,6 @@
 
 namespace velmora::test {
 
-ProgramResult convertSource(const std::filesystem::path& folder, std::string_view source,
-                            const std::vector<std::string>& options, const std::vector<std::string>& names)
-{
-    writeFile(folder / "EURUSD.csv", source);
-    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
-    args.insert(args.end(), options.begin(), options.end());
-    args.insert(args.end(), names.begin(), names.end());
-    ProgramResult result = runProgram(args, folder);
-    result.out += result.err;
-    return result;
-}
-
 std::vector<std::pair<std::string, std::string>> barFiles(const std::filesystem::path& folder)
 {
     std::vector<std::pair<std::string, std::string>> files;
@@ -42,6 +30,18 @@ std::string shellQuoted(std::string_view word)
 }
 
 #ifndef _WIN32
+ProgramResult convertSource(const std::filesystem::path& folder, std::string_view source,
+                            const std::vector<std::string>& options, const std::vector<std::string>& names)
+{
+    writeFile(folder / "EURUSD.csv", source);
+    std::vector<std::string> args{"-s", "/dev/null", "-t", "5, 60, 1440", "--overwrite"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), names.begin(), names.end());
+    ProgramResult result = runProgram(args, folder);
+    result.out += result.err;
+    return result;
+}
+
 ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& folder,
                          const std::filesystem::path& program, const std::string& environment)
 {

@@ -23,9 +23,9 @@ ProgramResult runProgram(const std::vector<std::string>& args, const std::filesy
                          const std::filesystem::path& program = VELMORA_CONVERT_PATH,
                          const std::string& environment = {});
 
-/// Writes the source as EURUSD.csv into the folder and converts it to 5, 60 and 1440 minutes with no settings
-/// and the options given, overwriting; the names (the source's by default) are the files registered. The log of
-/// both streams is in `out`.
+/// Writes the source as EURUSD.csv into the folder and converts it (POSIX only, as runProgram) to 5, 60 and 1440
+/// minutes with no settings and the options given, overwriting; the names (the source's by default) are the files
+/// registered. The log of both streams is in `out`.
 ProgramResult convertSource(const std::filesystem::path& folder, std::string_view source,
                             const std::vector<std::string>& options,
                             const std::vector<std::string>& names = {"EURUSD.csv"});
