@@ -3,7 +3,7 @@
 # display with a window manager, the zip unpacked into a folder named 取引ツール.
 #   1. started once with no settings file and closed, it writes velmora.ini beside itself;
 #   2. with the sample registered, "実行" writes the same bar files as the Linux build;
-#   3. "edit" in a download-tool folder opens the linkage window;
+#   3. "edit" in a download-tool folder opens the linkage window ("1min以外のファイル作成設定");
 #   4. "auto" there converts the checked instrument folders and ends, into the same files as the Linux
 #      program's "auto" over a copy of the same tree.
 # Usage: wine-desktop-check.sh [ZIP] [LINUX_VELMORA] [SCREENSHOT_FOLDER]
@@ -144,7 +144,7 @@ settings='[Form]\r\nTop=0\r\nLeft=0\r\n[Form2]\r\nCheckList=EURUSDUSDJPY\r\n'
 printf "$settings" >"$program_dir/velmora.ini"
 (cd "$tool" && exec "$WINE" "$exe" edit >"$work/edit.log" 2>&1) &
 pid=$!
-linkage="$(find_window 'Quenbry 連携モード')"
+linkage="$(find_window '1min以外のファイル作成設定')"
 shoot "$linkage" screenshot-windows-linkage.png
 close_window "$linkage"
 wait_exit "$pid" 30 || fail "status $? after closing the linkage window"
