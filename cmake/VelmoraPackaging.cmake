@@ -30,7 +30,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # velmora_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora.invalid/")
-# The libraries the programs link (Qt 6, PCRE2, minizip, zlib, libstdc++) are named by dpkg-shlibdeps from the
+# The libraries the programs link (Qt 6, PCRE2, minizip, zlib, ISA-L, libstdc++) are named by dpkg-shlibdeps from the
 # binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's platform plugins (the X11 and Wayland windows) are loaded at run time, so no library link names them.

@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config git
     libtsan2
     libpcre2-dev
-    libminizip-dev zlib1g-dev
+    libminizip-dev zlib1g-dev libisal-dev
     libgtest-dev libgmock-dev libbenchmark-dev libhowardhinnant-date-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     fonts-noto-cjk

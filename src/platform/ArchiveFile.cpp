@@ -1,16 +1,19 @@
 #include "platform/ArchiveFile.h"
 
+#include "platform/Inflater.h"
 #include "platform/RunError.h"
 #include "platform/StdioFile.h"
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring> // memcpy
 #include <memory>
 #include <new>
 #include <optional>
 #include <unzip.h>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #include <zlib.h>
 
 namespace velmora {
@@ -159,7 +162,71 @@ bool isFolder(const std::string& name)
 /// Room for size bytes, or an empty pointer when the system has none.
 std::unique_ptr<char[]> roomFor(std::size_t size)
 {
-    return std::unique_ptr<char[]>(new (std::nothrow) char[std::max<std::size_t>(size, 1)]);
+    std::unique_ptr<char[]> room(new (std::nothrow) char[std::max<std::size_t>(size, 1)]);
+#ifdef __linux__
+    // 2 MB pages where the system gives them: unpacking into fresh 4 KB pages spends more time in page faults than
+    // in the inflate.
+    constexpr std::size_t Huge = std::size_t{1} << 21U;
+    const std::size_t skipped = (Huge - reinterpret_cast<std::uintptr_t>(room.get()) % Huge) % Huge;
+    if (room != nullptr && size > skipped + Huge) {
+        madvise(room.get() + skipped, (size - skipped) / Huge * Huge, MADV_HUGEPAGE);
+    }
+#endif
+    return room;
+}
+
+constexpr std::size_t ChunkBytes = std::size_t{1} << 18U;
+
+/// Reads the current file of the zip, stored as it is, into size bytes of room; true when it has exactly that
+/// many. Its checksum is checked when it is closed.
+bool copyStoredMember(unzFile zip, char* bytes, std::size_t size)
+{
+    if (unzOpenCurrentFile(zip) != UNZ_OK) {
+        return false;
+    }
+    std::size_t done = 0;
+    int got = 0;
+    do {
+        const auto chunk = static_cast<unsigned>(std::min<std::size_t>(size - done, 1U << 30U));
+        got = chunk == 0 ? 0 : unzReadCurrentFile(zip, bytes + done, chunk);
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+        }
+    } while (got > 0 && done < size);
+    char extra = 0;
+    return got >= 0 && done == size && unzReadCurrentFile(zip, &extra, 1) == 0;
+}
+
+/// Unpacks the current file of the zip, deflated, into room for size + 1 bytes: its raw deflate data is read
+/// through minizip and unpacked here, by the faster inflater. True when it unpacks to exactly size bytes with the
+/// CRC-32 the zip states.
+bool inflateMember(unzFile zip, const unz_file_info64& info, Inflater& inflater, unsigned char* bytes, std::size_t size)
+{
+    int method = 0;
+    int level = 0;
+    if (unzOpenCurrentFile2(zip, &method, &level, 1) != UNZ_OK) {
+        return false;
+    }
+    const auto input = std::make_unique_for_overwrite<unsigned char[]>(ChunkBytes);
+    unsigned char* output = bytes;
+    std::size_t room = size + 1;
+    Inflater::Step step = Inflater::Step::Going;
+    while (step == Inflater::Step::Going) {
+        const int got = unzReadCurrentFile(zip, input.get(), static_cast<unsigned>(ChunkBytes));
+        if (got <= 0) {
+            return false; // cut short, or the archive cannot be read
+        }
+        const unsigned char* next = input.get();
+        auto left = static_cast<std::size_t>(got);
+        while (left > 0 && step == Inflater::Step::Going) {
+            step = inflater.inflate(next, left, output, room);
+            if (step == Inflater::Step::Going && room == 0) {
+                return false; // longer than stated
+            }
+        }
+    }
+    return step == Inflater::Step::Ended && static_cast<std::size_t>(output - bytes) == size &&
+           inflater.crc() == info.crc;
 }
 
 } // namespace
@@ -239,26 +306,17 @@ FileBytes unpackZipMember(const std::filesystem::path& archive, const std::strin
         throw memberError(archive, member, "展開するメモリが足りない");
     }
     const auto size = static_cast<std::size_t>(info.uncompressed_size);
-    std::unique_ptr<char[]> bytes = roomFor(size);
-    if (bytes == nullptr) {
+    // One byte more than stated, so that a member longer than its directory says shows.
+    std::unique_ptr<char[]> bytes = roomFor(size + 1);
+    Inflater inflater(Inflater::Wrapping::Raw);
+    if (bytes == nullptr || !inflater.valid()) {
         throw memberError(archive, member, "展開するメモリが足りない");
     }
-    if (unzOpenCurrentFile(zip.get()) != UNZ_OK) {
-        throw memberError(archive, member, "壊れている");
-    }
-    std::size_t done = 0;
-    int got = 0;
-    do {
-        const auto chunk = static_cast<unsigned>(std::min<std::size_t>(size - done, 1U << 30U));
-        got = chunk == 0 ? 0 : unzReadCurrentFile(zip.get(), bytes.get() + done, chunk);
-        if (got > 0) {
-            done += static_cast<std::size_t>(got);
-        }
-    } while (got > 0 && done < size);
-    // The stated size must be the real one: one byte more, or an error, and the member is not what it says.
-    char extra = 0;
-    const bool whole = got >= 0 && done == size && unzReadCurrentFile(zip.get(), &extra, 1) == 0;
-    // Closing checks the checksum once the whole member has been read.
+    const bool whole =
+        info.compression_method == Z_DEFLATED
+            ? inflateMember(zip.get(), info, inflater, reinterpret_cast<unsigned char*>(bytes.get()), size)
+            : copyStoredMember(zip.get(), bytes.get(), size);
+    // Closing checks a stored member's checksum once it has been read whole.
     if (unzCloseCurrentFile(zip.get()) != UNZ_OK || !whole) {
         throw memberError(archive, member, "壊れている");
     }
@@ -289,8 +347,8 @@ public:
         m_capacity = grown;
         return true;
     }
-    [[nodiscard]] Bytef* end() const { return reinterpret_cast<Bytef*>(m_bytes.get() + m_done); }
-    [[nodiscard]] uInt room() const { return static_cast<uInt>(std::min<std::size_t>(m_capacity - m_done, UINT_MAX)); }
+    [[nodiscard]] unsigned char* end() const { return reinterpret_cast<unsigned char*>(m_bytes.get() + m_done); }
+    [[nodiscard]] std::size_t room() const { return m_capacity - m_done; }
     void grew(std::size_t count) { m_done += count; }
     FileBytes take() { return FileBytes::adopt(std::move(m_bytes), m_done); }
 
@@ -316,21 +374,36 @@ std::optional<std::size_t> statedSize(std::FILE* file, std::uintmax_t packed)
     return static_cast<std::size_t>(std::min<std::uint64_t>(stated, packed * 1032));
 }
 
-/// Reads the file's next bytes into the stream's input where it has none left, keeping the one byte it has when
-/// keepOne is set; false at the end of the file.
-bool refill(z_stream& stream, std::FILE* file, unsigned char* input, std::size_t size, bool keepOne)
+/// A file's bytes read a piece at a time.
+class PackedInput
 {
-    const std::size_t kept = keepOne && stream.avail_in == 1 ? 1 : 0;
-    if (stream.avail_in > kept) {
-        return true;
+public:
+    explicit PackedInput(std::FILE* file)
+        : m_file(file), m_buffer(std::make_unique_for_overwrite<unsigned char[]>(ChunkBytes))
+    {
     }
-    if (kept == 1) {
-        input[0] = *stream.next_in;
+    /// Reads the file's next bytes where no more than keep are left unused, those kept in front of them; false
+    /// when nothing is left.
+    bool fill(std::size_t keep)
+    {
+        if (left > keep) {
+            return true;
+        }
+        if (left > 0) {
+            std::memmove(m_buffer.get(), next, left);
+        }
+        next = m_buffer.get();
+        left += std::fread(m_buffer.get() + left, 1, ChunkBytes - left, m_file);
+        return left > 0;
     }
-    stream.avail_in = static_cast<uInt>(kept + std::fread(input + kept, 1, size - kept, file));
-    stream.next_in = input;
-    return stream.avail_in > 0;
-}
+
+    const unsigned char* next = nullptr; ///< the first byte not used yet
+    std::size_t left = 0;                ///< bytes from next on
+
+private:
+    std::FILE* m_file;
+    std::unique_ptr<unsigned char[]> m_buffer;
+};
 
 } // namespace
 
@@ -344,44 +417,34 @@ FileBytes unpackGzip(const std::filesystem::path& archive)
         throw damagedGzip(archive);
     }
     Unpacked bytes(*stated + 1);
-    z_stream stream{};
-    // 16 + the window: a gzip header and trailer around the deflate data.
-    if (!bytes.valid() || inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
-        throw damagedGzip(archive);
+    Inflater inflater(Inflater::Wrapping::Gzip);
+    const std::string content = gzipContentName(archiveName(archive));
+    if (!bytes.valid() || !inflater.valid()) {
+        throw memberError(archive, content, "展開するメモリが足りない");
     }
-    struct End
-    {
-        z_stream& stream;
-        ~End() { inflateEnd(&stream); }
-    } end{stream};
-
-    constexpr std::size_t ChunkBytes = std::size_t{1} << 18U;
-    const auto input = std::make_unique_for_overwrite<unsigned char[]>(ChunkBytes);
+    PackedInput input(file.get());
     bool ended = false; // at the end of a member, with no byte of another read yet
     // The next member's magic bytes may stand across two reads: the last byte of one is kept for the next.
-    while (refill(stream, file.get(), input.get(), ChunkBytes, ended)) {
+    while (input.fill(ended ? 1 : 0)) {
         if (ended) {
             // Another member follows only where its magic bytes stand; gzip itself ignores anything else after
             // the last one.
-            if (stream.avail_in < 2 || stream.next_in[0] != 0x1f || stream.next_in[1] != 0x8b ||
-                inflateReset(&stream) != Z_OK) {
+            if (input.left < 2 || input.next[0] != 0x1f || input.next[1] != 0x8b) {
                 break;
             }
-            ended = false;
+            inflater.restart();
         }
         if (!bytes.makeRoom()) {
-            throw memberError(archive, gzipContentName(archiveName(archive)), "展開するメモリが足りない");
+            throw memberError(archive, content, "展開するメモリが足りない");
         }
-        stream.next_out = bytes.end();
-        stream.avail_out = bytes.room();
-        const uInt room = stream.avail_out;
-        const int status = inflate(&stream, Z_NO_FLUSH);
-        bytes.grew(room - stream.avail_out);
-        if (status == Z_STREAM_END) {
-            ended = true;
-        } else if (status != Z_OK && status != Z_BUF_ERROR) {
+        unsigned char* output = bytes.end();
+        std::size_t room = bytes.room();
+        const Inflater::Step step = inflater.inflate(input.next, input.left, output, room);
+        bytes.grew(static_cast<std::size_t>(output - bytes.end()));
+        if (step == Inflater::Step::Damaged) {
             throw damagedGzip(archive);
         }
+        ended = step == Inflater::Step::Ended;
     }
     if (!ended || std::ferror(file.get()) != 0) {
         throw damagedGzip(archive); // cut short

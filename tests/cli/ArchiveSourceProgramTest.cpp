@@ -44,6 +44,7 @@ struct Packed
 {
     std::string name;
     std::string bytes;
+    bool stored = false; ///< put into a zip as it is, not deflated
 };
 
 /// A zip archive of the files, in the order given, written by minizip's own writer.
@@ -53,8 +54,8 @@ std::string zipOf(const TempDir& scratch, const std::vector<Packed>& files)
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     for (const Packed& file : files) {
         zip_fileinfo info{};
-        EXPECT_EQ(zipOpenNewFileInZip64(zip, file.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                        Z_DEFAULT_COMPRESSION, 0),
+        EXPECT_EQ(zipOpenNewFileInZip64(zip, file.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                        file.stored ? 0 : Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0),
                   ZIP_OK);
         EXPECT_EQ(zipWriteInFileInZip(zip, file.bytes.data(), static_cast<unsigned>(file.bytes.size())), ZIP_OK);
         EXPECT_EQ(zipCloseFileInZip(zip), ZIP_OK);
@@ -70,6 +71,15 @@ std::string gzipOf(const TempDir& scratch, const std::string& bytes)
     EXPECT_EQ(gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size())), static_cast<int>(bytes.size()));
     EXPECT_EQ(gzclose(file), Z_OK);
     return readBytes(path);
+}
+
+/// The zip with the CRC-32 of its first file changed where both its headers state it.
+std::string withOtherChecksum(std::string zip)
+{
+    const std::size_t central = zip.find("PK\x01\x02");
+    zip[14] = static_cast<char>(zip[14] ^ 1);
+    zip[central + 16] = static_cast<char>(zip[central + 16] ^ 1);
+    return zip;
 }
 
 struct Converted
@@ -135,6 +145,10 @@ TEST(ArchiveSourceProgramTest, EachFileOfAnArchiveConvertsAsTheFileItself)
          {"PAIRS.ZIP", zipOf(scratch, {{"GBPUSD.csv", Pound}, {"folder/", ""}, {"EURUSD.csv", Euro}})},
          both},
         {"a gzip file", {"EURUSD.csv.gz", gzipOf(scratch, Euro)}, euro},
+        {"a gzip file of two members",
+         {"EURUSD.csv.gz", gzipOf(scratch, Euro.substr(0, 9000)) + gzipOf(scratch, Euro.substr(9000))},
+         euro},
+        {"a zip of a file stored as it is", {"EURUSD.zip", zipOf(scratch, {{"EURUSD.csv", Euro, true}})}, euro},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,10 +170,16 @@ TEST(ArchiveSourceProgramTest, ADamagedArchiveSaysWhyWritesNothingAndTheRunGoesO
     };
     const std::vector<Case> cases = {
         {{"flipped.zip", flipped}, "flipped.zip の GBPUSD.csv は壊れているので書き出しません"},
+        {{"checksum.zip", withOtherChecksum(zip)}, "checksum.zip の GBPUSD.csv は壊れているので書き出しません"},
+        {{"stored.zip", withOtherChecksum(zipOf(scratch, {{"GBPUSD.csv", Pound, true}}))},
+         "stored.zip の GBPUSD.csv は壊れているので書き出しません"},
         {{"cut.zip", zip.substr(0, zip.size() / 2)}, "cut.zip は壊れているか zip ファイルではないので書き出しません"},
         {{"text.zip", Pound}, "text.zip は壊れているか zip ファイルではないので書き出しません"},
         {{"GBPUSD.csv.gz", gzip.substr(0, gzip.size() - 9)},
          "GBPUSD.csv.gz は壊れているか gzip ファイルではないので書き出しません"},
+        {{"checksum.csv.gz", gzip.substr(0, gzip.size() - 8) + static_cast<char>(gzip[gzip.size() - 8] ^ 1) +
+                                 gzip.substr(gzip.size() - 7)},
+         "checksum.csv.gz は壊れているか gzip ファイルではないので書き出しません"},
         {{"empty.zip", zipOf(scratch, {{"folder/", ""}})}, "empty.zip には変換するファイルがないので書き出しません"},
     };
     const Converted euro = convert({{"EURUSD.csv", Euro}}, {"EURUSD.csv"});

@@ -1,0 +1,158 @@
+#include "platform/Inflater.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+#ifdef VELMORA_HAVE_ISAL
+#include <isa-l/igzip_lib.h>
+#else
+#include <zlib.h>
+#endif
+
+namespace velmora {
+
+namespace {
+
+// Both libraries count in 32 bits: no piece is given them larger than this.
+constexpr std::size_t LargestPiece = std::size_t{1} << 30U;
+
+std::uint32_t pieceOf(std::size_t left)
+{
+    return static_cast<std::uint32_t>(std::min(left, LargestPiece));
+}
+
+} // namespace
+
+#ifdef VELMORA_HAVE_ISAL
+
+struct Inflater::State
+{
+    inflate_state stream{};
+    Wrapping wrapping;
+
+    void start()
+    {
+        isal_inflate_init(&stream);
+        // ISAL_GZIP reads the header and checks the trailer; ISAL_GZIP_NO_HDR sums the CRC-32 of raw data.
+        stream.crc_flag = wrapping == Wrapping::Gzip ? ISAL_GZIP : ISAL_GZIP_NO_HDR;
+    }
+};
+
+Inflater::Inflater(Wrapping wrapping) : m_state(new(std::nothrow) State{})
+{
+    if (m_state != nullptr) {
+        m_state->wrapping = wrapping;
+        m_state->start();
+    }
+}
+
+Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& inputLeft, unsigned char*& output,
+                                 std::size_t& outputLeft)
+{
+    inflate_state& stream = m_state->stream;
+    stream.next_in = const_cast<unsigned char*>(input); // read only
+    stream.avail_in = pieceOf(inputLeft);
+    stream.next_out = output;
+    stream.avail_out = pieceOf(outputLeft);
+    const std::uint32_t given = stream.avail_in;
+    const std::uint32_t room = stream.avail_out;
+    const int status = isal_inflate(&stream);
+    input += given - stream.avail_in;
+    inputLeft -= given - stream.avail_in;
+    output += room - stream.avail_out;
+    outputLeft -= room - stream.avail_out;
+    if (status != ISAL_DECOMP_OK) {
+        return Step::Damaged;
+    }
+    return stream.block_state == ISAL_BLOCK_FINISH ? Step::Ended : Step::Going;
+}
+
+void Inflater::restart()
+{
+    m_state->start();
+}
+
+std::uint32_t Inflater::crc() const
+{
+    return m_state->stream.crc;
+}
+
+#else
+
+struct Inflater::State
+{
+    z_stream stream{};
+    Wrapping wrapping;
+    bool ready = false;
+    std::uint32_t crc = 0;
+
+    ~State()
+    {
+        if (ready) {
+            inflateEnd(&stream);
+        }
+    }
+};
+
+Inflater::Inflater(Wrapping wrapping) : m_state(new(std::nothrow) State{})
+{
+    if (m_state == nullptr) {
+        return;
+    }
+    m_state->wrapping = wrapping;
+    // 16 + the window: a gzip header and trailer around the deflate data; minus the window: raw deflate.
+    const int windowBits = wrapping == Wrapping::Gzip ? 16 + MAX_WBITS : -MAX_WBITS;
+    m_state->ready = inflateInit2(&m_state->stream, windowBits) == Z_OK;
+    m_state->crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+    if (!m_state->ready) {
+        m_state.reset();
+    }
+}
+
+Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& inputLeft, unsigned char*& output,
+                                 std::size_t& outputLeft)
+{
+    z_stream& stream = m_state->stream;
+    stream.next_in = const_cast<unsigned char*>(input); // read only
+    stream.avail_in = pieceOf(inputLeft);
+    stream.next_out = output;
+    stream.avail_out = pieceOf(outputLeft);
+    const uInt given = stream.avail_in;
+    const uInt room = stream.avail_out;
+    const int status = ::inflate(&stream, Z_NO_FLUSH);
+    const uInt made = room - stream.avail_out;
+    if (m_state->wrapping == Wrapping::Raw) {
+        m_state->crc = static_cast<std::uint32_t>(crc32(m_state->crc, output, made));
+    }
+    input += given - stream.avail_in;
+    inputLeft -= given - stream.avail_in;
+    output += made;
+    outputLeft -= made;
+    if (status == Z_STREAM_END) {
+        return Step::Ended;
+    }
+    return status == Z_OK || status == Z_BUF_ERROR ? Step::Going : Step::Damaged;
+}
+
+void Inflater::restart()
+{
+    inflateReset(&m_state->stream);
+    m_state->crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+}
+
+std::uint32_t Inflater::crc() const
+{
+    return m_state->crc;
+}
+
+#endif
+
+Inflater::~Inflater() = default;
+
+bool Inflater::valid() const
+{
+    return m_state != nullptr;
+}
+
+} // namespace velmora
