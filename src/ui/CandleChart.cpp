@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -73,12 +74,28 @@ void CandleChart::setBars(std::vector<ChartBar> bars, const WeekWindow& window, 
     findHoles();
     m_crosshair.reset();
     m_crosshairText.clear();
+    showWholeSeries();
+}
+
+void CandleChart::showWholeSeries()
+{
     if (m_bars.empty()) {
         setView(0.0, 1.0);
-        return;
+    } else {
+        const auto span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
+        setView(static_cast<double>(m_bars.front().minute), span / std::max(1, width() - PriceAxis));
     }
-    const auto span = static_cast<double>(m_bars.back().minute - m_bars.front().minute + m_barMinutes);
-    setView(static_cast<double>(m_bars.front().minute), span / std::max(1, width() - PriceAxis));
+    m_wholeSeries = true;
+}
+
+void CandleChart::resizeEvent(QResizeEvent* /*event*/)
+{
+    // The bars are given before the window is laid out: the view opened on them follows the final width.
+    if (m_wholeSeries) {
+        showWholeSeries();
+    } else {
+        clampView();
+    }
 }
 
 void CandleChart::findHoles()
@@ -102,6 +119,7 @@ void CandleChart::findHoles()
 
 void CandleChart::setView(double firstMinute, double minutesPerPixel)
 {
+    m_wholeSeries = false;
     m_first = firstMinute;
     m_perPixel = minutesPerPixel;
     clampView();
@@ -123,6 +141,7 @@ void CandleChart::clampView()
 
 void CandleChart::zoom(double factor, double x)
 {
+    m_wholeSeries = false;
     const double minute = m_first + x * m_perPixel;
     m_perPixel *= factor;
     clampView();
@@ -133,6 +152,7 @@ void CandleChart::zoom(double factor, double x)
 
 void CandleChart::scrollBy(double pixels)
 {
+    m_wholeSeries = false;
     m_first += pixels * m_perPixel;
     clampView();
     update();

@@ -68,6 +68,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Stretch
@@ -91,6 +92,7 @@ private:
     void paintAxes(QPainter& painter, const PriceScale& scale, int plotWidth, int plotHeight, double last);
     void findHoles();
     void clampView();
+    void showWholeSeries();
 
     std::vector<ChartBar> m_bars;
     std::vector<Stretch> m_holes; ///< holes inside the window and runs of fill bars, in order
@@ -99,6 +101,8 @@ private:
     std::int64_t m_barMinutes = 1;
     double m_first = 0.0;
     double m_perPixel = 1.0;
+    /// The whole series is in view as it was opened, not moved or zoomed since: kept so when the size changes.
+    bool m_wholeSeries = false;
     std::optional<QPoint> m_crosshair;
     QString m_crosshairText;
     std::optional<QPoint> m_dragFrom;

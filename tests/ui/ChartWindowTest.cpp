@@ -115,6 +115,34 @@ private slots:
         QCOMPARE(chart->lastFrame().shaded, 2);
     }
 
+    void opensOnTheWholeSeriesAtTheSizeTheWindowTakes()
+    {
+        TempDir dir;
+        ChartWindow window;
+        QVERIFY(window.openFile(dir.write("EURUSD_5min.txt", barText()), ConversionSettings{}, false));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CandleChart* chart = window.chart();
+        const auto end = static_cast<double>(chart->bars().back().minute + 5);
+        const auto lastInView = [chart] {
+            return chart->firstMinute() + (chart->width() - 72) * chart->minutesPerPixel();
+        };
+        for (const QSize size : {QSize(900, 520), QSize(1400, 700), QSize(500, 400)}) {
+            window.resize(size);
+            QTRY_COMPARE(window.size(), size);
+            QCOMPARE(chart->firstMinute(), static_cast<double>(Monday));
+            QVERIFY2(std::abs(lastInView() - end) < chart->minutesPerPixel(),
+                     qPrintable(QStringLiteral("%1 wide: the view ends %2 minutes from the last bar")
+                                    .arg(size.width())
+                                    .arg(lastInView() - end)));
+        }
+        // Once the user has moved the view, a new size keeps its scale.
+        chart->setView(static_cast<double>(Monday + 600), 0.5);
+        window.resize(1000, 600);
+        QTRY_COMPARE(window.size(), QSize(1000, 600));
+        QCOMPARE(chart->minutesPerPixel(), 0.5);
+    }
+
     void crosshairNamesTheBarUnderIt()
     {
         TempDir dir;
