@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds PCRE2, GoogleTest, zlib and minizip for Windows (MinGW-w64) from Debian's own source packages into
+# Builds PCRE2, GoogleTest, zlib, minizip and ISA-L for Windows (MinGW-w64) from Debian's own source packages into
 # build/windows-deps/prefix, which the `windows` preset's toolchain file reads, and then Qt (build-windows-qt.sh,
 # into a cache outside the checkout). Nothing is fetched from elsewhere
 # and nothing is kept in the repository: GoogleTest's source comes with the `googletest` package, PCRE2's from
@@ -30,7 +30,9 @@ pcre2_version="$(dpkg-query -W -f='${Version}' libpcre2-dev 2>/dev/null || true)
 gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
 zlib_version="$(dpkg-query -W -f='${Version}' zlib1g-dev 2>/dev/null || true)"
 minizip_version="$(dpkg-query -W -f='${Version}' libminizip-dev 2>/dev/null || true)"
+isal_version="$(dpkg-query -W -f='${Version}' libisal-dev 2>/dev/null || true)"
 wanted="pcre2 $pcre2_version, googletest $gtest_version, zlib $zlib_version, minizip $minizip_version"
+wanted+=", isa-l $isal_version"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
     exec bash scripts/build-windows-qt.sh
 fi
@@ -128,7 +130,31 @@ Libs: -L\${libdir} -lminizip
 Cflags: -I\${includedir}
 PC
 
+# ISA-L (the fast inflate of gzipped and zipped sources): Debian's source package `libisal`, with its own autotools
+# build and its assembly (nasm, win64 objects), as a static library. Its configure insists on yasm for MinGW; nasm
+# assembles the same sources for Windows (upstream's nmake build uses it), so that check is taken out.
+fetch_source libisal "$isal_version"
+isal_fetched="$fetched"
+isal_src="$(find "$deps/src/libisal" -mindepth 1 -maxdepth 1 -type d -name 'libisal-*' | head -n1)"
+sed -i '/# Fix for nasm missing windows features/,/^  fi$/d' "$isal_src/configure.ac"
+mkdir -p "$deps/build/isa-l"
+isal_log="$deps/build/isa-l.log"
+if ! (
+    cd "$isal_src" && ./autogen.sh &&
+        cd "$deps/build/isa-l" &&
+        "$isal_src/configure" --host=x86_64-w64-mingw32 CC="$cc" AR="$ar" RANLIB=x86_64-w64-mingw32-gcc-ranlib-posix \
+            CFLAGS=-O2 --prefix="$prefix" --enable-static --disable-shared &&
+        make -j"$(nproc)" libisal.la &&
+        make install-libLTLIBRARIES install-pkgincludeHEADERS install-nobase_includeHEADERS install-pkgconfigDATA
+) >"$isal_log" 2>&1; then
+    tail -n 30 "$isal_log" >&2
+    echo "build-windows-deps: ISA-L's build failed (the whole log: $isal_log)" >&2
+    exit 1
+fi
+rm -f "$prefix/lib/libisal.la"
+
 echo "$wanted" >"$stamp"
-echo "PCRE2 $pcre2_fetched, GoogleTest $gtest_version, zlib $zlib_fetched and minizip $minizip_fetched for Windows: $prefix"
+echo "PCRE2 $pcre2_fetched, GoogleTest $gtest_version, zlib $zlib_fetched, minizip $minizip_fetched" \
+    "and ISA-L $isal_fetched for Windows: $prefix"
 
 exec bash scripts/build-windows-qt.sh

@@ -15,6 +15,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     dpkg-dev
     g++-mingw-w64-x86-64-posix wine64 wine zip unzip
+    nasm autoconf automake libtool make
     xvfb openbox xdotool wmctrl
 )
 
@@ -40,8 +41,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# PCRE2, GoogleTest and Qt for the Windows cross build, from Debian's source packages (Qt's first build takes
-# a quarter of an hour); `setup.sh --no-windows` leaves them out, for the Linux programs alone.
+# PCRE2, GoogleTest, zlib, minizip, ISA-L and Qt for the Windows cross build, from Debian's source packages (Qt's
+# first build takes a quarter of an hour); `setup.sh --no-windows` leaves them out, for the Linux programs alone.
 if [ "${1:-}" != "--no-windows" ]; then
     bash "$(dirname "$0")/build-windows-deps.sh"
 fi
