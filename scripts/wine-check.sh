@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # velmora-convert.exe under Wine where a Windows user meets it: the bundled sample converted into the same bytes
-# (bar files and log) as the Linux build, from and into a folder with a Japanese name, and Ctrl-C (SIGINT, which
-# Wine hands to the program as its console's Ctrl-C) cancelling a long run with status 130.
+# (bar files and log) as the Linux build, from and into a folder with a Japanese name and from a zip and a .gz, and
+# Ctrl-C (SIGINT, which Wine hands to the program as its console's Ctrl-C) cancelling a long run with status 130.
 # Usage: wine-check.sh [WINDOWS_BUILD_DIR] [LINUX_VELMORA_CONVERT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +35,31 @@ done
 diff <(withoutElapsed "$work/wine.out") <(withoutElapsed "$work/linux.out") || fail "the logs differ"
 [ ! -s "$work/linux.err" ] || fail "unexpected messages: $(cat "$work/linux.err")"
 echo "same bytes, log included: $(ls "$jp" | wc -l) files in $(basename "$jp")"
+
+echo "== wine: a .gz, a .zip and a cut .gz of the sample, against the Linux build"
+for side in wine-archives linux-archives; do
+    mkdir -p "$work/$side/in"
+    cp samples/EURUSD_1min_2009.txt "$work/$side/in/"
+    gzip -6 -c samples/EURUSD_1min_2009.txt >"$work/$side/GBPUSD_1min_2009.txt.gz"
+    (cd "$work/$side/in" && zip -q -9 ../ユーロ.zip EURUSD_1min_2009.txt && rm EURUSD_1min_2009.txt)
+    head -c 30000 "$work/$side/GBPUSD_1min_2009.txt.gz" >"$work/$side/cut.txt.gz"
+done
+archives=(--settings ../empty.ini -t "5, 60" ユーロ.zip GBPUSD_1min_2009.txt.gz cut.txt.gz)
+wine_status=0
+(cd "$work/wine-archives" && "$WINE" "$exe" "${archives[@]}" >../wine-archives.out 2>&1) || wine_status=$?
+linux_status=0
+(cd "$work/linux-archives" && "$linux" "${archives[@]}" >../linux-archives.out 2>&1) || linux_status=$?
+[ "$wine_status" -eq 3 ] && [ "$linux_status" -eq 3 ] ||
+    fail "status $wine_status under Wine and $linux_status on Linux, 3 expected (one archive is cut short)"
+for file in EURUSD_5min_2009.txt EURUSD_1hour_2009.txt GBPUSD_5min_2009.txt GBPUSD_1hour_2009.txt; do
+    [ -f "$work/wine-archives/$file" ] || fail "$file not written from the archives"
+    cmp "$work/wine-archives/$file" "$work/linux-archives/$file" || fail "$file from the archives differs"
+done
+diff <(withoutElapsed "$work/wine-archives.out") <(withoutElapsed "$work/linux-archives.out") ||
+    fail "the archives' logs differ"
+grep -q 'cut.txt.gz は壊れているか gzip ファイルではないので書き出しません' "$work/wine-archives.out" ||
+    fail "no line for the cut .gz: $(cat "$work/wine-archives.out")"
+echo "same bytes and log from a .zip and a .gz; the cut .gz said so"
 
 echo "== wine: Ctrl-C cancels a long run"
 mkdir -p "$work/long"
