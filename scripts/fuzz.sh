@@ -21,7 +21,7 @@ parallel="${FUZZ_PARALLEL:-1}"
 max_len="${FUZZ_MAX_LEN:-4096}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_split fuzz_datetime fuzz_regexp fuzz_ini fuzz_timeframes fuzz_conversion fuzz_layout)
+    targets=(fuzz_split fuzz_datetime fuzz_regexp fuzz_ini fuzz_timeframes fuzz_conversion fuzz_layout fuzz_archive)
 fi
 
 cmake --preset fuzz -B "$build" -DVELMORA_WERROR=ON >/dev/null

@@ -176,6 +176,8 @@ std::unique_ptr<char[]> roomFor(std::size_t size)
 }
 
 constexpr std::size_t ChunkBytes = std::size_t{1} << 18U;
+/// The most bytes deflate unpacks one packed byte to (258-byte copies of two bits each, and a little more).
+constexpr std::uint64_t DeflateRatio = 1032;
 
 /// Reads the current file of the zip, stored as it is, into size bytes of room; true when it has exactly that
 /// many. Its checksum is checked when it is closed.
@@ -302,6 +304,13 @@ FileBytes unpackZipMember(const std::filesystem::path& archive, const std::strin
     if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) {
         throw memberError(archive, member, "対応していない方式で圧縮されている");
     }
+    // Deflate unpacks a byte to at most about 1032, and a stored file is its own size: a directory that states more
+    // is damaged, and is not to ask for the memory it states.
+    const std::uint64_t largest =
+        info.compression_method == 0 ? info.compressed_size : (info.compressed_size + 1) * DeflateRatio;
+    if (info.uncompressed_size > largest) {
+        throw memberError(archive, member, "壊れている");
+    }
     if (info.uncompressed_size > SIZE_MAX - 1) {
         throw memberError(archive, member, "展開するメモリが足りない");
     }
@@ -371,7 +380,7 @@ std::optional<std::size_t> statedSize(std::FILE* file, std::uintmax_t packed)
     for (int i = 3; i >= 0; --i) {
         stated = (stated << 8U) | trailer[i];
     }
-    return static_cast<std::size_t>(std::min<std::uint64_t>(stated, packed * 1032));
+    return static_cast<std::size_t>(std::min<std::uint64_t>(stated, packed * DeflateRatio));
 }
 
 /// A file's bytes read a piece at a time.
@@ -405,6 +414,19 @@ private:
     std::unique_ptr<unsigned char[]> m_buffer;
 };
 
+/// True when every byte left in the file is zero; uses them up.
+bool onlyZerosLeft(PackedInput& input)
+{
+    do {
+        if (std::any_of(input.next, input.next + input.left, [](unsigned char byte) { return byte != 0; })) {
+            return false;
+        }
+        input.next += input.left;
+        input.left = 0;
+    } while (input.fill(0));
+    return true;
+}
+
 } // namespace
 
 FileBytes unpackGzip(const std::filesystem::path& archive)
@@ -427,9 +449,13 @@ FileBytes unpackGzip(const std::filesystem::path& archive)
     // The next member's magic bytes may stand across two reads: the last byte of one is kept for the next.
     while (input.fill(ended ? 1 : 0)) {
         if (ended) {
-            // Another member follows only where its magic bytes stand; gzip itself ignores anything else after
-            // the last one.
+            // Another member follows where its magic bytes stand. Zeros after the last one are padding (tape and
+            // block tools write them); anything else may be a member damaged at its start, whose lines are not
+            // to be dropped without a word.
             if (input.left < 2 || input.next[0] != 0x1f || input.next[1] != 0x8b) {
+                if (!onlyZerosLeft(input)) {
+                    throw damagedGzip(archive);
+                }
                 break;
             }
             inflater.restart();

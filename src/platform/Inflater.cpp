@@ -22,6 +22,13 @@ std::uint32_t pieceOf(std::size_t left)
     return static_cast<std::uint32_t>(std::min(left, LargestPiece));
 }
 
+/// Whether a step given input and room used some of either: one that used neither would be given the same again by
+/// its caller, for ever.
+bool madeProgress(std::uint32_t given, std::uint32_t inputLeft, std::uint32_t room, std::uint32_t roomLeft)
+{
+    return given == 0 || room == 0 || inputLeft < given || roomLeft < room;
+}
+
 } // namespace
 
 #ifdef VELMORA_HAVE_ISAL
@@ -65,7 +72,10 @@ Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& input
     if (status != ISAL_DECOMP_OK) {
         return Step::Damaged;
     }
-    return stream.block_state == ISAL_BLOCK_FINISH ? Step::Ended : Step::Going;
+    if (stream.block_state == ISAL_BLOCK_FINISH) {
+        return Step::Ended;
+    }
+    return madeProgress(given, stream.avail_in, room, stream.avail_out) ? Step::Going : Step::Damaged;
 }
 
 void Inflater::restart()
@@ -132,7 +142,9 @@ Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& input
     if (status == Z_STREAM_END) {
         return Step::Ended;
     }
-    return status == Z_OK || status == Z_BUF_ERROR ? Step::Going : Step::Damaged;
+    const bool going =
+        (status == Z_OK || status == Z_BUF_ERROR) && madeProgress(given, stream.avail_in, room, stream.avail_out);
+    return going ? Step::Going : Step::Damaged;
 }
 
 void Inflater::restart()

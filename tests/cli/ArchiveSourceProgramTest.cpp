@@ -148,6 +148,7 @@ TEST(ArchiveSourceProgramTest, EachFileOfAnArchiveConvertsAsTheFileItself)
         {"a gzip file of two members",
          {"EURUSD.csv.gz", gzipOf(scratch, Euro.substr(0, 9000)) + gzipOf(scratch, Euro.substr(9000))},
          euro},
+        {"a gzip file padded with zeros", {"EURUSD.csv.gz", gzipOf(scratch, Euro) + std::string(700, '\0')}, euro},
         {"a zip of a file stored as it is", {"EURUSD.zip", zipOf(scratch, {{"EURUSD.csv", Euro, true}})}, euro},
     };
     for (const Case& c : cases) {
@@ -177,6 +178,9 @@ TEST(ArchiveSourceProgramTest, ADamagedArchiveSaysWhyWritesNothingAndTheRunGoesO
         {{"text.zip", Pound}, "text.zip は壊れているか zip ファイルではないので書き出しません"},
         {{"GBPUSD.csv.gz", gzip.substr(0, gzip.size() - 9)},
          "GBPUSD.csv.gz は壊れているか gzip ファイルではないので書き出しません"},
+        // A second member whose first byte is lost: not the first member's lines alone.
+        {{"other.csv.gz", gzip + gzip.substr(1)},
+         "other.csv.gz は壊れているか gzip ファイルではないので書き出しません"},
         {{"checksum.csv.gz", gzip.substr(0, gzip.size() - 8) + static_cast<char>(gzip[gzip.size() - 8] ^ 1) +
                                  gzip.substr(gzip.size() - 7)},
          "checksum.csv.gz は壊れているか gzip ファイルではないので書き出しません"},
