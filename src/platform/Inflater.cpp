@@ -1,7 +1,6 @@
 #include "platform/Inflater.h"
 
 #include <algorithm>
-#include <climits>
 #include <new>
 
 #ifdef VELMORA_HAVE_ISAL
