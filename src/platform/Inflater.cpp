@@ -21,11 +21,36 @@ std::uint32_t pieceOf(std::size_t left)
     return static_cast<std::uint32_t>(std::min(left, LargestPiece));
 }
 
-/// Whether a step given input and room used some of either: one that used neither would be given the same again by
-/// its caller, for ever.
-bool madeProgress(std::uint32_t given, std::uint32_t inputLeft, std::uint32_t room, std::uint32_t roomLeft)
+/// What one run of a library's inflate over a piece of input and room did.
+struct PieceRun
 {
-    return given == 0 || room == 0 || inputLeft < given || roomLeft < room;
+    int status;         ///< the library's own
+    std::uint32_t made; ///< bytes written
+    /// It used some of the input or the room, or had none of one: a run that used neither would be given the same
+    /// again by its caller, for ever.
+    bool progressed;
+};
+
+/// Gives the stream (ISA-L's and zlib's name their four fields alike) as much of the input and room as it counts,
+/// runs it, and moves the caller's pointers past what it used.
+template <typename Stream, typename Run>
+PieceRun runPiece(Stream& stream, const unsigned char*& input, std::size_t& inputLeft, unsigned char*& output,
+                  std::size_t& outputLeft, Run run)
+{
+    stream.next_in = const_cast<unsigned char*>(input); // read only
+    stream.avail_in = pieceOf(inputLeft);
+    stream.next_out = output;
+    stream.avail_out = pieceOf(outputLeft);
+    const std::uint32_t given = stream.avail_in;
+    const std::uint32_t room = stream.avail_out;
+    const int status = run();
+    const std::uint32_t used = given - stream.avail_in;
+    const std::uint32_t made = room - stream.avail_out;
+    input += used;
+    inputLeft -= used;
+    output += made;
+    outputLeft -= made;
+    return {status, made, given == 0 || room == 0 || used > 0 || made > 0};
 }
 
 } // namespace
@@ -57,24 +82,15 @@ Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& input
                                  std::size_t& outputLeft)
 {
     inflate_state& stream = m_state->stream;
-    stream.next_in = const_cast<unsigned char*>(input); // read only
-    stream.avail_in = pieceOf(inputLeft);
-    stream.next_out = output;
-    stream.avail_out = pieceOf(outputLeft);
-    const std::uint32_t given = stream.avail_in;
-    const std::uint32_t room = stream.avail_out;
-    const int status = isal_inflate(&stream);
-    input += given - stream.avail_in;
-    inputLeft -= given - stream.avail_in;
-    output += room - stream.avail_out;
-    outputLeft -= room - stream.avail_out;
-    if (status != ISAL_DECOMP_OK) {
+    const PieceRun run =
+        runPiece(stream, input, inputLeft, output, outputLeft, [&stream] { return isal_inflate(&stream); });
+    if (run.status != ISAL_DECOMP_OK) {
         return Step::Damaged;
     }
     if (stream.block_state == ISAL_BLOCK_FINISH) {
         return Step::Ended;
     }
-    return madeProgress(given, stream.avail_in, room, stream.avail_out) ? Step::Going : Step::Damaged;
+    return run.progressed ? Step::Going : Step::Damaged;
 }
 
 void Inflater::restart()
@@ -123,26 +139,15 @@ Inflater::Step Inflater::inflate(const unsigned char*& input, std::size_t& input
                                  std::size_t& outputLeft)
 {
     z_stream& stream = m_state->stream;
-    stream.next_in = const_cast<unsigned char*>(input); // read only
-    stream.avail_in = pieceOf(inputLeft);
-    stream.next_out = output;
-    stream.avail_out = pieceOf(outputLeft);
-    const uInt given = stream.avail_in;
-    const uInt room = stream.avail_out;
-    const int status = ::inflate(&stream, Z_NO_FLUSH);
-    const uInt made = room - stream.avail_out;
+    const PieceRun run =
+        runPiece(stream, input, inputLeft, output, outputLeft, [&stream] { return ::inflate(&stream, Z_NO_FLUSH); });
     if (m_state->wrapping == Wrapping::Raw) {
-        m_state->crc = static_cast<std::uint32_t>(crc32(m_state->crc, output, made));
+        m_state->crc = static_cast<std::uint32_t>(crc32(m_state->crc, output - run.made, run.made));
     }
-    input += given - stream.avail_in;
-    inputLeft -= given - stream.avail_in;
-    output += made;
-    outputLeft -= made;
-    if (status == Z_STREAM_END) {
+    if (run.status == Z_STREAM_END) {
         return Step::Ended;
     }
-    const bool going =
-        (status == Z_OK || status == Z_BUF_ERROR) && madeProgress(given, stream.avail_in, room, stream.avail_out);
+    const bool going = (run.status == Z_OK || run.status == Z_BUF_ERROR) && run.progressed;
     return going ? Step::Going : Step::Damaged;
 }
 

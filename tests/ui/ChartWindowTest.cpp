@@ -44,6 +44,16 @@ std::string barText()
 
 constexpr std::int64_t Monday = 43'696 * 1440;
 
+/// The window on barText() as a file of the folder, shown.
+bool openAndShow(ChartWindow& window, const TempDir& dir)
+{
+    if (!window.openFile(dir.write("EURUSD_5min.txt", barText()), ConversionSettings{}, false)) {
+        return false;
+    }
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 } // namespace
 
 class ChartWindowTest : public QObject
@@ -119,9 +129,7 @@ private slots:
     {
         TempDir dir;
         ChartWindow window;
-        QVERIFY(window.openFile(dir.write("EURUSD_5min.txt", barText()), ConversionSettings{}, false));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openAndShow(window, dir));
         CandleChart* chart = window.chart();
         const auto end = static_cast<double>(chart->bars().back().minute + 5);
         const auto lastInView = [chart] {
@@ -147,9 +155,7 @@ private slots:
     {
         TempDir dir;
         ChartWindow window;
-        QVERIFY(window.openFile(dir.write("EURUSD_5min.txt", barText()), ConversionSettings{}, false));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openAndShow(window, dir));
         CandleChart* chart = window.chart();
         chart->setView(static_cast<double>(Monday), 1.0);
         struct Case
